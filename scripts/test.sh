@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both presets and runs every test: the native
+# tests under the sanitizers, then the Windows tests under Wine on a virtual display.
+set -euo pipefail
+export SUMWICK_ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$SUMWICK_ROOT"
+
+scripts/setup.sh
+
+echo "== native build (ASan, UBSan)"
+cmake --preset linux >/dev/null
+cmake --build --preset linux
+ctest --preset linux
+
+echo "== Windows build (MinGW-w64), tests under Wine"
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+xvfb-run -a -s "-screen 0 1280x1024x24" bash scripts/wine-ctest.sh
+
+if [ -x scripts/fuzz.sh ]; then
+  echo "== fuzzing"
+  scripts/fuzz.sh
+fi
+echo "== all tests passed"

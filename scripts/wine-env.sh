@@ -1,0 +1,18 @@
+# Sourced: a private Wine prefix inside the Windows build folder, kept warm by a
+# persistent wineserver so that each test process starts in a fraction of a second.
+export WINEPREFIX="${WINEPREFIX:-$SUMWICK_ROOT/build/windows/wineprefix}"
+export WINEDEBUG=-all
+# No Mono or Gecko install prompts while the prefix boots.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+wine_start() {
+  mkdir -p "$WINEPREFIX"
+  # Wine's service processes would otherwise inherit our output pipes and hold
+  # them open long after the caller is done.
+  wineserver -p </dev/null >/dev/null 2>&1
+  wineboot -i </dev/null >/dev/null 2>&1
+}
+
+wine_stop() {
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+}

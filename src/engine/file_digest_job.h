@@ -1,0 +1,55 @@
+// Hashes files chunk by chunk on a worker thread, with whole-percent progress.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "engine/md5_digest.h"
+
+inline constexpr std::uint32_t kChunkSize = 16 * 1024 * 1024;
+// Below this a run gives up rather than hash in tiny pieces.
+inline constexpr std::uint32_t kSmallestChunkSize = 64 * 1024;
+
+enum class DigestOutcome {
+  Digested,    // the digest text of the whole file
+  NotOpened,   // the file could not be opened; nothing read, nothing reported
+  Stopped,     // the run's stop request was seen after a chunk
+  ReadFailed,  // a read failed part-way; no digest, treat like NotOpened
+};
+
+// A stop request that belongs to one run: Stop sets it, that run's worker
+// obeys it. A new run gets a new token, so a late request never reaches it.
+struct StopToken {
+  std::atomic<std::int32_t> requested{0};
+};
+
+using ProgressReport = std::function<void(std::int32_t percent)>;
+// Allocates a zero-filled buffer of the given size, or returns null.
+using ChunkAllocator = std::function<std::unique_ptr<std::uint8_t[]>(std::uint32_t size)>;
+
+// One per worker run: owns the chunk buffer, the open file and the digest.
+struct FileDigestJob {
+  // Allocates the chunk buffer: kChunkSize bytes, or when that fails the
+  // largest of its halvings down to kSmallestChunkSize that succeeds.
+  FileDigestJob();
+  explicit FileDigestJob(const ChunkAllocator& allocate);
+
+  // False when not even the smallest buffer could be had; DigestFile then
+  // returns NotOpened for every file.
+  bool HasBuffer() const { return buffer != nullptr; }
+
+  // Hashes the file at `path`. `expected_size` only scales the percent, which
+  // is reported when its whole value changes. `stop` may be null.
+  DigestOutcome DigestFile(const std::wstring& path, std::int64_t expected_size, const ProgressReport& report,
+                           StopToken* stop, std::wstring* digest_text);
+
+  std::unique_ptr<std::uint8_t[]> buffer;
+  std::uint32_t chunk_size = 0;
+  Md5Digest digest;
+};
+
+// Percent of `done` in `expected`, truncated toward zero; 0 when expected is 0.
+std::int32_t WholePercent(std::int64_t done, std::int64_t expected);

@@ -1,0 +1,218 @@
+#include "engine/md5_digest.h"
+
+#include <cstring>
+
+namespace {
+
+inline std::uint32_t LoadLittle32(const std::uint8_t* p) {
+  return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
+}
+
+inline void StoreLittle32(std::uint8_t* p, std::uint32_t v) {
+  p[0] = static_cast<std::uint8_t>(v);
+  p[1] = static_cast<std::uint8_t>(v >> 8);
+  p[2] = static_cast<std::uint8_t>(v >> 16);
+  p[3] = static_cast<std::uint8_t>(v >> 24);
+}
+
+inline std::uint32_t RotateLeft(std::uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
+
+// The four rounds of RFC 1321. F and I are written with one fewer operation
+// than the RFC's forms; G's two halves never share a set bit, so they are added
+// separately, which shortens the dependency chain on b.
+#define MD5_F(a, b, c, d, x, s, t)            \
+  a += ((((c) ^ (d)) & (b)) ^ (d)) + (x) + (t); \
+  a = RotateLeft(a, s) + (b)
+#define MD5_G(a, b, c, d, x, s, t)   \
+  a += (~(d) & (c)) + (x) + (t);     \
+  a += ((d) & (b));                  \
+  a = RotateLeft(a, s) + (b)
+#define MD5_H(a, b, c, d, x, s, t)            \
+  a += ((b) ^ (c) ^ (d)) + (x) + (t);          \
+  a = RotateLeft(a, s) + (b)
+#define MD5_I(a, b, c, d, x, s, t)            \
+  a += ((c) ^ ((b) | ~(d))) + (x) + (t);       \
+  a = RotateLeft(a, s) + (b)
+
+// Transforms `blocks` consecutive 64-byte blocks.
+void Transform(std::uint32_t state[4], const std::uint8_t* p, std::size_t blocks) {
+  std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
+  for (; blocks > 0; --blocks, p += 64) {
+    const std::uint32_t x0 = LoadLittle32(p), x1 = LoadLittle32(p + 4), x2 = LoadLittle32(p + 8),
+                        x3 = LoadLittle32(p + 12), x4 = LoadLittle32(p + 16), x5 = LoadLittle32(p + 20),
+                        x6 = LoadLittle32(p + 24), x7 = LoadLittle32(p + 28), x8 = LoadLittle32(p + 32),
+                        x9 = LoadLittle32(p + 36), x10 = LoadLittle32(p + 40), x11 = LoadLittle32(p + 44),
+                        x12 = LoadLittle32(p + 48), x13 = LoadLittle32(p + 52), x14 = LoadLittle32(p + 56),
+                        x15 = LoadLittle32(p + 60);
+    const std::uint32_t aa = a, bb = b, cc = c, dd = d;
+
+    MD5_F(a, b, c, d, x0, 7, 0xd76aa478);
+    MD5_F(d, a, b, c, x1, 12, 0xe8c7b756);
+    MD5_F(c, d, a, b, x2, 17, 0x242070db);
+    MD5_F(b, c, d, a, x3, 22, 0xc1bdceee);
+    MD5_F(a, b, c, d, x4, 7, 0xf57c0faf);
+    MD5_F(d, a, b, c, x5, 12, 0x4787c62a);
+    MD5_F(c, d, a, b, x6, 17, 0xa8304613);
+    MD5_F(b, c, d, a, x7, 22, 0xfd469501);
+    MD5_F(a, b, c, d, x8, 7, 0x698098d8);
+    MD5_F(d, a, b, c, x9, 12, 0x8b44f7af);
+    MD5_F(c, d, a, b, x10, 17, 0xffff5bb1);
+    MD5_F(b, c, d, a, x11, 22, 0x895cd7be);
+    MD5_F(a, b, c, d, x12, 7, 0x6b901122);
+    MD5_F(d, a, b, c, x13, 12, 0xfd987193);
+    MD5_F(c, d, a, b, x14, 17, 0xa679438e);
+    MD5_F(b, c, d, a, x15, 22, 0x49b40821);
+
+    MD5_G(a, b, c, d, x1, 5, 0xf61e2562);
+    MD5_G(d, a, b, c, x6, 9, 0xc040b340);
+    MD5_G(c, d, a, b, x11, 14, 0x265e5a51);
+    MD5_G(b, c, d, a, x0, 20, 0xe9b6c7aa);
+    MD5_G(a, b, c, d, x5, 5, 0xd62f105d);
+    MD5_G(d, a, b, c, x10, 9, 0x02441453);
+    MD5_G(c, d, a, b, x15, 14, 0xd8a1e681);
+    MD5_G(b, c, d, a, x4, 20, 0xe7d3fbc8);
+    MD5_G(a, b, c, d, x9, 5, 0x21e1cde6);
+    MD5_G(d, a, b, c, x14, 9, 0xc33707d6);
+    MD5_G(c, d, a, b, x3, 14, 0xf4d50d87);
+    MD5_G(b, c, d, a, x8, 20, 0x455a14ed);
+    MD5_G(a, b, c, d, x13, 5, 0xa9e3e905);
+    MD5_G(d, a, b, c, x2, 9, 0xfcefa3f8);
+    MD5_G(c, d, a, b, x7, 14, 0x676f02d9);
+    MD5_G(b, c, d, a, x12, 20, 0x8d2a4c8a);
+
+    MD5_H(a, b, c, d, x5, 4, 0xfffa3942);
+    MD5_H(d, a, b, c, x8, 11, 0x8771f681);
+    MD5_H(c, d, a, b, x11, 16, 0x6d9d6122);
+    MD5_H(b, c, d, a, x14, 23, 0xfde5380c);
+    MD5_H(a, b, c, d, x1, 4, 0xa4beea44);
+    MD5_H(d, a, b, c, x4, 11, 0x4bdecfa9);
+    MD5_H(c, d, a, b, x7, 16, 0xf6bb4b60);
+    MD5_H(b, c, d, a, x10, 23, 0xbebfbc70);
+    MD5_H(a, b, c, d, x13, 4, 0x289b7ec6);
+    MD5_H(d, a, b, c, x0, 11, 0xeaa127fa);
+    MD5_H(c, d, a, b, x3, 16, 0xd4ef3085);
+    MD5_H(b, c, d, a, x6, 23, 0x04881d05);
+    MD5_H(a, b, c, d, x9, 4, 0xd9d4d039);
+    MD5_H(d, a, b, c, x12, 11, 0xe6db99e5);
+    MD5_H(c, d, a, b, x15, 16, 0x1fa27cf8);
+    MD5_H(b, c, d, a, x2, 23, 0xc4ac5665);
+
+    MD5_I(a, b, c, d, x0, 6, 0xf4292244);
+    MD5_I(d, a, b, c, x7, 10, 0x432aff97);
+    MD5_I(c, d, a, b, x14, 15, 0xab9423a7);
+    MD5_I(b, c, d, a, x5, 21, 0xfc93a039);
+    MD5_I(a, b, c, d, x12, 6, 0x655b59c3);
+    MD5_I(d, a, b, c, x3, 10, 0x8f0ccc92);
+    MD5_I(c, d, a, b, x10, 15, 0xffeff47d);
+    MD5_I(b, c, d, a, x1, 21, 0x85845dd1);
+    MD5_I(a, b, c, d, x8, 6, 0x6fa87e4f);
+    MD5_I(d, a, b, c, x15, 10, 0xfe2ce6e0);
+    MD5_I(c, d, a, b, x6, 15, 0xa3014314);
+    MD5_I(b, c, d, a, x13, 21, 0x4e0811a1);
+    MD5_I(a, b, c, d, x4, 6, 0xf7537e82);
+    MD5_I(d, a, b, c, x11, 10, 0xbd3af235);
+    MD5_I(c, d, a, b, x2, 15, 0x2ad7d2bb);
+    MD5_I(b, c, d, a, x9, 21, 0xeb86d391);
+
+    a += aa;
+    b += bb;
+    c += cc;
+    d += dd;
+  }
+  state[0] = a;
+  state[1] = b;
+  state[2] = c;
+  state[3] = d;
+}
+
+#undef MD5_F
+#undef MD5_G
+#undef MD5_H
+#undef MD5_I
+
+constexpr std::uint8_t kPadding[64] = {0x80};
+
+void Update(Md5Context& context, const std::uint8_t* input, std::uint32_t length) {
+  std::uint32_t fill = (context.count[0] >> 3) & 0x3F;
+  const std::uint32_t low_bits = length << 3;
+  context.count[0] += low_bits;
+  if (context.count[0] < low_bits) ++context.count[1];
+  context.count[1] += length >> 29;
+
+  std::uint32_t i = 0;
+  const std::uint32_t room = 64 - fill;
+  if (length >= room) {
+    std::memcpy(&context.buffer[fill], input, room);
+    Transform(context.state, context.buffer, 1);
+    i = room;
+    const std::uint32_t whole = (length - i) / 64;
+    Transform(context.state, input + i, whole);
+    i += whole * 64;
+    fill = 0;
+  }
+  if (length > i) std::memcpy(&context.buffer[fill], input + i, length - i);
+}
+
+}  // namespace
+
+void Md5Digest::Start() {
+  context.state[0] = 0x67452301;
+  context.state[1] = 0xefcdab89;
+  context.state[2] = 0x98badcfe;
+  context.state[3] = 0x10325476;
+  context.count[0] = context.count[1] = 0;
+  std::memset(context.buffer, 0, sizeof context.buffer);
+  started = true;
+}
+
+bool Md5Digest::Add(const void* bytes, std::uint32_t length) {
+  if (!started) return false;
+  if (length > 0) Update(context, static_cast<const std::uint8_t*>(bytes), length);
+  return true;
+}
+
+std::wstring Md5Digest::Finish() {
+  if (!started) return {};
+  std::uint8_t bits[8];
+  StoreLittle32(bits, context.count[0]);
+  StoreLittle32(bits + 4, context.count[1]);
+  const std::uint32_t fill = (context.count[0] >> 3) & 0x3F;
+  const std::uint32_t pad_length = fill < 56 ? 56 - fill : 120 - fill;
+  Update(context, kPadding, pad_length);
+  Update(context, bits, 8);
+
+  std::uint8_t digest[16];
+  for (int k = 0; k < 4; ++k) StoreLittle32(digest + 4 * k, context.state[k]);
+  // Leave nothing of the message behind in the object.
+  volatile std::uint8_t* wipe = reinterpret_cast<volatile std::uint8_t*>(&context);
+  for (std::size_t k = 0; k < sizeof context; ++k) wipe[k] = 0;
+  started = false;
+  return DigestTextOf(digest);
+}
+
+std::wstring DigestOfBuffer(const void* bytes, std::int32_t length) {
+  Md5Digest digest;
+  digest.Start();
+  digest.Add(bytes, length > 0 ? static_cast<std::uint32_t>(length) : 0);
+  return digest.Finish();
+}
+
+std::wstring DigestTextOf(const std::uint8_t digest[16]) {
+  static constexpr wchar_t kHex[] = L"0123456789abcdef";
+  std::wstring text(32, L'0');
+  for (int k = 0; k < 16; ++k) {
+    text[2 * k] = kHex[digest[k] >> 4];
+    text[2 * k + 1] = kHex[digest[k] & 0x0F];
+  }
+  return text;
+}
+
+bool IsDigestText(const std::wstring& text) {
+  if (text.size() != 32) return false;
+  for (const wchar_t ch : text) {
+    // Lowercase ASCII letters only; other characters keep their code.
+    const wchar_t lower = (ch >= L'A' && ch <= L'Z') ? static_cast<wchar_t>(ch + 32) : ch;
+    if (!((lower >= L'0' && lower <= L'9') || (lower >= L'a' && lower <= L'f'))) return false;
+  }
+  return true;
+}

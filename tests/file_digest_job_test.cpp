@@ -1,0 +1,244 @@
+#include "engine/file_digest_job.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include "test_files.h"
+
+namespace {
+
+constexpr const wchar_t* kEmptyDigest = L"d41d8cd98f00b204e9800998ecf8427e";
+
+struct JobRun {
+  DigestOutcome outcome;
+  std::wstring digest;
+  std::vector<std::int32_t> reports;
+};
+
+JobRun DigestWithJob(FileDigestJob& job, const std::wstring& path, std::int64_t expected, StopToken* stop = nullptr) {
+  JobRun run{};
+  run.outcome = job.DigestFile(
+      path, expected, [&](std::int32_t percent) { run.reports.push_back(percent); }, stop, &run.digest);
+  return run;
+}
+
+JobRun Digest(const std::wstring& path, std::int64_t expected, StopToken* stop = nullptr) {
+  FileDigestJob job;
+  return DigestWithJob(job, path, expected, stop);
+}
+
+TEST(FileDigestJob, BufferIsOneZeroedChunk) {
+  FileDigestJob job;
+  ASSERT_TRUE(job.HasBuffer());
+  EXPECT_EQ(job.chunk_size, 16u * 1024 * 1024);
+  EXPECT_EQ(job.buffer[0], 0);
+  EXPECT_EQ(job.buffer[job.chunk_size - 1], 0);
+}
+
+TEST(FileDigestJob, ProgressAtChunkBoundaries) {
+  ScratchFolder folder;
+  const std::int64_t chunk = kChunkSize;
+
+  JobRun empty = Digest(folder.Write(L"empty", ""), 0);
+  EXPECT_EQ(empty.outcome, DigestOutcome::Digested);
+  EXPECT_EQ(empty.digest, kEmptyDigest);
+  EXPECT_TRUE(empty.reports.empty());
+
+  JobRun one = Digest(folder.WriteSparse(L"one chunk", chunk), chunk);
+  EXPECT_EQ(one.digest, L"2c7ab85a893283e98c931e9511add182");
+  EXPECT_EQ(one.reports, (std::vector<std::int32_t>{100}));
+
+  JobRun over = Digest(folder.WriteSparse(L"chunk and a byte", chunk + 1), chunk + 1);
+  EXPECT_EQ(over.digest, L"cbcda39ca2893010c1d15c51bc633b24");
+  EXPECT_EQ(over.reports, (std::vector<std::int32_t>{99, 100}));
+}
+
+TEST(FileDigestJob, MoreThanHundredChunksReportsNothingForTheFirst) {
+  ScratchFolder folder;
+  const std::int64_t size = 100LL * kChunkSize + 1;
+  JobRun run = Digest(folder.WriteSparse(L"big", size), size);
+  EXPECT_EQ(run.digest, L"4e66c1c45669aa9a4778accec39f17aa");
+  ASSERT_FALSE(run.reports.empty());
+  // Chunk 1 is 0.99 %, chunk 2 is 1.99 %: the first report is 1, and every
+  // whole percent then appears once, in order, up to 100.
+  std::vector<std::int32_t> expected;
+  for (std::int32_t p = 1; p <= 100; ++p) expected.push_back(p);
+  EXPECT_EQ(run.reports, expected);
+}
+
+TEST(FileDigestJob, ExpectedSizeOnlyScalesThePercent) {
+  ScratchFolder folder;
+  const std::string bytes = PatternBytes(3 * kChunkSize / 2);
+  const std::wstring path = folder.Write(L"one and a half chunks", bytes);
+  const std::wstring truth = DigestOfBuffer(bytes.data(), static_cast<std::int32_t>(bytes.size()));
+
+  JobRun smaller = Digest(path, kChunkSize);  // the file has grown since it was listed
+  EXPECT_EQ(smaller.digest, truth);
+  EXPECT_EQ(smaller.reports, (std::vector<std::int32_t>{100, 150}));
+
+  JobRun larger = Digest(path, 4LL * kChunkSize);  // it has shrunk
+  EXPECT_EQ(larger.digest, truth);
+  EXPECT_EQ(larger.reports, (std::vector<std::int32_t>{25, 37}));
+
+  JobRun zero = Digest(path, 0);
+  EXPECT_EQ(zero.digest, truth);
+  EXPECT_TRUE(zero.reports.empty());
+}
+
+TEST(FileDigestJob, OneJobServesManyFiles) {
+  ScratchFolder folder;
+  FileDigestJob job;
+  const std::string a = PatternBytes(100000, 1), b = PatternBytes(5, 2);
+  JobRun first = DigestWithJob(job, folder.Write(L"a", a), 100000);
+  JobRun missing = DigestWithJob(job, folder.PathOf(L"missing"), 10);
+  JobRun second = DigestWithJob(job, folder.Write(L"b", b), 5);
+  EXPECT_EQ(first.digest, DigestOfBuffer(a.data(), 100000));
+  EXPECT_EQ(missing.outcome, DigestOutcome::NotOpened);
+  EXPECT_EQ(second.digest, DigestOfBuffer(b.data(), 5));
+  EXPECT_EQ(second.reports, (std::vector<std::int32_t>{100}));
+}
+
+TEST(FileDigestJob, NotOpenedReadsAndReportsNothing) {
+  ScratchFolder folder;
+  for (const std::wstring& path : {folder.PathOf(L"no such file"), folder.root.wstring(), std::wstring()}) {
+    JobRun run = Digest(path, 100);
+    EXPECT_EQ(run.outcome, DigestOutcome::NotOpened);
+    EXPECT_EQ(run.digest, L"");
+    EXPECT_TRUE(run.reports.empty());
+  }
+}
+
+#ifdef _WIN32
+TEST(FileDigestJob, FileHeldOpenForWritingIsNotOpened) {
+  ScratchFolder folder;
+  const std::wstring path = folder.Write(L"being written", "data");
+  HANDLE writer = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(Digest(path, 4).outcome, DigestOutcome::NotOpened);
+  CloseHandle(writer);
+  EXPECT_EQ(Digest(path, 4).outcome, DigestOutcome::Digested);
+}
+
+TEST(FileDigestJob, OtherReadersMayShareTheFile) {
+  ScratchFolder folder;
+  const std::wstring path = folder.Write(L"being read", "data");
+  HANDLE reader = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(Digest(path, 4).outcome, DigestOutcome::Digested);
+  CloseHandle(reader);
+}
+
+TEST(FileDigestJob, PathsPastTheClassicLimit) {
+  ScratchFolder folder;
+  std::filesystem::path deep = folder.root;
+  for (int k = 0; k < 6; ++k) deep /= std::wstring(50, static_cast<wchar_t>(L'a' + k));
+  const std::wstring long_folder = L"\\\\?\\" + deep.wstring();
+  std::error_code ignored;
+  ASSERT_TRUE(std::filesystem::create_directories(long_folder, ignored) || std::filesystem::exists(long_folder));
+  const std::wstring path = deep.wstring() + L"\\file.bin";
+  ASSERT_GT(path.size(), 260u);
+  {
+    std::ofstream out(std::filesystem::path(L"\\\\?\\" + path), std::ios::binary);
+    out << "abc";
+  }
+  JobRun run = Digest(path, 3);
+  EXPECT_EQ(run.outcome, DigestOutcome::Digested);
+  EXPECT_EQ(run.digest, L"900150983cd24fb0d6963f7d28e17f72");
+}
+#else
+TEST(FileDigestJob, ReadFailurePartWayGivesNoDigest) {
+  // Reading a process's own memory file from offset 0 fails with an I/O error.
+  JobRun run = Digest(L"/proc/self/mem", 100);
+  EXPECT_EQ(run.outcome, DigestOutcome::ReadFailed);
+  EXPECT_EQ(run.digest, L"");
+}
+#endif
+
+TEST(FileDigestJob, StopAfterAChunkDiscardsIt) {
+  ScratchFolder folder;
+  const std::int64_t size = 3LL * kChunkSize;
+  const std::wstring path = folder.WriteSparse(L"three chunks", size);
+  StopToken stop;
+  FileDigestJob job;
+  std::vector<std::int32_t> reports;
+  std::wstring text = L"stale";
+  // The request arrives while the first chunk is being reported: the next
+  // read completes, its bytes are not added, and nothing more is reported.
+  const DigestOutcome outcome = job.DigestFile(
+      path, size,
+      [&](std::int32_t percent) {
+        reports.push_back(percent);
+        stop.requested.store(1);
+      },
+      &stop, &text);
+  EXPECT_EQ(outcome, DigestOutcome::Stopped);
+  EXPECT_EQ(text, L"");
+  EXPECT_EQ(reports, (std::vector<std::int32_t>{33}));
+  EXPECT_FALSE(job.digest.started) << "the stopped digest is finished and wiped";
+
+  // The file was closed: it can be removed at once (Windows refuses otherwise).
+  std::error_code error;
+  EXPECT_TRUE(std::filesystem::remove(path, error)) << error.message();
+}
+
+TEST(FileDigestJob, StopBelongsToItsOwnRun) {
+  ScratchFolder folder;
+  const std::wstring path = folder.Write(L"small", "abc");
+  StopToken old_run;
+  old_run.requested.store(1);
+  EXPECT_EQ(Digest(path, 3, &old_run).outcome, DigestOutcome::Stopped);
+
+  StopToken new_run;  // a late request on the old token never reaches it
+  old_run.requested.store(1);
+  JobRun run = Digest(path, 3, &new_run);
+  EXPECT_EQ(run.outcome, DigestOutcome::Digested);
+  EXPECT_EQ(run.digest, L"900150983cd24fb0d6963f7d28e17f72");
+}
+
+TEST(FileDigestJob, SmallerBufferWhenTheChunkCannotBeHad) {
+  std::vector<std::uint32_t> asked;
+  FileDigestJob job([&](std::uint32_t size) {
+    asked.push_back(size);
+    return size > 1024 * 1024 ? nullptr : std::unique_ptr<std::uint8_t[]>(new std::uint8_t[size]());
+  });
+  ASSERT_TRUE(job.HasBuffer());
+  EXPECT_EQ(job.chunk_size, 1024u * 1024);
+  EXPECT_EQ(asked, (std::vector<std::uint32_t>{16u << 20, 8u << 20, 4u << 20, 2u << 20, 1u << 20}));
+
+  ScratchFolder folder;
+  const std::string bytes = PatternBytes(2500000);
+  JobRun run = DigestWithJob(job, folder.Write(L"f", bytes), 2500000);
+  EXPECT_EQ(run.digest, DigestOfBuffer(bytes.data(), 2500000));
+  EXPECT_EQ(run.reports, (std::vector<std::int32_t>{41, 83, 100}));
+}
+
+TEST(FileDigestJob, NoBufferAtAllNeverReads) {
+  FileDigestJob job([](std::uint32_t) { return std::unique_ptr<std::uint8_t[]>(); });
+  EXPECT_FALSE(job.HasBuffer());
+  ScratchFolder folder;
+  JobRun run = DigestWithJob(job, folder.Write(L"f", "abc"), 3);
+  EXPECT_EQ(run.outcome, DigestOutcome::NotOpened);
+  EXPECT_TRUE(run.reports.empty());
+}
+
+TEST(WholePercent, TruncatesInDoublePrecision) {
+  EXPECT_EQ(WholePercent(0, 0), 0);
+  EXPECT_EQ(WholePercent(5, 0), 0);
+  EXPECT_EQ(WholePercent(1, 3), 33);
+  EXPECT_EQ(WholePercent(2, 3), 66);
+  EXPECT_EQ(WholePercent(999, 1000), 99);
+  EXPECT_EQ(WholePercent(1000, 1000), 100);
+  EXPECT_EQ(WholePercent(3, 1), 300);
+  EXPECT_EQ(WholePercent(7, 100), 7) << "0.07 * 100.0 is 7.000000000000001";
+  EXPECT_EQ(WholePercent(29, 100), 28) << "0.29 * 100.0 is 28.999999999999996";
+  EXPECT_EQ(WholePercent(INT64_MAX, 1), 2147483647);
+}
+
+}  // namespace

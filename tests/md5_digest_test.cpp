@@ -1,0 +1,151 @@
+#include "engine/md5_digest.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Vector {
+  const char* source;
+  std::string input;
+  const wchar_t* digest;
+};
+
+std::string Repeated(const std::string& piece, int times) {
+  std::string out;
+  for (int k = 0; k < times; ++k) out += piece;
+  return out;
+}
+
+std::string ArithmeticPattern(std::size_t size) {
+  std::string bytes(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + 3) & 0xFF);
+  return bytes;
+}
+
+// RFC 1321's test suite, then lengths around the padding boundary and inputs
+// that cross many blocks (digests from an independent MD5 implementation).
+const std::vector<Vector>& Vectors() {
+  static const std::vector<Vector> vectors = {
+      {"RFC 1321", "", L"d41d8cd98f00b204e9800998ecf8427e"},
+      {"RFC 1321", "a", L"0cc175b9c0f1b6a831c399e269772661"},
+      {"RFC 1321", "abc", L"900150983cd24fb0d6963f7d28e17f72"},
+      {"RFC 1321", "message digest", L"f96b697d7cb7938d525a2f31aaf161d0"},
+      {"RFC 1321", "abcdefghijklmnopqrstuvwxyz", L"c3fcd3d76192e4007dfb496cca67e13b"},
+      {"RFC 1321", "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789",
+       L"d174ab98d277d9f5a5611c2c9f419d9f"},
+      {"RFC 1321", Repeated("1234567890", 8), L"57edf4a22be3c955ac49da2e2107b67a"},
+      {"pad 56 - fill", std::string(55, 'a'), L"ef1772b6dff9a122358552954ad0df65"},
+      {"pad 120 - fill", std::string(56, 'a'), L"3b0c8ac703f828b04c6c197006d17218"},
+      {"pad 120 - fill", std::string(63, 'a'), L"b06521f39153d618550606be297466d5"},
+      {"whole block", std::string(64, 'a'), L"014842d480b571495a4a0363793f7367"},
+      {"block + 1", std::string(65, 'a'), L"c743a45e0d2e6a95cb859adae0248435"},
+      {"two blocks - 1", std::string(127, 'a'), L"020406e1d05cdc2aa287641f7ae2cc39"},
+      {"two blocks", std::string(128, 'a'), L"e510683b3f5ffe4093d021808bc6ff70"},
+      {"a million a", std::string(1000000, 'a'), L"7707d6ae4e027c70eea2a935c2296f21"},
+      {"40 MiB + 13", ArithmeticPattern(40 * 1024 * 1024 + 13), L"e3822e69a028743e237e6aad3aa0b8ca"},
+  };
+  return vectors;
+}
+
+std::wstring InPieces(const std::string& input, std::size_t piece) {
+  Md5Digest digest;
+  digest.Start();
+  for (std::size_t at = 0; at < input.size(); at += piece) {
+    const std::size_t n = std::min(piece, input.size() - at);
+    EXPECT_TRUE(digest.Add(input.data() + at, static_cast<std::uint32_t>(n)));
+    EXPECT_TRUE(digest.Add(input.data(), 0));  // empty pieces change nothing
+  }
+  return digest.Finish();
+}
+
+TEST(Md5Digest, KnownAnswersFedEveryWay) {
+  for (const Vector& v : Vectors()) {
+    SCOPED_TRACE(std::string(v.source) + ", length " + std::to_string(v.input.size()));
+    EXPECT_EQ(DigestOfBuffer(v.input.data(), static_cast<std::int32_t>(v.input.size())), v.digest);
+    // Piece sizes that start, fill and overrun the block buffer.
+    for (std::size_t piece : {std::size_t{1}, std::size_t{3}, std::size_t{63}, std::size_t{64}, std::size_t{65},
+                              std::size_t{1000}, std::size_t{16777216}}) {
+      if (piece == 1 && v.input.size() > 100000) continue;  // bytewise adds little beyond this
+      SCOPED_TRACE("pieces of " + std::to_string(piece));
+      EXPECT_EQ(InPieces(v.input, piece), v.digest);
+    }
+    // From a buffer that does not start on a word boundary.
+    std::vector<char> shifted(v.input.size() + 3);
+    if (!v.input.empty()) std::memcpy(shifted.data() + 3, v.input.data(), v.input.size());
+    EXPECT_EQ(DigestOfBuffer(shifted.data() + 3, static_cast<std::int32_t>(v.input.size())), v.digest);
+  }
+}
+
+TEST(Md5Digest, CopiedContextContinuesIndependently) {
+  const std::string input = Repeated("1234567890", 8);
+  Md5Digest first;
+  first.Start();
+  first.Add(input.data(), 37);
+  Md5Digest second = first;
+  first.Add(input.data() + 37, static_cast<std::uint32_t>(input.size() - 37));
+  second.Add(input.data() + 37, static_cast<std::uint32_t>(input.size() - 37));
+  EXPECT_EQ(first.Finish(), L"57edf4a22be3c955ac49da2e2107b67a");
+  EXPECT_EQ(second.Finish(), L"57edf4a22be3c955ac49da2e2107b67a");
+}
+
+TEST(Md5Digest, LifecycleRules) {
+  Md5Digest digest;
+  EXPECT_FALSE(digest.Add("abc", 3)) << "never started";
+  EXPECT_EQ(digest.Finish(), L"");
+
+  digest.Start();
+  EXPECT_EQ(digest.Finish(), L"d41d8cd98f00b204e9800998ecf8427e") << "no Add at all";
+  EXPECT_EQ(digest.Finish(), L"") << "second Finish";
+  EXPECT_FALSE(digest.Add("abc", 3)) << "Add after Finish";
+
+  digest.Start();
+  digest.Add("junk", 4);
+  digest.Start();  // begins again from nothing
+  digest.Add("abc", 3);
+  EXPECT_EQ(digest.Finish(), L"900150983cd24fb0d6963f7d28e17f72");
+}
+
+TEST(Md5Digest, FinishWipesTheContext) {
+  Md5Digest digest;
+  digest.Start();
+  const std::string secret(100, 's');
+  digest.Add(secret.data(), static_cast<std::uint32_t>(secret.size()));
+  digest.Finish();
+  const Md5Context zero{};
+  EXPECT_EQ(std::memcmp(&digest.context, &zero, sizeof zero), 0);
+  EXPECT_FALSE(digest.started);
+}
+
+TEST(Md5Digest, NegativeLengthHashesNothing) {
+  EXPECT_EQ(DigestOfBuffer("abc", -5), L"d41d8cd98f00b204e9800998ecf8427e");
+}
+
+TEST(DigestText, FormAndRecognition) {
+  std::uint8_t bytes[16];
+  for (int k = 0; k < 16; ++k) bytes[k] = static_cast<std::uint8_t>(k * 17 + 0x0A);
+  EXPECT_EQ(DigestTextOf(bytes), L"0a1b2c3d4e5f708192a3b4c5d6e7f809");
+
+  EXPECT_TRUE(IsDigestText(L"0123456789abcdef0123456789abcdef"));
+  EXPECT_TRUE(IsDigestText(L"0123456789ABCDEF0123456789ABCDEF"));
+  EXPECT_TRUE(IsDigestText(L"D41d8cd98f00b204e9800998ecf8427E"));
+  EXPECT_FALSE(IsDigestText(L""));
+  EXPECT_FALSE(IsDigestText(L"0123456789abcdef0123456789abcde"));    // 31
+  EXPECT_FALSE(IsDigestText(L"0123456789abcdef0123456789abcdef0"));  // 33
+  EXPECT_FALSE(IsDigestText(L"0123456789abcdeg0123456789abcdef"));
+  EXPECT_FALSE(IsDigestText(L" 123456789abcdef0123456789abcdef"));
+  EXPECT_FALSE(IsDigestText(L"-123456789abcdef0123456789abcdef"));
+  // Characters next to the accepted ranges, and non-ASCII letters.
+  EXPECT_FALSE(IsDigestText(L"/123456789abcdef0123456789abcdef"));
+  EXPECT_FALSE(IsDigestText(L":123456789abcdef0123456789abcdef"));
+  EXPECT_FALSE(IsDigestText(L"`123456789abcdef0123456789abcdef"));
+  EXPECT_FALSE(IsDigestText(L"@123456789abcdef0123456789abcdef"));
+  EXPECT_FALSE(IsDigestText(L"G123456789abcdef0123456789abcdef"));
+  EXPECT_FALSE(IsDigestText(L"\u00e1123456789abcdef0123456789abcdef"));
+  EXPECT_FALSE(IsDigestText(L"\uff41123456789abcdef0123456789abcdef"));
+}
+
+}  // namespace

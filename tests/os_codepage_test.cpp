@@ -1,0 +1,48 @@
+#include "os/codepage.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Codepage, Utf8RoundTrip) {
+  const std::string bytes = "a\xc3\xa9\xe2\x82\xac\xe4\xb8\xad";  // a é € 中
+  const std::wstring text = os::Utf8ToWide(bytes);
+  EXPECT_EQ(text, L"a\u00e9\u20ac\u4e2d");
+  EXPECT_EQ(os::WideToUtf8(text), bytes);
+  EXPECT_EQ(os::Utf8ToWide(""), L"");
+  EXPECT_EQ(os::WideToUtf8(L""), "");
+}
+
+TEST(Codepage, Utf8OutsideTheBasicPlane) {
+  const std::string bytes = "\xf0\x9f\x98\x80";  // U+1F600
+  const std::wstring text = os::Utf8ToWide(bytes);
+  EXPECT_EQ(os::WideToUtf8(text), bytes);
+  EXPECT_EQ(text.size(), sizeof(wchar_t) == 2 ? 2u : 1u);
+}
+
+TEST(Codepage, MalformedUtf8BecomesReplacementCharacters) {
+  EXPECT_EQ(os::Utf8ToWide("a\xff" "b"), L"a\ufffd" L"b");
+  EXPECT_EQ(os::Utf8ToWide("a\x80"), L"a\ufffd");
+  EXPECT_EQ(os::Utf8ToWide("\xc3"), L"\ufffd") << "truncated at the end";
+  EXPECT_EQ(os::Utf8ToWide("\xe2\x82" "x"), L"\ufffd" L"x") << "truncated before a plain byte";
+  const std::wstring overlong = os::Utf8ToWide("\xc0\xaf");
+  EXPECT_EQ(overlong.find(L'/'), std::wstring::npos) << "an overlong slash must not decode";
+  const std::wstring surrogate = os::Utf8ToWide("\xed\xa0\x80");
+  for (wchar_t c : surrogate) EXPECT_EQ(c, L'\ufffd');
+}
+
+TEST(Codepage, AnsiIsWindows1252Here) {
+  // Wine's default and the POSIX stand-in are both Windows-1252.
+  EXPECT_EQ(os::AnsiToWide("a\x80\xe9\x9f\xff"), L"a\u20ac\u00e9\u0178\u00ff");
+  EXPECT_EQ(os::WideToAnsi(L"a\u20ac\u00e9\u0178\u00ff"), "a\x80\xe9\x9f\xff");
+  EXPECT_EQ(os::WideToAnsi(L"\u4e2d"), "?");
+  EXPECT_EQ(os::AnsiToWide(""), L"");
+  for (int b = 1; b < 256; ++b) {
+    const std::string byte(1, static_cast<char>(b));
+    const std::wstring wide = os::AnsiToWide(byte);
+    ASSERT_EQ(wide.size(), 1u) << b;
+    EXPECT_EQ(os::WideToAnsi(wide), byte) << "byte " << b << " survives the round trip";
+  }
+}
+
+}  // namespace
