@@ -1,0 +1,65 @@
+// Clipboard text.
+#include "ui/clipboard.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "ui/ui_state.h"
+#include "ui/window.h"
+
+namespace {
+
+// Another program may hold the clipboard for a moment; try a few times.
+bool OpenClipboardOwned() {
+  StartUi();
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    // An owner window is needed: without one, EmptyClipboard leaves no owner
+    // and SetClipboardData fails.
+    if (OpenClipboard(ui::State().post_office)) return true;
+    Sleep(10);
+  }
+  return false;
+}
+
+}  // namespace
+
+bool ClearClipboard() {
+  if (!OpenClipboardOwned()) return false;
+  bool emptied = EmptyClipboard() != FALSE;
+  CloseClipboard();
+  return emptied;
+}
+
+bool SetClipboardText(const std::wstring& text) {
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  if (!memory) return false;
+  void* bytes = GlobalLock(memory);
+  std::memcpy(bytes, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  GlobalUnlock(memory);
+  if (!OpenClipboardOwned()) {
+    GlobalFree(memory);
+    return false;
+  }
+  EmptyClipboard();
+  bool set = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+  CloseClipboard();
+  if (!set) GlobalFree(memory);  // on success the clipboard owns it
+  return set;
+}
+
+std::wstring GetClipboardText() {
+  if (!OpenClipboardOwned()) return L"";
+  std::wstring text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+      std::size_t limit = GlobalSize(data) / sizeof(wchar_t);
+      std::size_t length = 0;
+      while (length < limit && chars[length]) ++length;
+      text.assign(chars, length);
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}

@@ -1,0 +1,67 @@
+// The event loop's wait: serves the message queue until an event is queued.
+#include "ui/events.h"
+
+#include <windows.h>
+
+#include "ui/ui_state.h"
+
+namespace {
+
+using namespace ui;
+
+// Shortcuts of the window holding the focus, and Tab moving the focus,
+// come before the controls see the key.
+bool Intercept(MSG& message) {
+  HWND root = GetAncestor(message.hwnd, GA_ROOT);
+  std::int32_t window = WindowNumberOf(root);
+  if (window < 0) return false;
+  WindowRecord* record = FindWindowRecord(window);
+  if (record->shortcut_table && TranslateAcceleratorW(root, record->shortcut_table, &message)) return true;
+  if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0 &&
+      GetKeyState(VK_MENU) >= 0) {
+    bool backwards = GetKeyState(VK_SHIFT) < 0;
+    if (HWND next = GetNextDlgTabItem(root, GetFocus(), backwards ? TRUE : FALSE)) SetFocus(next);
+    return true;
+  }
+  return false;
+}
+
+void Serve(MSG& message) {
+  if (Intercept(message)) return;
+  TranslateMessage(&message);
+  DispatchMessageW(&message);
+}
+
+}  // namespace
+
+std::int32_t WaitEvent(std::int32_t timeout_ms) {
+  UiState& state = State();
+  ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeout_ms < 0 ? 0 : timeout_ms);
+  MSG message;
+  while (state.events.empty()) {
+    if (timeout_ms < 0) {
+      if (GetMessageW(&message, nullptr, 0, 0) <= 0) return 0;
+      Serve(message);
+      continue;
+    }
+    if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) return 0;
+      Serve(message);
+      continue;
+    }
+    ULONGLONG now = GetTickCount64();
+    if (now >= deadline) return 0;
+    MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(deadline - now), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  }
+  state.current = std::move(state.events.front());
+  state.events.pop_front();
+  return state.current.kind;
+}
+
+std::int32_t EventWindow() { return State().current.window; }
+std::int32_t EventGadget() { return State().current.gadget; }
+std::int32_t EventMenu() { return State().current.menu; }
+std::int32_t EventType() { return State().current.type; }
+std::wstring EventDropText() { return State().current.text; }
+
+void DiscardEvents() { State().events.clear(); }

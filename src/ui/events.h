@@ -1,0 +1,35 @@
+// The one event queue of the program: every window's messages become events
+// here, so handlers never see raw window messages.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+inline constexpr std::int32_t kEventControl = 13100;  // a control reported an action (gadget, type)
+inline constexpr std::int32_t kEventMenu = 13101;     // menu item, toolbar button or shortcut (menu number)
+inline constexpr std::int32_t kEventClose = 16;       // close box or system menu Close; closes nothing
+inline constexpr std::int32_t kEventSize = 5;         // client size changed (not on minimize)
+inline constexpr std::int32_t kEventDrop = 13105;     // files dropped; EventDropText holds the paths
+
+inline constexpr std::int32_t kEventTypeClick = 0;
+inline constexpr std::int32_t kEventTypeRightClick = 1;
+inline constexpr std::int32_t kEventTypeChange = 768;
+
+inline constexpr std::int32_t kWaitForever = -1;
+
+// Window thread only. Serves every window of the program until an event is
+// there, for at most `timeout_ms` (kWaitForever: no limit; 0: only what is
+// already queued). Returns the event's kind, or 0 when none came in time.
+// Plain Tab and Shift+Tab move the focus within the active window; shortcuts
+// of the window that holds the focus become menu events.
+std::int32_t WaitEvent(std::int32_t timeout_ms = kWaitForever);
+
+// The event WaitEvent returned last; unchanged until the next WaitEvent.
+std::int32_t EventWindow();
+std::int32_t EventGadget();    // control events: the gadget number, else -1
+std::int32_t EventMenu();      // menu events: the menu number, else -1
+std::int32_t EventType();      // control events: kEventType...
+std::wstring EventDropText();  // drop events: the paths joined by LF
+
+// Drops every event not yet taken (tests use it to start from a clean queue).
+void DiscardEvents();

@@ -1,0 +1,73 @@
+// Controls ("gadgets") addressed by number, unique across all windows.
+//
+// Threads: creation is for the window thread. Every operation below may be
+// called from any thread. On the window thread it acts at once. From another
+// thread a write is copied into a heap record and posted to the window thread,
+// which applies it later; the caller never waits. A write aimed at a window
+// that has been closed since it was made (or since the worker was bound with
+// BindToOpenWindows) is dropped and never reaches a later window that reuses
+// the numbers. Reads from another thread come from a small locked copy that
+// the window thread keeps current, so they never wait on the window thread;
+// they show the state the window thread has reached, without the caller's own
+// writes still on their way.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+// Creation: in the current window, or inside the panel made last in it until
+// EndPanel. Positions are relative to that parent. False on failure.
+bool ButtonGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                  const std::wstring& text);
+bool CheckBoxGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                    const std::wstring& text);
+
+enum TextFlags : std::uint32_t { kTextLeft = 0, kTextCentred = 1, kTextWrapped = 2 };
+bool TextGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                const std::wstring& text, std::uint32_t flags = kTextLeft);
+
+enum FieldFlags : std::uint32_t { kFieldEditable = 0, kFieldReadOnly = 1, kFieldBorderless = 2 };
+bool StringGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                  const std::wstring& text, std::uint32_t flags = kFieldEditable);
+// Multi-line, both scroll bars, Enter starts a new line, no length limit.
+bool EditorGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
+bool FrameGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                 const std::wstring& caption);
+// A tab control without pages serving as a frame; gadgets made after it are
+// its children until EndPanel.
+bool PanelGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
+void EndPanel();
+// Shows image `image` (see image.h).
+bool ImageGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                 std::int32_t image);
+// Underlined text in `normal` colour, `hover` under the pointer, with the hand
+// pointer. Releasing the left button over it after pressing it there raises a
+// click event.
+bool HyperLinkGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                     const std::wstring& text, COLORREF normal, COLORREF hover);
+
+enum ListFlags : std::uint32_t { kListPlain = 0, kListCheckBoxes = 1, kListFullRowSelect = 2, kListGridLines = 4 };
+// Report view with column headers and single selection that stays visible
+// without the focus. `first_column` is column 0; add more with AddListColumn.
+bool ListGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                const std::wstring& first_column, std::int32_t first_width, std::uint32_t flags);
+bool AddListColumn(std::int32_t gadget, std::int32_t column, const std::wstring& title, std::int32_t width);
+
+bool GadgetExists(std::int32_t gadget);
+HWND GadgetHandle(std::int32_t gadget);
+
+// Operations, safe from any thread.
+void SetGadgetText(std::int32_t gadget, const std::wstring& text);
+std::wstring GetGadgetText(std::int32_t gadget);
+// Check box: 1 ticked, 0 not. List: the selected row, or -1 (set: select that row only).
+void SetGadgetState(std::int32_t gadget, std::int32_t state);
+std::int32_t GetGadgetState(std::int32_t gadget);
+void EnableGadget(std::int32_t gadget, bool enable);
+bool IsGadgetEnabled(std::int32_t gadget);
+void ResizeGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
+
+enum class ColorPart { Front, Back };
+void SetGadgetColor(std::int32_t gadget, ColorPart part, COLORREF color);

@@ -1,0 +1,126 @@
+// File requesters and the message box.
+#include "ui/requester.h"
+
+#include <windows.h>
+
+#include <commdlg.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <vector>
+
+#include "ui/ui_state.h"
+#include "ui/window.h"
+
+namespace {
+
+using namespace ui;
+
+// Room for the names of one multiple selection.
+constexpr std::size_t kSelectionChars = 512000;
+
+struct Selection {
+  std::wstring folder;
+  std::vector<std::wstring> names;
+  std::size_t next = 0;
+};
+
+Selection& LastSelection() {
+  static Selection selection;
+  return selection;
+}
+
+// "Name|pattern|Name|pattern" in the requester's form: NUL-separated, doubly terminated.
+std::wstring FilterText(const std::wstring& filter) {
+  std::wstring text = filter;
+  for (wchar_t& c : text)
+    if (c == L'|') c = L'\0';
+  text.append(2, L'\0');
+  return text;
+}
+
+HWND ActiveOwner() {
+  HWND active = GetActiveWindow();
+  return WindowNumberOf(active) >= 0 ? active : nullptr;
+}
+
+// The system disables only the owner; the program's other windows are held
+// still the same way for as long as the requester is shown.
+std::vector<HWND> DisableOtherWindows(HWND owner) {
+  std::vector<HWND> disabled;
+  for (auto& [number, record] : State().windows) {
+    if (record.handle != owner && IsWindowEnabled(record.handle)) {
+      EnableWindow(record.handle, FALSE);
+      disabled.push_back(record.handle);
+    }
+  }
+  return disabled;
+}
+
+void EnableAgain(const std::vector<HWND>& disabled) {
+  for (HWND handle : disabled) EnableWindow(handle, TRUE);
+}
+
+// Shows the open or save requester over the active window; `buffer` holds
+// the start name and receives the result.
+bool Request(const std::wstring& title, const std::wstring& filter, std::vector<wchar_t>& buffer, DWORD flags,
+             bool save) {
+  std::wstring filter_text = FilterText(filter);
+  OPENFILENAMEW request{};
+  request.lStructSize = sizeof(request);
+  request.hwndOwner = ActiveOwner();
+  request.lpstrFilter = filter.empty() ? nullptr : filter_text.c_str();
+  request.nFilterIndex = 1;
+  request.lpstrFile = buffer.data();
+  request.nMaxFile = static_cast<DWORD>(buffer.size() - 1);
+  request.lpstrTitle = title.c_str();
+  request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | flags;
+  std::vector<HWND> disabled = DisableOtherWindows(request.hwndOwner);
+  BOOL chosen = save ? GetSaveFileNameW(&request) : GetOpenFileNameW(&request);
+  EnableAgain(disabled);
+  return chosen != FALSE;
+}
+
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
+  if (!folder.empty() && folder.back() == L'\\') return folder + name;
+  return folder + L"\\" + name;
+}
+
+}  // namespace
+
+std::wstring OpenFileRequester(const std::wstring& title, const std::wstring& start_name,
+                               const std::wstring& filter, bool multiple) {
+  LastSelection() = Selection{};
+  std::vector<wchar_t> buffer(kSelectionChars + 1, L'\0');
+  start_name.copy(buffer.data(), std::min(start_name.size(), kSelectionChars));
+  if (!Request(title, filter, buffer, multiple ? OFN_ALLOWMULTISELECT : 0, false)) return L"";
+  // One name: the full path. Several: the folder, then each name, NUL-separated.
+  std::wstring first(buffer.data());
+  const wchar_t* rest = buffer.data() + first.size() + 1;
+  if (!multiple || *rest == L'\0') return first;
+  Selection& selection = LastSelection();
+  selection.folder = first;
+  for (; *rest; rest += wcslen(rest) + 1) selection.names.emplace_back(rest);
+  selection.next = 1;
+  return JoinPath(selection.folder, selection.names[0]);
+}
+
+std::wstring NextSelectedFile() {
+  Selection& selection = LastSelection();
+  if (selection.next >= selection.names.size()) return L"";
+  return JoinPath(selection.folder, selection.names[selection.next++]);
+}
+
+std::wstring SaveFileRequester(const std::wstring& title, const std::wstring& start_name,
+                               const std::wstring& filter) {
+  std::vector<wchar_t> buffer(MAX_PATH * 4, L'\0');
+  start_name.copy(buffer.data(), std::min(start_name.size(), buffer.size() - 1));
+  return Request(title, filter, buffer, 0, true) ? std::wstring(buffer.data()) : std::wstring();
+}
+
+void MessageRequester(const std::wstring& title, const std::wstring& text) {
+  HWND owner = ActiveOwner();
+  std::vector<HWND> disabled = DisableOtherWindows(owner);
+  MessageBoxW(owner, text.c_str(), title.c_str(), MB_OK);
+  EnableAgain(disabled);
+}

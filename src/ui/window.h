@@ -1,0 +1,54 @@
+// Windows addressed by number. Window thread only, except where a function
+// says it is safe from any thread.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include <windows.h>
+
+enum class WindowStyle {
+  Main,           // resizable, minimize and maximize boxes, shown at the given position
+  Tool,           // small caption with the title only, centred over its owner
+  ToolWithClose,  // small caption with system menu and close box, centred over its owner
+};
+
+inline constexpr std::int32_t kNoWindow = -1;
+
+// Sets up the services on the calling thread, which becomes the window thread:
+// common controls, OLE (for file drops), window classes and the post office
+// that carries workers' writes. Idempotent; OpenWindow calls it.
+bool StartUi();
+bool OnWindowThread();
+
+// Opens window `number` with a client area of width x height. Main windows
+// put their outer top-left corner at (x, y); tool windows are centred over the
+// owner's outer rectangle, left and top clamped at 0. The program icon
+// (resource 1, when the program has one) becomes the window icon. The window
+// becomes the current one for gadget creation. False if it cannot be made.
+bool OpenWindow(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
+                const std::wstring& title, WindowStyle style, std::int32_t owner = kNoWindow);
+
+// Destroys the window with its gadgets; activates the owner first. Writes
+// still on their way to it are dropped when they arrive.
+void CloseWindowNumber(std::int32_t number);
+
+bool IsWindowOpen(std::int32_t number);
+// Safe from any thread.
+void EnableWindowNumber(std::int32_t number, bool enable);
+std::int32_t WindowClientWidth(std::int32_t number);
+std::int32_t WindowClientHeight(std::int32_t number);
+// The window can no longer be made smaller than its outer size at this moment.
+void FixMinimumSize(std::int32_t number);
+void SetCurrentWindow(std::int32_t number);
+
+// Wraps a worker's entry so that its writes target the windows as they are
+// opened now: a write to a window that is closed later is dropped, even when
+// the same window number has been opened again meanwhile. Call on the window
+// thread, right before starting the worker.
+std::function<void()> BindToOpenWindows(std::function<void()> entry);
+
+// The window's native handle, or null; for tests and for the few platform
+// calls the services do not cover.
+HWND WindowHandle(std::int32_t number);

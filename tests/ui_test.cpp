@@ -1,0 +1,491 @@
+// The window and control services on real windows and controls, driven with
+// real messages and read back with the controls' own messages.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+
+#include "ui/bars.h"
+#include "ui/clipboard.h"
+#include "ui/events.h"
+#include "ui/file_drop.h"
+#include "ui/gadget.h"
+#include "ui/list.h"
+#include "ui/menu.h"
+#include "ui/window.h"
+#include "ui_test_support.h"
+
+namespace {
+
+constexpr std::int32_t kTestWindow = 10;
+constexpr std::int32_t kOtherWindow = 11;
+
+struct UiTest : testing::Test {
+  void SetUp() override {
+    ASSERT_TRUE(StartUi());
+    ASSERT_TRUE(OpenWindow(kTestWindow, 50, 40, 400, 300, L"Test window", WindowStyle::Main));
+    ServeFor(50);
+    DiscardEvents();
+  }
+  void TearDown() override {
+    CloseWindowNumber(kOtherWindow);
+    CloseWindowNumber(kTestWindow);
+    ServeFor(20);
+    DiscardEvents();
+  }
+};
+
+RECT RectInParent(HWND child) {
+  RECT rect{};
+  GetWindowRect(child, &rect);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+std::wstring CellOfControl(HWND list, int row, int column) {
+  wchar_t text[256] = L"";
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = text;
+  item.cchTextMax = 256;
+  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  return text;
+}
+
+bool TickedInControl(HWND list, int row) {
+  return (SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK) &
+          LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+}
+
+int RowCountOfControl(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+TEST_F(UiTest, WindowsOpenCloseAndCentreToolWindowsOverTheirOwner) {
+  HWND main = WindowHandle(kTestWindow);
+  EXPECT_EQ(WindowText(main), L"Test window");
+  EXPECT_EQ(WindowClientWidth(kTestWindow), 400);
+  EXPECT_EQ(WindowClientHeight(kTestWindow), 300);
+  RECT outer{};
+  GetWindowRect(main, &outer);
+  EXPECT_EQ(outer.left, 50);
+  EXPECT_EQ(outer.top, 40);
+
+  ASSERT_TRUE(OpenWindow(kOtherWindow, 0, 0, 200, 100, L"Tool", WindowStyle::ToolWithClose, kTestWindow));
+  HWND tool = WindowHandle(kOtherWindow);
+  EXPECT_EQ(GetWindow(tool, GW_OWNER), main);
+  EXPECT_TRUE(GetWindowLongW(tool, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+  EXPECT_TRUE(GetWindowLongW(tool, GWL_STYLE) & WS_SYSMENU);
+  RECT tool_outer{};
+  GetWindowRect(tool, &tool_outer);
+  EXPECT_NEAR((tool_outer.left + tool_outer.right) / 2, (outer.left + outer.right) / 2, 1);
+  EXPECT_NEAR((tool_outer.top + tool_outer.bottom) / 2, (outer.top + outer.bottom) / 2, 1);
+  CloseWindowNumber(kOtherWindow);
+  EXPECT_FALSE(IsWindow(tool));
+  EXPECT_FALSE(IsWindowOpen(kOtherWindow));
+
+  // Larger than its owner near the screen corner: left and top stop at 0.
+  ASSERT_TRUE(OpenWindow(kOtherWindow, 0, 0, 900, 700, L"Big", WindowStyle::Tool, kTestWindow));
+  GetWindowRect(WindowHandle(kOtherWindow), &tool_outer);
+  EXPECT_EQ(tool_outer.left, 0);
+  EXPECT_EQ(tool_outer.top, 0);
+  EXPECT_FALSE(GetWindowLongW(WindowHandle(kOtherWindow), GWL_STYLE) & WS_SYSMENU);
+
+  EnableWindowNumber(kTestWindow, false);
+  EXPECT_FALSE(IsWindowEnabled(main));
+  EnableWindowNumber(kTestWindow, true);
+  EXPECT_TRUE(IsWindowEnabled(main));
+}
+
+TEST_F(UiTest, MinimumSizeIsTheSizeWhenFixed) {
+  HWND main = WindowHandle(kTestWindow);
+  RECT outer{};
+  GetWindowRect(main, &outer);
+  FixMinimumSize(kTestWindow);
+  MINMAXINFO limits{};
+  SendMessageW(main, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+  EXPECT_EQ(limits.ptMinTrackSize.x, outer.right - outer.left);
+  EXPECT_EQ(limits.ptMinTrackSize.y, outer.bottom - outer.top);
+}
+
+TEST_F(UiTest, GadgetsAreMadeByNumberInTheWindowOrInsideTheirPanel) {
+  ASSERT_TRUE(ButtonGadget(1, 10, 10, 80, 24, L"Press"));
+  ASSERT_TRUE(CheckBoxGadget(2, 10, 40, 120, 20, L"Tick"));
+  ASSERT_TRUE(TextGadget(3, 10, 70, 100, 20, L"Label", kTextCentred));
+  ASSERT_TRUE(StringGadget(4, 10, 100, 100, 20, L"field", kFieldReadOnly | kFieldBorderless));
+  ASSERT_TRUE(EditorGadget(5, 150, 10, 200, 80));
+  ASSERT_TRUE(FrameGadget(6, 150, 100, 200, 60, L"Frame"));
+  ASSERT_TRUE(PanelGadget(7, 10, 170, 200, 100));
+  ASSERT_TRUE(CheckBoxGadget(8, 10, 5, 150, 20, L"In panel"));
+  EndPanel();
+  ASSERT_TRUE(HyperLinkGadget(9, 220, 170, 150, 20, L"https://example.org/", RGB(0, 0, 170), RGB(0, 0, 255)));
+  EXPECT_FALSE(ButtonGadget(1, 0, 0, 10, 10, L"again")) << "gadget numbers are unique";
+
+  EXPECT_EQ(ClassName(GadgetHandle(1)), L"Button");
+  EXPECT_EQ(ClassName(GadgetHandle(4)), L"Edit");
+  EXPECT_EQ(ClassName(GadgetHandle(7)), L"SysTabControl32");
+  EXPECT_EQ(GetParent(GadgetHandle(8)), GadgetHandle(7));
+  EXPECT_EQ(GetParent(GadgetHandle(9)), WindowHandle(kTestWindow));
+  EXPECT_TRUE(GetWindowLongW(GadgetHandle(3), GWL_STYLE) & SS_CENTER);
+  EXPECT_TRUE(GetWindowLongW(GadgetHandle(4), GWL_STYLE) & ES_READONLY);
+  EXPECT_FALSE(GetWindowLongW(GadgetHandle(4), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+  EXPECT_TRUE(GetWindowLongW(GadgetHandle(5), GWL_STYLE) & ES_MULTILINE);
+  EXPECT_EQ(GetWindowLongW(GadgetHandle(6), GWL_STYLE) & BS_TYPEMASK, BS_GROUPBOX);
+  RECT in_panel = RectInParent(GadgetHandle(8));
+  EXPECT_EQ(in_panel.left, 10);
+  EXPECT_EQ(in_panel.top, 5);
+
+  SetGadgetText(3, L"New label");
+  EXPECT_EQ(WindowText(GadgetHandle(3)), L"New label");
+  EXPECT_EQ(GetGadgetText(4), L"field");
+  SetGadgetState(2, 1);
+  EXPECT_EQ(SendMessageW(GadgetHandle(2), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(GetGadgetState(2), 1);
+  SendMessageW(GadgetHandle(2), BM_SETCHECK, BST_UNCHECKED, 0);
+  EXPECT_EQ(GetGadgetState(2), 0);
+  EnableGadget(1, false);
+  EXPECT_FALSE(IsWindowEnabled(GadgetHandle(1)));
+  ResizeGadget(1, 20, 12, 90, 30);
+  RECT moved = RectInParent(GadgetHandle(1));
+  EXPECT_EQ(moved.left, 20);
+  EXPECT_EQ(moved.top, 12);
+  EXPECT_EQ(moved.right - moved.left, 90);
+  EXPECT_EQ(moved.bottom - moved.top, 30);
+
+  CloseWindowNumber(kTestWindow);
+  EXPECT_FALSE(GadgetExists(1));
+  EXPECT_FALSE(GadgetExists(8));
+  EXPECT_EQ(GetGadgetText(3), L"");
+}
+
+TEST_F(UiTest, ListRowsCarryCellsStateBitsAndANumber) {
+  ASSERT_TRUE(ListGadget(0, 0, 0, 400, 200, L"File", 200, kListCheckBoxes | kListFullRowSelect | kListGridLines));
+  ASSERT_TRUE(AddListColumn(0, 1, L"Size", 60));
+  ASSERT_TRUE(AddListColumn(0, 2, L"Hash", 100));
+  HWND list = GadgetHandle(0);
+  DWORD extended = static_cast<DWORD>(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+  EXPECT_TRUE(extended & LVS_EX_CHECKBOXES);
+  EXPECT_TRUE(extended & LVS_EX_FULLROWSELECT);
+  EXPECT_TRUE(extended & LVS_EX_GRIDLINES);
+
+  AddListRow(0, L"a.txt\n1 B\n", 101);
+  AddListRow(0, L"b.txt\n2 B", 102);
+  AddListRow(0, L"c.txt\n3 B\nffff", 103);
+  ASSERT_EQ(RowCountOfControl(list), 3);
+  EXPECT_EQ(CountListRows(0), 3);
+  EXPECT_EQ(CellOfControl(list, 0, 0), L"a.txt");
+  EXPECT_EQ(CellOfControl(list, 1, 1), L"2 B");
+  EXPECT_EQ(CellOfControl(list, 2, 2), L"ffff");
+  EXPECT_EQ(GetListCellText(0, 2, 0), L"c.txt");
+  EXPECT_EQ(GetListRowNumber(0, 1), 102);
+
+  SetListRowState(0, 1, kRowTicked);
+  SetListRowState(0, 2, kRowTicked | kRowSelected);
+  EXPECT_FALSE(TickedInControl(list, 0));
+  EXPECT_TRUE(TickedInControl(list, 1));
+  EXPECT_TRUE(TickedInControl(list, 2));
+  EXPECT_EQ(GetListRowState(0, 2), kRowTicked | kRowSelected);
+  EXPECT_EQ(GetGadgetState(0), 2);
+  // The user ticks a box: the control's change reaches the copy workers read.
+  ListView_SetCheckState(list, 0, TRUE);
+  ListRow copy;
+  ASSERT_TRUE(ReadListRow(0, 0, &copy));
+  EXPECT_EQ(copy.state & kRowTicked, kRowTicked);
+  SetGadgetState(0, 0);
+  EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0);
+
+  SetListCellText(0, 1, 2, L"digest");
+  EXPECT_EQ(CellOfControl(list, 1, 2), L"digest");
+  RemoveListRow(0, 0);
+  ASSERT_EQ(RowCountOfControl(list), 2);
+  EXPECT_EQ(CellOfControl(list, 0, 0), L"b.txt");
+  EXPECT_EQ(CellOfControl(list, 0, 2), L"digest");
+  EXPECT_TRUE(TickedInControl(list, 0));
+  EXPECT_EQ(GetListRowNumber(0, 0), 102);
+  SetListRowNumber(0, 0, 7);
+  EXPECT_EQ(GetListRowNumber(0, 0), 7);
+  ClearList(0);
+  EXPECT_EQ(RowCountOfControl(list), 0);
+  EXPECT_FALSE(ReadListRow(0, 0, &copy));
+}
+
+TEST_F(UiTest, ControlsMenusAndCloseBoxBecomeEventsInTheirOrder) {
+  ASSERT_TRUE(ButtonGadget(1, 10, 10, 80, 24, L"Press"));
+  ASSERT_TRUE(StringGadget(4, 10, 40, 100, 20, L""));
+  ASSERT_TRUE(ListGadget(0, 10, 70, 300, 150, L"File", 100, kListFullRowSelect));
+  ASSERT_TRUE(SetMenuBar(kTestWindow, {{L"File", {{3, L"Open"}, {kMenuRule, L""}, {5, L"Exit"}}}}));
+  HWND main = WindowHandle(kTestWindow);
+  HMENU file = GetSubMenu(GetMenu(main), 0);
+  ASSERT_EQ(GetMenuItemCount(file), 3);
+  EXPECT_EQ(GetMenuItemID(file, 2), 5u);
+  ServeFor(50);  // the menu bar's arrival resized the client area
+  DiscardEvents();
+
+  PostMessageW(GadgetHandle(1), BM_CLICK, 0, 0);
+  PostMessageW(main, WM_COMMAND, MAKEWPARAM(5, 0), 0);
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  std::vector<SeenEvent> seen = ServeFor(300);
+  SetWindowTextW(GadgetHandle(4), L"typed");
+  std::vector<SeenEvent> changes = ServeFor(100);
+  PostMessageW(GadgetHandle(0), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(50, 100));
+  PostMessageW(GadgetHandle(0), WM_RBUTTONUP, 0, MAKELPARAM(50, 100));
+  std::vector<SeenEvent> right_clicks = ServeFor(300);
+
+  std::vector<SeenEvent> expected{{kEventControl, kTestWindow, 1, -1, kEventTypeClick, L""},
+                                  {kEventMenu, kTestWindow, -1, 5, 0, L""},
+                                  {kEventClose, kTestWindow, -1, -1, 0, L""}};
+  EXPECT_EQ(seen, expected);
+  EXPECT_TRUE(IsWindow(main)) << "a close request closes nothing by itself";
+  ASSERT_EQ(changes.size(), 1u);
+  EXPECT_EQ(changes[0], (SeenEvent{kEventControl, kTestWindow, 4, -1, kEventTypeChange, L""}));
+  EXPECT_EQ(GetGadgetText(4), L"typed");
+  ASSERT_FALSE(right_clicks.empty());
+  EXPECT_EQ(right_clicks.back(), (SeenEvent{kEventControl, kTestWindow, 0, -1, kEventTypeRightClick, L""}));
+
+  // Resizing the window reports a size event; minimizing does not.
+  SetWindowPos(main, nullptr, 0, 0, 500, 400, SWP_NOMOVE | SWP_NOZORDER);
+  std::vector<SeenEvent> sized = ServeFor(100);
+  ASSERT_FALSE(sized.empty());
+  EXPECT_EQ(sized.back().kind, kEventSize);
+  ShowWindow(main, SW_MINIMIZE);
+  for (const SeenEvent& event : ServeFor(100)) EXPECT_NE(event.kind, kEventSize);
+  ShowWindow(main, SW_RESTORE);
+}
+
+TEST_F(UiTest, ShortcutsRaiseMenuEventsAndTabMovesTheFocus) {
+  ASSERT_TRUE(ButtonGadget(1, 10, 10, 80, 24, L"One"));
+  ASSERT_TRUE(ButtonGadget(2, 10, 40, 80, 24, L"Two"));
+  ASSERT_TRUE(AddShortcut(kTestWindow, kShortcutControl, 'C', 6));
+  ASSERT_TRUE(AddShortcut(kTestWindow, kShortcutPlain, VK_DELETE, 7));
+  ASSERT_TRUE(AddShortcut(kTestWindow, kShortcutShift, VK_DELETE, 8));
+  SetForegroundWindow(WindowHandle(kTestWindow));
+  SetFocus(GadgetHandle(1));
+  ASSERT_EQ(GetFocus(), GadgetHandle(1));
+
+  std::vector<SeenEvent> control_c = PressKey(GadgetHandle(1), 'C', true, false);
+  std::vector<SeenEvent> del = PressKey(GadgetHandle(1), VK_DELETE);
+  std::vector<SeenEvent> shift_del = PressKey(GadgetHandle(1), VK_DELETE, false, true);
+  std::vector<SeenEvent> plain_c = PressKey(GadgetHandle(1), 'C');
+  ASSERT_EQ(control_c.size(), 1u);
+  EXPECT_EQ(control_c[0], (SeenEvent{kEventMenu, kTestWindow, -1, 6, 0, L""}));
+  ASSERT_EQ(del.size(), 1u);
+  EXPECT_EQ(del[0].menu, 7);
+  ASSERT_EQ(shift_del.size(), 1u);
+  EXPECT_EQ(shift_del[0].menu, 8);
+  EXPECT_TRUE(plain_c.empty());
+
+  PressKey(GadgetHandle(1), VK_TAB);
+  EXPECT_EQ(GetFocus(), GadgetHandle(2));
+  PressKey(GadgetHandle(2), VK_TAB, false, true);
+  EXPECT_EQ(GetFocus(), GadgetHandle(1));
+}
+
+TEST_F(UiTest, StatusBarKeepsItsProgressBarInsideFieldZero) {
+  ASSERT_TRUE(CreateStatusBar(kTestWindow, {200, 100}, 18));
+  ASSERT_TRUE(AddStatusProgress(kTestWindow, 0));
+  HWND status = FindWindowExW(WindowHandle(kTestWindow), nullptr, STATUSCLASSNAMEW, nullptr);
+  ASSERT_NE(status, nullptr);
+  int edges[4] = {};
+  ASSERT_EQ(SendMessageW(status, SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)), 2);
+  EXPECT_EQ(edges[0], 200);
+  EXPECT_EQ(edges[1], 300);
+  SetStatusText(kTestWindow, 1, L"Idle");
+  wchar_t text[64] = L"";
+  SendMessageW(status, SB_GETTEXTW, 1, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, L"Idle");
+  HWND progress = FindWindowExW(status, nullptr, PROGRESS_CLASSW, nullptr);
+  ASSERT_NE(progress, nullptr);
+  SetStatusProgress(kTestWindow, 150);
+  EXPECT_EQ(SendMessageW(progress, PBM_GETPOS, 0, 0), 100);
+  SetStatusProgress(kTestWindow, 42);
+  EXPECT_EQ(SendMessageW(progress, PBM_GETPOS, 0, 0), 42);
+
+  SetWindowPos(WindowHandle(kTestWindow), nullptr, 0, 0, 600, 450, SWP_NOMOVE | SWP_NOZORDER);
+  ServeFor(50);
+  RECT field{};
+  SendMessageW(status, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&field));
+  RECT bar = RectInParent(progress);
+  EXPECT_EQ(bar.left, field.left + 2);
+  EXPECT_EQ(bar.top, field.top + 3);
+  EXPECT_EQ(bar.right - bar.left, field.right - field.left - 8);
+  EXPECT_EQ(bar.bottom - bar.top, field.bottom - field.top - 6);
+  EXPECT_GE(StatusBarHeight(kTestWindow), 18);
+}
+
+TEST(Clipboard, RoundTripsNonAsciiTextAndReadsEmptyWhenCleared) {
+  ASSERT_TRUE(StartUi());
+  const std::wstring text = L"Pr\u00fcfsumme \u2713 \u65e5\u672c\r\nzweite Zeile";
+  ASSERT_TRUE(SetClipboardText(text));
+  EXPECT_EQ(GetClipboardText(), text);
+  ASSERT_TRUE(ClearClipboard());
+  EXPECT_EQ(GetClipboardText(), L"");
+  ASSERT_TRUE(SetClipboardText(L""));
+  EXPECT_EQ(GetClipboardText(), L"");
+}
+
+TEST(FileDrop, PathsOfAListOfFilesAreJoinedByLineFeeds) {
+  const std::wstring names[] = {L"C:\\data\\one.bin", L"C:\\\u00e9t\u00e9\\two"};
+  std::size_t chars = 0;
+  for (const std::wstring& name : names) chars += name.size() + 1;
+  HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + (chars + 1) * sizeof(wchar_t));
+  ASSERT_NE(memory, nullptr);
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  auto* at = reinterpret_cast<wchar_t*>(drop + 1);
+  for (const std::wstring& name : names) {
+    std::memcpy(at, name.c_str(), (name.size() + 1) * sizeof(wchar_t));
+    at += name.size() + 1;
+  }
+  GlobalUnlock(memory);
+  EXPECT_EQ(DroppedPathsText(static_cast<HDROP>(memory)), names[0] + L"\n" + names[1]);
+  GlobalFree(memory);
+}
+
+// Workers write while the window thread serves its queue.
+TEST_F(UiTest, WritesFromWorkerThreadsLandOnTheWindowThread) {
+  ASSERT_TRUE(TextGadget(3, 10, 10, 200, 20, L"start"));
+  ASSERT_TRUE(CheckBoxGadget(2, 10, 40, 120, 20, L"Tick"));
+  ASSERT_TRUE(ListGadget(0, 10, 70, 350, 200, L"File", 100, kListCheckBoxes));
+  ASSERT_TRUE(AddListColumn(0, 1, L"Hash", 100));
+  ASSERT_TRUE(CreateToolbar(kTestWindow));
+  ASSERT_TRUE(AddToolbarButton(kTestWindow, 1, -1));
+  ASSERT_TRUE(AddToolbarButton(kTestWindow, 2, -1));
+  ASSERT_TRUE(CreateStatusBar(kTestWindow, {200, 100}, 18));
+  ASSERT_TRUE(AddStatusProgress(kTestWindow, 0));
+  HWND toolbar = FindWindowExW(WindowHandle(kTestWindow), nullptr, TOOLBARCLASSNAMEW, nullptr);
+  HWND status = FindWindowExW(WindowHandle(kTestWindow), nullptr, STATUSCLASSNAMEW, nullptr);
+  DWORD window_thread = GetCurrentThreadId();
+
+  constexpr int kRowsPerWorker = 50;
+  std::atomic<int> wrong_thread{0};
+  auto worker = [&](int first) {
+    if (GetCurrentThreadId() == window_thread) ++wrong_thread;
+    for (int i = 0; i < kRowsPerWorker; ++i) AddListRow(0, L"row " + std::to_wstring(first + i) + L"\n", first + i);
+    SetGadgetText(3, L"written by a worker");
+    SetGadgetState(2, 1);
+    EnableToolbarButton(kTestWindow, 1, false);
+    SetStatusText(kTestWindow, 1, L"Calculating");
+    SetStatusProgress(kTestWindow, 77);
+  };
+  std::thread first(worker, 0);
+  std::thread second(worker, 1000);
+  // The workers never wait on this thread, so joining before serving is safe.
+  first.join();
+  second.join();
+  EXPECT_EQ(wrong_thread.load(), 0);
+  ASSERT_TRUE(ServeUntil([&] { return RowCountOfControl(GadgetHandle(0)) == 2 * kRowsPerWorker; }));
+  ServeFor(50);
+  EXPECT_EQ(WindowText(GadgetHandle(3)), L"written by a worker");
+  EXPECT_EQ(SendMessageW(GadgetHandle(2), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_FALSE(SendMessageW(toolbar, TB_ISBUTTONENABLED, 1, 0));
+  EXPECT_TRUE(SendMessageW(toolbar, TB_ISBUTTONENABLED, 2, 0));
+  wchar_t text[64] = L"";
+  SendMessageW(status, SB_GETTEXTW, 1, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, L"Calculating");
+  EXPECT_EQ(SendMessageW(FindWindowExW(status, nullptr, PROGRESS_CLASSW, nullptr), PBM_GETPOS, 0, 0), 77);
+  // Each worker's rows keep their order; the numbers identify them.
+  int last_first = -1, last_second = 999;
+  for (int row = 0; row < 2 * kRowsPerWorker; ++row) {
+    int number = static_cast<int>(GetListRowNumber(0, row));
+    EXPECT_EQ(CellOfControl(GadgetHandle(0), row, 0), L"row " + std::to_wstring(number));
+    int& last = number < 1000 ? last_first : last_second;
+    EXPECT_EQ(number, last + 1);
+    last = number;
+  }
+
+  // Reads from a worker see what the window thread has applied.
+  std::int32_t count_seen = -1;
+  std::wstring text_seen;
+  std::int32_t state_seen = -1;
+  ListRow row_seen;
+  std::thread reader([&] {
+    count_seen = CountListRows(0);
+    text_seen = GetGadgetText(3);
+    state_seen = GetGadgetState(2);
+    ReadListRow(0, 1, &row_seen);
+  });
+  reader.join();
+  EXPECT_EQ(count_seen, 2 * kRowsPerWorker);
+  EXPECT_EQ(text_seen, L"written by a worker");
+  EXPECT_EQ(state_seen, 1);
+  EXPECT_EQ(row_seen.cells.at(0), CellOfControl(GadgetHandle(0), 1, 0));
+}
+
+TEST_F(UiTest, AWorkersRowWriteFollowsItsRowWhenRowsAboveAreDeleted) {
+  ASSERT_TRUE(ListGadget(0, 10, 10, 350, 200, L"File", 100, kListCheckBoxes));
+  ASSERT_TRUE(AddListColumn(0, 1, L"Hash", 100));
+  for (int i = 0; i < 4; ++i) AddListRow(0, L"file" + std::to_wstring(i), i);
+  ListRow third;
+  std::thread([&] { ReadListRow(0, 2, &third); }).join();
+  ASSERT_EQ(third.cells.at(0), L"file2");
+  RemoveListRow(0, 0);  // the user deletes a row above while the worker hashes
+  std::uint64_t gone = 0;
+  {
+    ListRow first;
+    ReadListRow(0, 0, &first);
+    gone = first.id;
+  }
+  RemoveListRow(0, 0);
+  std::thread([&] {
+    SetListCellTextById(0, third.id, 1, L"digest of file2");
+    SetListCellTextById(0, gone, 1, L"must not land");
+    SetListCellText(0, 1, 1, L"by index");  // row 1 at the time of this call: file3
+  }).join();
+  ServeFor(100);
+  HWND list = GadgetHandle(0);
+  ASSERT_EQ(RowCountOfControl(list), 2);
+  EXPECT_EQ(CellOfControl(list, 0, 0), L"file2");
+  EXPECT_EQ(CellOfControl(list, 0, 1), L"digest of file2");
+  EXPECT_EQ(CellOfControl(list, 1, 0), L"file3");
+  EXPECT_EQ(CellOfControl(list, 1, 1), L"by index");
+  EXPECT_EQ(FindListRow(0, third.id), 0);
+  EXPECT_EQ(FindListRow(0, gone), -1);
+}
+
+TEST_F(UiTest, WritesForAClosedWindowNeverReachItsReopening) {
+  ASSERT_TRUE(OpenWindow(kOtherWindow, 0, 0, 200, 100, L"First opening", WindowStyle::Tool, kTestWindow));
+  ASSERT_TRUE(TextGadget(18, 10, 10, 150, 20, L"Idle"));
+
+  // A bound worker: its window is closed and opened again before it writes.
+  std::atomic<int> step{0};
+  std::thread bound(BindToOpenWindows([&] {
+    while (step.load() != 1) Sleep(1);
+    SetGadgetText(18, L"from the old worker");
+    EnableGadget(18, false);
+    step = 2;
+  }));
+  CloseWindowNumber(kOtherWindow);
+  ASSERT_TRUE(OpenWindow(kOtherWindow, 0, 0, 200, 100, L"Second opening", WindowStyle::Tool, kTestWindow));
+  ASSERT_TRUE(TextGadget(18, 10, 10, 150, 20, L"Idle"));
+  step = 1;
+  bound.join();
+  ServeFor(100);
+  EXPECT_EQ(WindowText(GadgetHandle(18)), L"Idle");
+  EXPECT_TRUE(IsWindowEnabled(GadgetHandle(18)));
+
+  // An unbound worker's write is on its way when the window closes and reopens.
+  std::thread([] { SetGadgetText(18, L"late write"); }).join();
+  CloseWindowNumber(kOtherWindow);
+  ASSERT_TRUE(OpenWindow(kOtherWindow, 0, 0, 200, 100, L"Third opening", WindowStyle::Tool, kTestWindow));
+  ASSERT_TRUE(TextGadget(18, 10, 10, 150, 20, L"Idle"));
+  ServeFor(100);
+  EXPECT_EQ(WindowText(GadgetHandle(18)), L"Idle");
+
+  // While the window stays open, the same bound write does arrive.
+  std::thread(BindToOpenWindows([] { SetGadgetText(18, L"arrives"); })).join();
+  ServeFor(100);
+  EXPECT_EQ(WindowText(GadgetHandle(18)), L"arrives");
+  // And to a window that is simply closed, it goes nowhere.
+  std::thread late(BindToOpenWindows([] { Sleep(50); SetGadgetText(18, L"nowhere"); }));
+  CloseWindowNumber(kOtherWindow);
+  late.join();
+  ServeFor(50);
+  EXPECT_FALSE(GadgetExists(18));
+}
+
+}  // namespace

@@ -1,0 +1,40 @@
+// Helpers for tests that drive real windows: serve the message queue and
+// collect the events that come out of it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+struct SeenEvent {
+  std::int32_t kind = 0;
+  std::int32_t window = -1;
+  std::int32_t gadget = -1;
+  std::int32_t menu = -1;
+  std::int32_t type = 0;
+  std::wstring text;
+  bool operator==(const SeenEvent& other) const {
+    return kind == other.kind && window == other.window && gadget == other.gadget && menu == other.menu &&
+           type == other.type && text == other.text;
+  }
+};
+
+inline void PrintTo(const SeenEvent& event, std::ostream* out) {
+  *out << "{kind " << event.kind << ", window " << event.window << ", gadget " << event.gadget << ", menu "
+       << event.menu << ", type " << event.type << ", text of " << event.text.size() << "}";
+}
+
+// Serves the queue for `ms` milliseconds and returns every event seen.
+std::vector<SeenEvent> ServeFor(std::int32_t ms);
+// Serves the queue until `done` holds or `ms` milliseconds pass; the result of `done`.
+bool ServeUntil(const std::function<bool()>& done, std::int32_t ms = 5000);
+std::wstring WindowText(HWND handle);
+std::wstring ClassName(HWND handle);
+// Presses and releases a key, with Shift or Control held when asked, as
+// input to the window that has the focus.
+// Returns the events seen meanwhile.
+std::vector<SeenEvent> PressKey(HWND target, WORD key, bool control = false, bool shift = false);
