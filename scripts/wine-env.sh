@@ -11,6 +11,11 @@ wine_start() {
   # them open long after the caller is done.
   wineserver -p </dev/null >/dev/null 2>&1
   wineboot -i </dev/null >/dev/null 2>&1
+  # The virtual display runs no window manager. Windows Wine leaves to one would
+  # make it wait for the manager on every hide and close, and show no caption;
+  # Wine manages and draws them itself instead.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
 }
 
 wine_stop() {

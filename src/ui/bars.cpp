@@ -133,6 +133,9 @@ bool SetToolbarCaption(std::int32_t window, std::int32_t number, const std::wstr
   info.cx = static_cast<WORD>(extent.cx + 10);
   bool set = SendMessageW(record->toolbar, TB_SETBUTTONINFOW, static_cast<WPARAM>(number),
                           reinterpret_cast<LPARAM>(&info)) != FALSE;
+  // Handing the toolbar its own font again makes every toolbar measure its
+  // text line anew; some leave the button height as it was on TB_AUTOSIZE.
+  SendMessageW(record->toolbar, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   SendMessageW(record->toolbar, TB_AUTOSIZE, 0, 0);
   return set;
 }

@@ -342,6 +342,12 @@ bool OpenWindow(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_
     State().windows.erase(number);
     return false;
   }
+  // The class icon shows in the caption; handing it to the window as well
+  // makes it the window's own icon for the task switcher and for queries.
+  if (HICON big = reinterpret_cast<HICON>(GetClassLongPtrW(handle, GCLP_HICON)))
+    SendMessageW(handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  if (HICON small_icon = reinterpret_cast<HICON>(GetClassLongPtrW(handle, GCLP_HICONSM)))
+    SendMessageW(handle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon));
   WindowRecord& record = State().windows[number];
   record.handle = handle;
   record.generation = ++State().last_generation;

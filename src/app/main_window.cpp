@@ -1,0 +1,106 @@
+#include "app/main_window.h"
+
+#include <windows.h>
+
+#include "app/toolbar_icons.h"
+#include "ui/bars.h"
+#include "ui/file_drop.h"
+#include "ui/gadget.h"
+#include "ui/image.h"
+#include "ui/menu.h"
+#include "ui/window.h"
+
+namespace {
+
+constexpr std::int32_t kLeft = 388;
+constexpr std::int32_t kTop = 177;
+constexpr std::int32_t kClientWidth = 690;
+constexpr std::int32_t kClientHeight = 320;
+
+const std::vector<MenuEntry> kEditEntries{{kMenuCopy, L"Copy\tCtrl+C"},
+                                          {kMenuDelete, L"Delete\tDel"},
+                                          {kMenuRule, L""},
+                                          {kMenuClearList, L"Clear list\tShift+Del"}};
+
+void BuildMenus() {
+  SetMenuBar(kMainWindow, {{L"File", {{kMenuAddFile, L"Add File"},
+                                      {kMenuRule, L""},
+                                      {kMenuSaveMd5, L"Save MD5"},
+                                      {kMenuRule, L""},
+                                      {kMenuExit, L"Exit"}}},
+                           {L"Edit", kEditEntries},
+                           {L"Tools", {{kMenuVerifyMd5File, L"Verify MD5 file"},
+                                       {kMenuVerifyFile, L"Verify file"},
+                                       {kMenuTextToMd5, L"Text to MD5"}}},
+                           {L"Help", {{kMenuAbout, L"About"}}}});
+  AddShortcut(kMainWindow, kShortcutControl, 'C', kMenuCopy);
+  AddShortcut(kMainWindow, kShortcutPlain, VK_DELETE, kMenuDelete);
+  AddShortcut(kMainWindow, kShortcutShift, VK_DELETE, kMenuClearList);
+}
+
+void BuildToolbar() {
+  CreateToolbar(kMainWindow);
+  AddToolbarButton(kMainWindow, kMenuAddFile, 0);
+  AddToolbarSeparator(kMainWindow);
+  AddToolbarButton(kMainWindow, kMenuStart, 1);
+  AddToolbarButton(kMainWindow, kMenuStop, 2);
+  AddToolbarSeparator(kMainWindow);
+  AddToolbarButton(kMainWindow, kMenuOptions, 3);
+  EnableToolbarButton(kMainWindow, kMenuStop, false);
+  SetToolbarCaption(kMainWindow, kMenuAddFile, L"Open");
+  SetToolbarCaption(kMainWindow, kMenuStart, L"Start");
+  SetToolbarCaption(kMainWindow, kMenuStop, L"Stop");
+  SetToolbarCaption(kMainWindow, kMenuOptions, L"Options");
+}
+
+void SetToolbarTooltips() {
+  SetToolbarTooltip(kMainWindow, kMenuAddFile, L"Add File");
+  SetToolbarTooltip(kMainWindow, kMenuStart, L"Calculate");
+  SetToolbarTooltip(kMainWindow, kMenuStop, L"Stop");
+  SetToolbarTooltip(kMainWindow, kMenuOptions, L"Options");
+}
+
+void BuildFileList() {
+  std::int32_t top = ToolbarHeight(kMainWindow);
+  std::int32_t height = WindowClientHeight(kMainWindow) - top - StatusBarHeight(kMainWindow);
+  ListGadget(kFileListGadget, 0, top, kClientWidth, height, L"File", 390,
+             kListCheckBoxes | kListFullRowSelect | kListGridLines);
+  AddListColumn(kFileListGadget, 1, L"Size", 60);
+  AddListColumn(kFileListGadget, 2, L"Hash", 200);
+}
+
+}  // namespace
+
+std::wstring MainWindowTitle() { return L"Sumwick 0.5 Build " + std::to_wstring(kBuildNumber); }
+
+bool DecodeToolbarImages() {
+  const std::uint8_t* icons[] = {kToolbarOpenIcon, kToolbarStartIcon, kToolbarStopIcon, kToolbarOptionsIcon};
+  bool all = true;
+  for (std::int32_t image = 0; image < 4; ++image)
+    all = CatchIconImage(image, icons[image], kToolbarIconBytes, 16) && all;
+  return all;
+}
+
+bool BuildMainWindow() {
+  // The outer size is fixed for a 690 x 320 client area before the menu bar
+  // arrives; the menu bar then takes its height out of the client area.
+  if (!OpenWindow(kMainWindow, kLeft, kTop, kClientWidth, kClientHeight, MainWindowTitle(), WindowStyle::Main))
+    return false;
+  FixMinimumSize(kMainWindow);
+  BuildMenus();
+  BuildToolbar();
+  CreatePopupMenuNumber(kListPopupMenu, kEditEntries);
+  SetToolbarTooltips();
+  CreateStatusBar(kMainWindow, {200, 100}, 18);
+  AddStatusProgress(kMainWindow, kProgressField);
+  SetStatusText(kMainWindow, kStateField, L"Idle");
+  BuildFileList();
+  EnableFileDrop(kMainWindow);
+  return true;
+}
+
+void LayOutMainWindow() {
+  std::int32_t top = ToolbarHeight(kMainWindow);
+  ResizeGadget(kFileListGadget, 0, top, WindowClientWidth(kMainWindow),
+               WindowClientHeight(kMainWindow) - top - StatusBarHeight(kMainWindow));
+}

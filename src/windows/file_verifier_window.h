@@ -1,0 +1,17 @@
+// The file verifier window (window 3).
+#pragma once
+
+#include <string>
+
+// Menu event 10: opens the window with `path` as the file, then disables the main window.
+void OpenFileVerifierWindow(const std::wstring& path);
+// Close request of window 3: enables the main window, then closes.
+void CloseFileVerifierWindow();
+// Gadget 16 (paste): the clipboard's text into the checksum field.
+void PasteChecksum();
+// Gadget 13 (...): requester for the file to check.
+void ChooseFileToVerify();
+// Gadget 15 changed: Check enabled only for a digest text and a usable file.
+void UpdateFileVerifierCheckButton();
+// Gadget 19 (Check): starts the worker that checks the file.
+void StartSingleFileCheck();

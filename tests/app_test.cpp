@@ -1,0 +1,432 @@
+// The main window as start-up builds it, the dispatch table, and the real
+// program quitting with exit code 0.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "app/calculation_run.h"
+#include "app/dispatch.h"
+#include "app/file_list.h"
+#include "app/main_window.h"
+#include "app/program.h"
+#include "app/save_checksum_list.h"
+#include "app/toolbar_icons.h"
+#include "ui/bars.h"
+#include "ui/events.h"
+#include "ui/gadget.h"
+#include "ui/image.h"
+#include "ui/window.h"
+#include "ui_test_support.h"
+#include "windows/about_window.h"
+#include "windows/file_verifier_window.h"
+#include "windows/md5_file_verifier_window.h"
+#include "windows/options_window.h"
+#include "windows/text_digest_window.h"
+
+namespace {
+
+HWND Child(const wchar_t* window_class) {
+  return FindWindowExW(WindowHandle(kMainWindow), nullptr, window_class, nullptr);
+}
+
+std::wstring MenuText(HMENU menu, int position) {
+  wchar_t text[128] = L"";
+  GetMenuStringW(menu, static_cast<UINT>(position), text, 128, MF_BYPOSITION);
+  return text;
+}
+
+struct MenuItem {
+  int number;  // -1 for a rule
+  std::wstring text;
+  bool operator==(const MenuItem& other) const { return number == other.number && text == other.text; }
+};
+
+void PrintTo(const MenuItem& item, std::ostream* out) { *out << item.number << " (" << item.text.size() << " chars)"; }
+
+std::vector<MenuItem> ItemsOf(HMENU menu) {
+  std::vector<MenuItem> items;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_FTYPE | MIIM_ID;
+    GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
+    if (info.fType & MFT_SEPARATOR)
+      items.push_back({-1, L""});
+    else
+      items.push_back({static_cast<int>(info.wID), MenuText(menu, i)});
+  }
+  return items;
+}
+
+std::wstring ButtonText(HWND toolbar, int command) {
+  wchar_t text[64] = L"";
+  SendMessageW(toolbar, TB_GETBUTTONTEXTW, static_cast<WPARAM>(command), reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+int ButtonWidth(HWND toolbar, int command) {
+  RECT rect{};
+  int index = static_cast<int>(SendMessageW(toolbar, TB_COMMANDTOINDEX, static_cast<WPARAM>(command), 0));
+  SendMessageW(toolbar, TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));
+  return rect.right - rect.left;
+}
+
+int TextWidthInToolbarFont(HWND toolbar, const std::wstring& text) {
+  HDC dc = GetDC(toolbar);
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(toolbar, WM_GETFONT, 0, 0));
+  HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+  SelectObject(dc, old);
+  ReleaseDC(toolbar, dc);
+  return extent.cx;
+}
+
+RECT ListRect() {
+  RECT rect{};
+  HWND list = GadgetHandle(kFileListGadget);
+  GetWindowRect(list, &rect);
+  MapWindowPoints(nullptr, WindowHandle(kMainWindow), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+struct MainWindowTest : testing::Test {
+  static void SetUpTestSuite() { ASSERT_TRUE(StartUp()); }
+  void SetUp() override {
+    ASSERT_TRUE(IsWindowOpen(kMainWindow));
+    ServeFor(50);
+    DiscardEvents();
+  }
+};
+
+TEST_F(MainWindowTest, TitlePositionAndSizes) {
+  HWND main = WindowHandle(kMainWindow);
+  EXPECT_EQ(WindowText(main), L"Sumwick 0.5 Build 284");
+  RECT outer{};
+  GetWindowRect(main, &outer);
+  EXPECT_EQ(outer.left, 388);
+  EXPECT_EQ(outer.top, 177);
+  EXPECT_EQ(WindowClientWidth(kMainWindow), 690);
+  // The menu bar took its height out of the 320 pixels; the outer size stayed.
+  RECT expected{0, 0, 690, 320};
+  AdjustWindowRectEx(&expected, static_cast<DWORD>(GetWindowLongW(main, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongW(main, GWL_EXSTYLE)));
+  EXPECT_EQ(outer.right - outer.left, expected.right - expected.left);
+  EXPECT_EQ(outer.bottom - outer.top, expected.bottom - expected.top);
+  EXPECT_LT(WindowClientHeight(kMainWindow), 320);
+  LONG style = GetWindowLongW(main, GWL_STYLE);
+  EXPECT_TRUE(style & WS_THICKFRAME);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_TRUE(style & WS_MAXIMIZEBOX);
+  HICON big = reinterpret_cast<HICON>(SendMessageW(main, WM_GETICON, ICON_BIG, 0));
+  ASSERT_NE(big, nullptr) << "the program icon is the window's icon";
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(big, &info));
+  BITMAP bitmap{};
+  GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap);
+  EXPECT_EQ(bitmap.bmWidth, GetSystemMetrics(SM_CXICON));
+  EXPECT_EQ(bitmap.bmBitsPixel, 32);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  EXPECT_NE(SendMessageW(main, WM_GETICON, ICON_SMALL, 0), 0);
+  MINMAXINFO limits{};
+  SendMessageW(main, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+  EXPECT_EQ(limits.ptMinTrackSize.x, expected.right - expected.left);
+  EXPECT_EQ(limits.ptMinTrackSize.y, expected.bottom - expected.top);
+}
+
+TEST_F(MainWindowTest, MenusHaveTheirTextsNumbersAndRules) {
+  HMENU bar = GetMenu(WindowHandle(kMainWindow));
+  ASSERT_EQ(GetMenuItemCount(bar), 4);
+  EXPECT_EQ(MenuText(bar, 0), L"File");
+  EXPECT_EQ(MenuText(bar, 1), L"Edit");
+  EXPECT_EQ(MenuText(bar, 2), L"Tools");
+  EXPECT_EQ(MenuText(bar, 3), L"Help");
+  std::vector<MenuItem> file{{0, L"Add File"}, {-1, L""}, {4, L"Save MD5"}, {-1, L""}, {5, L"Exit"}};
+  std::vector<MenuItem> edit{{6, L"Copy\tCtrl+C"}, {7, L"Delete\tDel"}, {-1, L""}, {8, L"Clear list\tShift+Del"}};
+  std::vector<MenuItem> tools{{9, L"Verify MD5 file"}, {10, L"Verify file"}, {11, L"Text to MD5"}};
+  std::vector<MenuItem> help{{99, L"About"}};
+  EXPECT_EQ(ItemsOf(GetSubMenu(bar, 0)), file);
+  EXPECT_EQ(ItemsOf(GetSubMenu(bar, 1)), edit);
+  EXPECT_EQ(ItemsOf(GetSubMenu(bar, 2)), tools);
+  EXPECT_EQ(ItemsOf(GetSubMenu(bar, 3)), help);
+}
+
+TEST_F(MainWindowTest, ShortcutsGiveTheirMenuEventsWhateverHasTheFocus) {
+  SetForegroundWindow(WindowHandle(kMainWindow));
+  HWND list = GadgetHandle(kFileListGadget);
+  SetFocus(list);
+  std::vector<SeenEvent> copy = PressKey(list, 'C', true, false);
+  std::vector<SeenEvent> del = PressKey(list, VK_DELETE);
+  std::vector<SeenEvent> clear = PressKey(list, VK_DELETE, false, true);
+  ASSERT_EQ(copy.size(), 1u);
+  EXPECT_EQ(copy[0], (SeenEvent{kEventMenu, kMainWindow, -1, kMenuCopy, 0, L""}));
+  ASSERT_EQ(del.size(), 1u);
+  EXPECT_EQ(del[0].menu, kMenuDelete);
+  ASSERT_EQ(clear.size(), 1u);
+  EXPECT_EQ(clear[0].menu, kMenuClearList);
+}
+
+TEST_F(MainWindowTest, ToolbarButtonsCaptionsWidthsTooltipsAndStopDisabled) {
+  HWND toolbar = Child(TOOLBARCLASSNAMEW);
+  ASSERT_NE(toolbar, nullptr);
+  EXPECT_TRUE(GetWindowLongW(toolbar, GWL_STYLE) & TBSTYLE_FLAT);
+  ASSERT_EQ(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0), 6);
+  const int commands[] = {0, -1, 1, 2, -1, 3};
+  for (int index = 0; index < 6; ++index) {
+    TBBUTTON button{};
+    SendMessageW(toolbar, TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&button));
+    if (commands[index] < 0) {
+      EXPECT_TRUE(button.fsStyle & BTNS_SEP) << index;
+    } else {
+      EXPECT_EQ(button.idCommand, commands[index]) << index;
+    }
+  }
+  const std::wstring captions[] = {L"Open", L"Start", L"Stop", L"Options"};
+  for (int command = 0; command < 4; ++command) {
+    EXPECT_EQ(ButtonText(toolbar, command), captions[command]);
+    EXPECT_EQ(ButtonWidth(toolbar, command), TextWidthInToolbarFont(toolbar, captions[command]) + 10) << command;
+  }
+  EXPECT_NE(ButtonWidth(toolbar, 0), ButtonWidth(toolbar, 3));
+  EXPECT_TRUE(SendMessageW(toolbar, TB_ISBUTTONENABLED, 1, 0));
+  EXPECT_FALSE(SendMessageW(toolbar, TB_ISBUTTONENABLED, 2, 0));
+
+  HWND tips = reinterpret_cast<HWND>(SendMessageW(toolbar, TB_GETTOOLTIPS, 0, 0));
+  ASSERT_NE(tips, nullptr);
+  const std::wstring tooltips[] = {L"Add File", L"Calculate", L"Stop", L"Options"};
+  for (int command = 0; command < 4; ++command) {
+    wchar_t text[80] = L"";
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = toolbar;
+    tool.uId = static_cast<UINT_PTR>(command);
+    tool.lpszText = text;
+    SendMessageW(tips, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_EQ(std::wstring(text), tooltips[command]) << command;
+  }
+
+  // A toolbar button arrives as the menu event of its number.
+  SendMessageW(toolbar, WM_COMMAND, MAKEWPARAM(3, BN_CLICKED), reinterpret_cast<LPARAM>(toolbar));
+  std::vector<SeenEvent> seen = ServeFor(50);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0], (SeenEvent{kEventMenu, kMainWindow, -1, kMenuOptions, 0, L""}));
+}
+
+TEST_F(MainWindowTest, StatusBarFieldsProgressAndIdle) {
+  HWND status = Child(STATUSCLASSNAMEW);
+  ASSERT_NE(status, nullptr);
+  int edges[4] = {};
+  ASSERT_EQ(SendMessageW(status, SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)), 2);
+  EXPECT_EQ(edges[0], 200);
+  EXPECT_EQ(edges[1], 300);
+  wchar_t text[64] = L"";
+  SendMessageW(status, SB_GETTEXTW, kStateField, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, L"Idle");
+  EXPECT_GE(StatusBarHeight(kMainWindow), 18);
+  HWND progress = FindWindowExW(status, nullptr, PROGRESS_CLASSW, nullptr);
+  ASSERT_NE(progress, nullptr);
+  EXPECT_TRUE(GetWindowLongW(progress, GWL_STYLE) & PBS_SMOOTH);
+  EXPECT_EQ(SendMessageW(progress, PBM_GETPOS, 0, 0), 0);
+  EXPECT_EQ(SendMessageW(progress, PBM_GETRANGE, FALSE, 0), 100);
+  EXPECT_EQ(SendMessageW(progress, PBM_GETRANGE, TRUE, 0), 0);
+}
+
+TEST_F(MainWindowTest, FileListColumnsAndOptions) {
+  HWND list = GadgetHandle(kFileListGadget);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(ClassName(list), L"SysListView32");
+  LONG style = GetWindowLongW(list, GWL_STYLE);
+  EXPECT_EQ(style & LVS_TYPEMASK, LVS_REPORT);
+  EXPECT_TRUE(style & LVS_SINGLESEL);
+  EXPECT_TRUE(style & LVS_SHOWSELALWAYS);
+  DWORD extended = static_cast<DWORD>(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+  EXPECT_TRUE(extended & LVS_EX_CHECKBOXES);
+  EXPECT_TRUE(extended & LVS_EX_FULLROWSELECT);
+  EXPECT_TRUE(extended & LVS_EX_GRIDLINES);
+  const std::wstring titles[] = {L"File", L"Size", L"Hash"};
+  const int widths[] = {390, 60, 200};
+  for (int column = 0; column < 3; ++column) {
+    wchar_t text[32] = L"";
+    LVCOLUMNW info{};
+    info.mask = LVCF_TEXT | LVCF_WIDTH;
+    info.pszText = text;
+    info.cchTextMax = 32;
+    ASSERT_TRUE(SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info)));
+    EXPECT_EQ(std::wstring(text), titles[column]);
+    EXPECT_EQ(info.cx, widths[column]);
+  }
+  RECT rect = ListRect();
+  EXPECT_EQ(rect.left, 0);
+  EXPECT_EQ(rect.top, ToolbarHeight(kMainWindow));
+  EXPECT_EQ(rect.right, 690);
+  EXPECT_EQ(rect.bottom, WindowClientHeight(kMainWindow) - StatusBarHeight(kMainWindow));
+}
+
+TEST_F(MainWindowTest, ResizeReLaysTheListBetweenToolbarAndStatusBar) {
+  HWND main = WindowHandle(kMainWindow);
+  ShowWindow(main, SW_MAXIMIZE);
+  for (int i = 0; i < 20 && WaitEvent(100) != 0;) {
+    if (TheProgram().quit) break;
+    DispatchEvent(CurrentEvent{kEventSize, EventWindow(), 0, -1, -1});
+    ++i;
+  }
+  RECT rect = ListRect();
+  EXPECT_GT(WindowClientWidth(kMainWindow), 690);
+  EXPECT_EQ(rect.top, ToolbarHeight(kMainWindow));
+  EXPECT_EQ(rect.right, WindowClientWidth(kMainWindow));
+  EXPECT_EQ(rect.bottom, WindowClientHeight(kMainWindow) - StatusBarHeight(kMainWindow));
+  HWND status = Child(STATUSCLASSNAMEW);
+  RECT status_rect{};
+  GetWindowRect(status, &status_rect);
+  EXPECT_EQ(status_rect.right - status_rect.left, WindowClientWidth(kMainWindow));
+  ShowWindow(main, SW_RESTORE);
+  ServeFor(100);
+  LayOutMainWindow();
+  EXPECT_EQ(ListRect().right, 690);
+}
+
+TEST(DispatchTable, EveryRowReachesItsHandlerAndOtherEventsAreIgnored) {
+  struct Case {
+    CurrentEvent event;
+    Action action;
+  };
+  const Case cases[] = {
+      {{kEventClose, 0, 0, -1, -1}, RequestQuit},
+      {{kEventControl, 0, kEventTypeRightClick, 0, -1}, ShowListPopupMenu},
+      {{kEventDrop, 0, 0, -1, -1}, AddDroppedPathsOfEvent},
+      {{kEventSize, 0, 0, -1, -1}, LayOutMainWindow},
+      {{kEventMenu, 0, 0, -1, 0}, AddFilesByRequester},
+      {{kEventMenu, 0, 0, -1, 1}, StartCalculation},
+      {{kEventMenu, 0, 0, -1, 2}, StopCalculation},
+      {{kEventMenu, 0, 0, -1, 3}, OpenOptionsWindow},
+      {{kEventMenu, 0, 0, -1, 4}, SaveChecksumList},
+      {{kEventMenu, 0, 0, -1, 5}, RequestQuit},
+      {{kEventMenu, 0, 0, -1, 6}, CopyTickedRows},
+      {{kEventMenu, 0, 0, -1, 7}, DeleteSelectedRow},
+      {{kEventMenu, 0, 0, -1, 8}, ClearFileList},
+      {{kEventMenu, 0, 0, -1, 9}, VerifyMd5File},
+      {{kEventMenu, 0, 0, -1, 10}, OpenEmptyFileVerifierWindow},
+      {{kEventMenu, 0, 0, -1, 11}, OpenTextDigestWindow},
+      {{kEventMenu, 0, 0, -1, 99}, OpenAboutWindow},
+      {{kEventControl, 1, 0, 1, -1}, OnOptionsWindowEvent},
+      {{kEventControl, 1, 0, 2, -1}, OnOptionsWindowEvent},
+      {{kEventClose, 2, 0, -1, -1}, CloseMd5FileVerifierWindow},
+      {{kEventControl, 2, 0, 9, -1}, StartVerifyListCheck},
+      {{kEventClose, 3, 0, -1, -1}, CloseFileVerifierWindow},
+      {{kEventControl, 3, 0, 16, -1}, PasteChecksum},
+      {{kEventControl, 3, 0, 13, -1}, ChooseFileToVerify},
+      {{kEventControl, 3, kEventTypeChange, 15, -1}, UpdateFileVerifierCheckButton},
+      {{kEventControl, 3, 0, 19, -1}, StartSingleFileCheck},
+      {{kEventControl, 4, 0, 103, -1}, OnAboutWindowEvent},
+      {{kEventControl, 4, 0, 106, -1}, OnAboutWindowEvent},
+      {{kEventClose, 5, 0, -1, -1}, CloseTextDigestWindow},
+      {{kEventControl, 5, 0, 24, -1}, CalculateTextDigest},
+      {{kEventControl, 5, 0, 25, -1}, PasteTextToDigest},
+      {{kEventControl, 5, 0, 23, -1}, CopyTextDigest},
+  };
+  for (const Case& each : cases) {
+    const DispatchRow* row = FindDispatchRow(each.event);
+    ASSERT_NE(row, nullptr) << "window " << each.event.window << " kind " << each.event.kind;
+    EXPECT_EQ(row->action, each.action) << "window " << each.event.window << " kind " << each.event.kind
+                                        << " gadget " << each.event.gadget << " menu " << each.event.menu;
+  }
+  const CurrentEvent ignored[] = {
+      {kEventControl, 0, kEventTypeClick, 0, -1},   // a left click on the list
+      {kEventClose, 1, 0, -1, -1},                  // Options has no close box
+      {kEventClose, 4, 0, -1, -1},                  // nor has About
+      {kEventControl, 1, 0, 3, -1},                 // ticking a box changes nothing until OK
+      {kEventControl, 3, kEventTypeClick, 15, -1},  // only a change of the checksum field counts
+      {kEventMenu, 0, 0, -1, 12},
+      {kEventDrop, 2, 0, -1, -1},
+  };
+  for (const CurrentEvent& event : ignored) EXPECT_EQ(FindDispatchRow(event), nullptr) << event.kind;
+}
+
+TEST(DispatchTable, CloseRequestAndExitSetTheQuitFlag) {
+  TheProgram().quit = 0;
+  EXPECT_TRUE(DispatchEvent({kEventClose, 0, 0, -1, -1}));
+  EXPECT_EQ(TheProgram().quit, 1);
+  TheProgram().quit = 0;
+  EXPECT_TRUE(DispatchEvent({kEventMenu, 0, 0, -1, kMenuExit}));
+  EXPECT_EQ(TheProgram().quit, 1);
+  TheProgram().quit = 0;
+}
+
+TEST(ToolbarIcons, AreOneImageIconFilesThatDecode) {
+  const std::uint8_t* icons[] = {kToolbarOpenIcon, kToolbarStartIcon, kToolbarStopIcon, kToolbarOptionsIcon};
+  for (int image = 0; image < 4; ++image) {
+    const std::uint8_t* data = icons[image];
+    EXPECT_EQ(data[2], 1);   // type icon
+    EXPECT_EQ(data[4], 1);   // one image
+    EXPECT_EQ(data[6], 16);  // 16 x 16
+    EXPECT_EQ(data[7], 16);
+    EXPECT_EQ(data[12], 32);  // bits per pixel
+    ASSERT_TRUE(CatchIconImage(20 + image, data, kToolbarIconBytes, 16));
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(ImageIcon(20 + image), &info));
+    BITMAP bitmap{};
+    GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap);
+    EXPECT_EQ(bitmap.bmWidth, 16);
+    EXPECT_EQ(bitmap.bmHeight, 16);
+    EXPECT_EQ(bitmap.bmBitsPixel, 32);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+  }
+  const std::uint8_t not_an_icon[32] = {1, 2, 3};
+  EXPECT_FALSE(CatchIconImage(30, not_an_icon, sizeof(not_an_icon), 16));
+}
+
+// The real program, as a child process.
+struct ProgramRun {
+  PROCESS_INFORMATION process{};
+  HWND window = nullptr;
+};
+
+bool StartProgram(ProgramRun* run) {
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring exe(path);
+  exe = exe.substr(0, exe.find_last_of(L"\\/")) + L"\\..\\src\\Sumwick.exe";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  if (!CreateProcessW(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &run->process))
+    return false;
+  for (int i = 0; i < 300 && !run->window; ++i) {
+    Sleep(100);
+    HWND found = FindWindowW(nullptr, L"Sumwick 0.5 Build 284");
+    DWORD owner_process = 0;
+    if (found) GetWindowThreadProcessId(found, &owner_process);
+    if (owner_process == run->process.dwProcessId) run->window = found;
+  }
+  return run->window != nullptr;
+}
+
+DWORD WaitForExit(ProgramRun& run) {
+  DWORD code = 259;
+  if (WaitForSingleObject(run.process.hProcess, 30000) == WAIT_OBJECT_0) GetExitCodeProcess(run.process.hProcess, &code);
+  else TerminateProcess(run.process.hProcess, 99);
+  CloseHandle(run.process.hThread);
+  CloseHandle(run.process.hProcess);
+  return code;
+}
+
+TEST(Program, CloseBoxEndsTheProgramWithExitCodeZero) {
+  ProgramRun run;
+  ASSERT_TRUE(StartProgram(&run));
+  PostMessageW(run.window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForExit(run), 0u);
+}
+
+TEST(Program, ExitEndsTheProgramWithExitCodeZero) {
+  ProgramRun run;
+  ASSERT_TRUE(StartProgram(&run));
+  PostMessageW(run.window, WM_COMMAND, MAKEWPARAM(kMenuExit, 0), 0);
+  EXPECT_EQ(WaitForExit(run), 0u);
+}
+
+}  // namespace
