@@ -16,6 +16,7 @@
 #include "app/program.h"
 #include "app/save_checksum_list.h"
 #include "app/toolbar_icons.h"
+#include "engine/worker.h"
 #include "ui/bars.h"
 #include "ui/events.h"
 #include "ui/gadget.h"
@@ -419,6 +420,39 @@ TEST(Program, CloseBoxEndsTheProgramWithExitCodeZero) {
   ProgramRun run;
   ASSERT_TRUE(StartProgram(&run));
   PostMessageW(run.window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForExit(run), 0u);
+}
+
+// Started by QuitEndsAtOnceWhileWorkersRun in a process of its own: the main
+// window as built, two busy workers writing to it, then the close box.
+TEST(ProgramChild, DISABLED_QuitsWhileWorkersRun) {
+  ASSERT_TRUE(StartUp());
+  for (int worker = 0; worker < 2; ++worker) {
+    std::uint32_t started = StartWorker(BindToOpenWindows([] {
+                  for (std::uint64_t n = 0;; ++n) {
+                    SetStatusText(kMainWindow, kStateField, L"busy " + std::to_wstring(n));
+                    SetStatusProgress(kMainWindow, static_cast<std::int32_t>(n % 101));
+                    if (n % 16 == 0) Sleep(1);
+                  }
+                }),
+                0);
+    ASSERT_NE(started, 0u);
+  }
+  Sleep(300);
+  PostMessageW(WindowHandle(kMainWindow), WM_CLOSE, 0, 0);
+  RunEventLoop();
+}
+
+TEST(Program, QuitEndsAtOnceWhileWorkersRun) {
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring command = L"\"" + std::wstring(path) +
+                         L"\" --gtest_also_run_disabled_tests --gtest_filter=ProgramChild.DISABLED_QuitsWhileWorkersRun";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  ProgramRun run;
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                             &run.process));
   EXPECT_EQ(WaitForExit(run), 0u);
 }
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <ole2.h>
 #include <shlobj.h>
 
 #include <atomic>
@@ -328,22 +329,43 @@ TEST(Clipboard, RoundTripsNonAsciiTextAndReadsEmptyWhenCleared) {
 }
 
 TEST(FileDrop, PathsOfAListOfFilesAreJoinedByLineFeeds) {
-  const std::wstring names[] = {L"C:\\data\\one.bin", L"C:\\\u00e9t\u00e9\\two"};
-  std::size_t chars = 0;
-  for (const std::wstring& name : names) chars += name.size() + 1;
-  HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + (chars + 1) * sizeof(wchar_t));
+  const std::vector<std::wstring> names{L"C:\\data\\one.bin", L"C:\\\u00e9t\u00e9\\two"};
+  HGLOBAL memory = MakeFileList(names);
   ASSERT_NE(memory, nullptr);
-  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-  drop->pFiles = sizeof(DROPFILES);
-  drop->fWide = TRUE;
-  auto* at = reinterpret_cast<wchar_t*>(drop + 1);
-  for (const std::wstring& name : names) {
-    std::memcpy(at, name.c_str(), (name.size() + 1) * sizeof(wchar_t));
-    at += name.size() + 1;
-  }
-  GlobalUnlock(memory);
   EXPECT_EQ(DroppedPathsText(static_cast<HDROP>(memory)), names[0] + L"\n" + names[1]);
   GlobalFree(memory);
+}
+
+// The window's registered drop target, as OLE calls it during a drag.
+TEST_F(UiTest, FilesDroppedOnTheWindowBecomeOneDropEventAndTextIsRefused) {
+  HWND main = WindowHandle(kTestWindow);
+  ASSERT_TRUE(EnableFileDrop(kTestWindow));
+  auto* target = static_cast<IDropTarget*>(GetPropW(main, L"OleDropTargetInterface"));
+  ASSERT_NE(target, nullptr);
+  POINTL at{100, 100};
+
+  IDataObject* text = MakeTextDataObject(L"just text");
+  DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+  EXPECT_EQ(target->DragEnter(text, MK_LBUTTON, at, &effect), S_OK);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+  effect = DROPEFFECT_COPY;
+  target->Drop(text, 0, at, &effect);
+  text->Release();
+  EXPECT_TRUE(ServeFor(50).empty());
+
+  const std::vector<std::wstring> paths{L"C:\\first file.txt", L"C:\\folder", L"D:\\\u00fcber.bin"};
+  IDataObject* files = MakeFileDataObject(paths);
+  effect = DROPEFFECT_MOVE | DROPEFFECT_LINK;
+  EXPECT_EQ(target->DragEnter(files, MK_LBUTTON, at, &effect), S_OK);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_MOVE)) << "move drops are accepted too";
+  effect = DROPEFFECT_COPY;
+  EXPECT_EQ(target->DragOver(MK_LBUTTON, at, &effect), S_OK);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+  EXPECT_EQ(target->Drop(files, 0, at, &effect), S_OK);
+  files->Release();
+  std::vector<SeenEvent> seen = ServeFor(50);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0], (SeenEvent{kEventDrop, kTestWindow, -1, -1, 0, paths[0] + L"\n" + paths[1] + L"\n" + paths[2]}));
 }
 
 // Workers write while the window thread serves its queue.

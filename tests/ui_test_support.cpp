@@ -49,3 +49,98 @@ std::vector<SeenEvent> PressKey(HWND target, WORD key, bool control, bool shift)
   SetKeyboardState(keys);
   return seen;
 }
+
+#include <ole2.h>
+#include <shlobj.h>
+
+#include <cstring>
+
+HGLOBAL MakeFileList(const std::vector<std::wstring>& paths) {
+  std::size_t chars = 1;
+  for (const std::wstring& path : paths) chars += path.size() + 1;
+  HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+  if (!memory) return nullptr;
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  auto* at = reinterpret_cast<wchar_t*>(drop + 1);
+  for (const std::wstring& path : paths) {
+    std::memcpy(at, path.c_str(), (path.size() + 1) * sizeof(wchar_t));
+    at += path.size() + 1;
+  }
+  GlobalUnlock(memory);
+  return memory;
+}
+
+namespace {
+
+// Offers one format; hands out a fresh copy of its data on every GetData.
+struct OfferedData final : IDataObject {
+  LONG references = 1;
+  CLIPFORMAT format = 0;
+  std::vector<std::wstring> paths;
+  std::wstring text;
+
+  HGLOBAL Copy() const {
+    if (format == CF_HDROP) return MakeFileList(paths);
+    HGLOBAL memory = GlobalAlloc(GHND, (text.size() + 1) * sizeof(wchar_t));
+    if (memory) {
+      std::memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+      GlobalUnlock(memory);
+    }
+    return memory;
+  }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
+    if (IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IDataObject)) {
+      *out = static_cast<IDataObject*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references)); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    LONG left = InterlockedDecrement(&references);
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+  }
+  HRESULT STDMETHODCALLTYPE GetData(FORMATETC* wanted, STGMEDIUM* medium) override {
+    if (QueryGetData(wanted) != S_OK) return DV_E_FORMATETC;
+    medium->tymed = TYMED_HGLOBAL;
+    medium->hGlobal = Copy();
+    medium->pUnkForRelease = nullptr;
+    return medium->hGlobal ? S_OK : E_OUTOFMEMORY;
+  }
+  HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* wanted) override {
+    return wanted->cfFormat == format && (wanted->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_FORMATETC;
+  }
+  HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
+    out->ptd = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
+    return OLE_E_ADVISENOTSUPPORTED;
+  }
+  HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+};
+
+}  // namespace
+
+IDataObject* MakeFileDataObject(const std::vector<std::wstring>& paths) {
+  auto* data = new OfferedData;
+  data->format = CF_HDROP;
+  data->paths = paths;
+  return data;
+}
+
+IDataObject* MakeTextDataObject(const std::wstring& text) {
+  auto* data = new OfferedData;
+  data->format = CF_UNICODETEXT;
+  data->text = text;
+  return data;
+}

@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include <objidl.h>
+
 struct SeenEvent {
   std::int32_t kind = 0;
   std::int32_t window = -1;
@@ -38,3 +40,11 @@ std::wstring ClassName(HWND handle);
 // input to the window that has the focus.
 // Returns the events seen meanwhile.
 std::vector<SeenEvent> PressKey(HWND target, WORD key, bool control = false, bool shift = false);
+
+// A list-of-files handle (as the shell hands it over) for `paths`; the caller frees it.
+HGLOBAL MakeFileList(const std::vector<std::wstring>& paths);
+
+// What a drag source offers: a list of files, or only text.
+
+IDataObject* MakeFileDataObject(const std::vector<std::wstring>& paths);
+IDataObject* MakeTextDataObject(const std::wstring& text);
