@@ -8,6 +8,7 @@
 #include <ole2.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <thread>
@@ -19,7 +20,9 @@
 #include "ui/gadget.h"
 #include "ui/list.h"
 #include "ui/menu.h"
+#include "ui/requester.h"
 #include "ui/window.h"
+#include "test_files.h"
 #include "ui_test_support.h"
 
 namespace {
@@ -161,6 +164,26 @@ TEST_F(UiTest, GadgetsAreMadeByNumberInTheWindowOrInsideTheirPanel) {
   EXPECT_FALSE(GadgetExists(1));
   EXPECT_FALSE(GadgetExists(8));
   EXPECT_EQ(GetGadgetText(3), L"");
+}
+
+TEST_F(UiTest, AHyperLinkReportsAClickOnlyWhenReleasedOverIt) {
+  ASSERT_TRUE(HyperLinkGadget(103, 10, 10, 200, 19, L"https://example.org/", RGB(0, 0, 170), RGB(0, 0, 255)));
+  HWND link = GadgetHandle(103);
+  SendMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(6, 5));
+  std::vector<SeenEvent> clicked = ServeFor(50);
+  SendMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(5, 60));  // released below it
+  std::vector<SeenEvent> moved_off = ServeFor(50);
+  SendMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));  // released over it, never pressed there
+  std::vector<SeenEvent> only_released = ServeFor(50);
+  ASSERT_EQ(clicked.size(), 1u);
+  EXPECT_EQ(clicked[0], (SeenEvent{kEventControl, kTestWindow, 103, -1, kEventTypeClick, L""}));
+  EXPECT_TRUE(moved_off.empty());
+  EXPECT_TRUE(only_released.empty());
+  EXPECT_EQ(GetGadgetText(103), L"https://example.org/");
+  EXPECT_TRUE(SendMessageW(link, WM_SETCURSOR, reinterpret_cast<WPARAM>(link), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
 }
 
 TEST_F(UiTest, ListRowsCarryCellsStateBitsAndANumber) {
@@ -508,6 +531,129 @@ TEST_F(UiTest, WritesForAClosedWindowNeverReachItsReopening) {
   late.join();
   ServeFor(50);
   EXPECT_FALSE(GadgetExists(18));
+}
+
+// Answers the requester titled `title` from another thread, as a user would:
+// types `name` into its file name box (when given) and presses OK, else
+// Cancel. Notes whether `other` was disabled while it was shown.
+struct RequesterAnswer {
+  std::wstring title;
+  std::wstring name;
+  HWND other = nullptr;
+  bool other_was_disabled = false;
+  bool found = false;
+};
+
+HWND FindDialog(const std::wstring& title) {
+  for (int i = 0; i < 1200; ++i) {
+    HWND dialog = FindWindowW(L"#32770", title.c_str());
+    if (dialog && IsWindowVisible(dialog)) {
+      Sleep(300);  // done with its own set-up
+      return dialog;
+    }
+    Sleep(25);
+  }
+  return nullptr;
+}
+
+// Presses `button`, and keeps pressing Cancel while the dialog stays, so a
+// failing test ends instead of waiting for ever.
+void PressUntilGone(HWND dialog, int button) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+  for (int i = 0; i < 100 && IsWindow(dialog); ++i) {
+    Sleep(100);
+    if (i % 20 == 19) PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  }
+}
+
+void Answer(RequesterAnswer* answer) {
+  HWND dialog = FindDialog(answer->title);
+  if (!dialog) return;
+  answer->found = true;
+  answer->other_was_disabled = answer->other && !IsWindowEnabled(answer->other);
+  if (answer->name.empty()) {
+    PressUntilGone(dialog, IDCANCEL);
+    return;
+  }
+  // The file name box is the dialog's one visible edit control, wherever it is nested.
+  HWND box = nullptr;
+  EnumChildWindows(
+      dialog,
+      [](HWND child, LPARAM found) -> BOOL {
+        if (ClassName(child) != L"Edit" || !IsWindowVisible(child)) return TRUE;
+        *reinterpret_cast<HWND*>(found) = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&box));
+  if (box) SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(answer->name.c_str()));
+  PressUntilGone(dialog, IDOK);
+}
+
+std::wstring CurrentFolder() {
+  wchar_t folder[MAX_PATH] = L"";
+  GetCurrentDirectoryW(MAX_PATH, folder);
+  return folder;
+}
+
+TEST_F(UiTest, RequestersReturnTheChoiceOrNothingAndKeepTheWorkingDirectory) {
+  ScratchFolder scratch;
+  std::wstring a = scratch.Write(L"a.txt", "a");
+  std::wstring b = scratch.Write(L"b.txt", "b");
+  wchar_t full[MAX_PATH] = L"";
+  GetFullPathNameW(a.c_str(), MAX_PATH, full, nullptr);
+  std::wstring folder(full);
+  folder.resize(folder.find_last_of(L'\\'));
+  ASSERT_FALSE(b.empty());
+  ASSERT_TRUE(OpenWindow(kOtherWindow, 0, 0, 200, 100, L"Other", WindowStyle::Tool, kTestWindow));
+  SetActiveWindow(WindowHandle(kTestWindow));
+  std::wstring before = CurrentFolder();
+
+  RequesterAnswer cancel{L"Pick one", L"", WindowHandle(kOtherWindow)};
+  std::thread answering(Answer, &cancel);
+  EXPECT_EQ(OpenFileRequester(L"Pick one", L"", L"All Files|*.*", false), L"");
+  answering.join();
+  ASSERT_TRUE(cancel.found);
+  EXPECT_TRUE(cancel.other_was_disabled) << "the program's other windows wait while a requester is shown";
+  EXPECT_TRUE(IsWindowEnabled(WindowHandle(kOtherWindow)));
+
+  RequesterAnswer one{L"Pick one", folder + L"\\a.txt"};
+  answering = std::thread(Answer, &one);
+  EXPECT_EQ(OpenFileRequester(L"Pick one", L"", L"Text|*.txt|All Files|*.*", false), folder + L"\\a.txt");
+  answering.join();
+  EXPECT_EQ(NextSelectedFile(), L"");
+
+  SetCurrentDirectoryW(folder.c_str());
+  RequesterAnswer two{L"Pick two", L"\"a.txt\" \"b.txt\""};
+  answering = std::thread(Answer, &two);
+  std::wstring first = OpenFileRequester(L"Pick two", L"", L"All Files|*.*", true);
+  answering.join();
+  std::wstring second = NextSelectedFile();
+  EXPECT_EQ(NextSelectedFile(), L"");
+  SetCurrentDirectoryW(before.c_str());
+  std::vector<std::wstring> chosen{first, second};
+  std::sort(chosen.begin(), chosen.end());
+  EXPECT_EQ(chosen, (std::vector<std::wstring>{folder + L"\\a.txt", folder + L"\\b.txt"}));
+
+  RequesterAnswer save{L"Save as", folder + L"\\new.md5"};
+  answering = std::thread(Answer, &save);
+  EXPECT_EQ(SaveFileRequester(L"Save as", L"", L"MD5 Files|*.md5"), folder + L"\\new.md5");
+  answering.join();
+  EXPECT_EQ(CurrentFolder(), before);
+}
+
+TEST_F(UiTest, MessageBoxShowsItsTextAndReturnsOnOk) {
+  std::wstring shown;
+  std::thread answering([&shown] {
+    HWND box = FindDialog(L"Error");
+    if (!box) return;
+    wchar_t text[128] = L"";
+    GetDlgItemTextW(box, 0xFFFF, text, 128);
+    shown = text;
+    PressUntilGone(box, IDOK);
+  });
+  MessageRequester(L"Error", L"Invalid md5 file.");
+  answering.join();
+  EXPECT_EQ(shown, L"Invalid md5 file.");
 }
 
 }  // namespace

@@ -51,7 +51,10 @@ void PaintHyperLink(HWND handle, HyperLinkLook& look) {
   GetWindowTextW(handle, text, 1024);
   HGDIOBJ old_font = SelectObject(dc, look.font);
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, look.hovering ? look.hover : look.normal);
+  COLORREF normal = look.normal;
+  if (GadgetRecord* record = FindGadget(GadgetNumberOf(handle)); record && record->front != CLR_INVALID)
+    normal = record->front;  // SetGadgetColor's front colour replaces the normal one
+  SetTextColor(dc, look.hovering ? look.hover : normal);
   DrawTextW(dc, text, -1, &client, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
   SelectObject(dc, old_font);
   EndPaint(handle, &paint);
