@@ -28,18 +28,25 @@ bool StartUp() {
   return BuildMainWindow();
 }
 
-void RunEventLoop() {
+std::int32_t ServeNextEvent(std::int32_t timeout_ms) {
   Program& program = TheProgram();
+  std::int32_t kind = WaitEvent(timeout_ms);
+  program.event = CurrentEvent{kind, EventWindow(), EventType(), EventGadget(), EventMenu()};
+  if (kind != 0) DispatchEvent(program.event);
+  return kind;
+}
+
+void RunEventLoop() {
   while (true) {
-    std::int32_t kind = WaitEvent();
-    program.event = CurrentEvent{kind, EventWindow(), EventType(), EventGadget(), EventMenu()};
-    if (kind != 0) DispatchEvent(program.event);
-    if (program.quit == 1 || kind == 0) Quit();
+    std::int32_t kind = ServeNextEvent(kWaitForever);
+    // 0 only when the message queue itself has ended.
+    if (TheProgram().quit == 1 || kind == 0) Quit();
   }
 }
 
 void Quit() {
-  for (std::int32_t window = 0; window <= 5; ++window) CloseWindowNumber(window);
+  // Tool windows first: closing the main window takes its owned windows along.
+  for (std::int32_t window = 5; window >= 0; --window) CloseWindowNumber(window);
   FreeImages();
   OleUninitialize();
   // Not ExitProcess: that would run the runtime's exit handlers while workers

@@ -27,7 +27,12 @@ bool StartUp();
 // Reads settings.ini into the program's settings before any window exists.
 void LoadProgramSettings();
 
-// Waits for events and dispatches them until the quit flag is set; then Quit.
+// One turn of the loop: waits up to `timeout_ms` (the services' kWaitForever:
+// no limit) for the next event of any window, makes it the current event and
+// dispatches it. Returns its kind, 0 when none came.
+std::int32_t ServeNextEvent(std::int32_t timeout_ms);
+
+// Serves events until the quit flag is set; then Quit.
 [[noreturn]] void RunEventLoop();
 
 // Ends the process at once with exit code 0; running workers end with it.

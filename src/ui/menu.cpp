@@ -68,8 +68,11 @@ void ShowPopupMenu(std::int32_t popup, std::int32_t window, std::int32_t x, std:
   auto menu = PopupMenus().find(popup);
   HWND handle = WindowHandle(window);
   if (menu == PopupMenus().end() || !handle) return;
-  // The chosen item arrives as WM_COMMAND, which becomes the menu event.
+  // The chosen item arrives as WM_COMMAND, which becomes the menu event. The
+  // owner must be in front, or the menu would not close on a click elsewhere.
+  SetForegroundWindow(handle);
   TrackPopupMenu(menu->second, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, x, y, 0, handle, nullptr);
+  PostMessageW(handle, WM_NULL, 0, 0);
 }
 
 void MousePosition(std::int32_t* x, std::int32_t* y) {

@@ -190,6 +190,12 @@ void ApplyWrite(const Write& write, bool carried) {
   switch (write.kind) {
     case WriteKind::GadgetText:
       if (gadget->kind == GadgetKind::List) return;
+      // Workers repeat texts (a percent, a state); an unchanged label is not
+      // repainted. Fields always take the text: their change event is part of
+      // what setting them means.
+      if (gadget->kind != GadgetKind::Field && gadget->kind != GadgetKind::Editor && gadget->text == write.text &&
+          GetWindowTextLengthW(handle) == static_cast<int>(write.text.size()))
+        return;
       {
         std::lock_guard<std::recursive_mutex> hold(State().lock);
         gadget->text = write.text;
