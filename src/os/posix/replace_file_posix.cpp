@@ -28,6 +28,8 @@ bool WriteAll(int fd, std::string_view bytes) {
 bool ReplaceFileContents(const std::wstring& path, std::string_view bytes) {
   if (path.empty()) return false;
   const std::string target = WideToUtf8(path);
+  // rename() would replace a file the user may not write; keep that refusal.
+  if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) return false;
   // Our own name rather than mkstemp, so that the new file gets the usual
   // 0666 less umask instead of 0600.
   std::string temp;

@@ -24,6 +24,10 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 bool ReplaceFileContents(const std::wstring& path, std::string_view bytes) {
   if (path.empty()) return false;
   const std::wstring target = ExtendedLengthPath(path);
+  // A read-only file is the user's "do not change"; moving over it would
+  // succeed on some systems.
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
   std::wstring temp;
   HANDLE file = INVALID_HANDLE_VALUE;
   for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
