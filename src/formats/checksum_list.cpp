@@ -1,5 +1,7 @@
 #include "formats/checksum_list.h"
 
+#include <new>
+
 #include "os/codepage.h"
 #include "os/path_separator.h"
 #include "os/replace_file.h"
@@ -32,5 +34,9 @@ std::wstring WithMd5Extension(const std::wstring& path) {
 }
 
 bool WriteChecksumList(const std::wstring& path, const std::vector<ChecksumRow>& rows) {
-  return os::ReplaceFileContents(path, ChecksumListBytes(rows));
+  try {
+    return os::ReplaceFileContents(path, ChecksumListBytes(rows));
+  } catch (const std::bad_alloc&) {
+    return false;  // a list too large to build in memory is not saved
+  }
 }

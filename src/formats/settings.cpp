@@ -24,10 +24,14 @@ Settings LoadSettings() {
 }
 
 bool SaveSettings(const Settings& settings) {
-  IniDocument document;
-  document.Create(kSettingsFile);
-  document.SelectGroup("hash");
-  document.WriteInteger("thread.higher", settings.thread_higher);
-  document.WriteInteger("auto.check", settings.auto_check);
-  return document.Close();
+  try {
+    IniDocument document;
+    document.Create(kSettingsFile);
+    document.SelectGroup("hash");
+    document.WriteInteger("thread.higher", settings.thread_higher);
+    document.WriteInteger("auto.check", settings.auto_check);
+    return document.Close();
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
 }
