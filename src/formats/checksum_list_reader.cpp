@@ -5,6 +5,7 @@
 #include "formats/path_size.h"
 #include "os/codepage.h"
 #include "os/file.h"
+#include "os/whole_file.h"
 #include "os/path_separator.h"
 
 namespace {
@@ -149,17 +150,9 @@ std::vector<ChecksumEntry> ReadChecksumList(const std::wstring& path) {
   const os::FileHandle file = os::OpenForReading(path);
   if (file == os::kNoFile) return {};
   ChecksumListParser parser;
-  bool read_ok = true;
+  bool read_ok;
   try {
-    char chunk[65536];
-    for (;;) {
-      std::uint32_t delivered = 0;
-      if (!os::ReadChunk(file, chunk, sizeof chunk, &delivered)) {
-        read_ok = false;
-        break;
-      }
-      if (delivered == 0 || !parser.Feed(std::string_view(chunk, delivered))) break;
-    }
+    read_ok = os::ReadInChunks(file, [&parser](std::string_view chunk) { return parser.Feed(chunk); });
     parser.Finish();
   } catch (const std::bad_alloc&) {
     read_ok = false;

@@ -1,9 +1,17 @@
-// Reading a whole (small) file into memory.
+// Reading a file from start to end: in chunks, or whole into memory.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
+
+#include "os/file.h"
 
 namespace os {
+
+// Reads `file` to its end in chunks of up to 64 KiB, handing each to `take`,
+// and stops early when `take` returns false. Returns false on a read error.
+bool ReadInChunks(FileHandle file, const std::function<bool(std::string_view)>& take);
 
 // Reads every byte of an existing file, opened as OpenForReading opens it.
 // Memory grows with the file: at most about twice its size while reading.
