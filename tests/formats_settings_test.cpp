@@ -169,10 +169,8 @@ TEST(IniDocument, CloseWritesOnlyAfterAWrite) {
   ASSERT_TRUE(document.Open(L"settings.ini"));
   document.SelectGroup("hash");
   document.WriteInteger("Thread.Higher", 0);
-  EXPECT_TRUE(document.Close());
+  EXPECT_FALSE(document.Open(L"missing.ini")) << "opening another closes this one";
   EXPECT_EQ(here.Bytes(), "\xEF\xBB\xBF\r\n[hash]\r\nThread.Higher = 0\r\n");
-
-  EXPECT_FALSE(document.Open(L"missing.ini"));
   EXPECT_TRUE(document.Close());
   EXPECT_EQ(FolderListing(here.folder.root), "settings.ini\n");
 }

@@ -5,8 +5,8 @@
 #include "formats/path_size.h"
 #include "os/codepage.h"
 #include "os/file.h"
-#include "os/whole_file.h"
 #include "os/path_separator.h"
+#include "os/whole_file.h"
 
 namespace {
 
@@ -67,7 +67,8 @@ void ChecksumListParser::Finish() {
 // The encoding is read once, from up to four first bytes, testing in this
 // order: FF FE (so FF FE 00 00 counts as UTF-16), EF BB BF, FE FF, 00 00 FE FF.
 void ChecksumListParser::ChooseEncoding() {
-  const std::string head = std::move(head_);
+  std::string head;
+  head.swap(head_);
   std::size_t skip = 0;
   if (head.compare(0, 2, "\xFF\xFE") == 0) {
     encoding_ = Encoding::kUtf16Le, skip = 2;

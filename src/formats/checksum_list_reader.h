@@ -24,7 +24,7 @@ struct ChecksumEntry {
 
 // Splits list bytes into lines as they arrive, in chunks of any size: the
 // result does not depend on where the chunks are cut. Memory grows with the
-// lines kept, never with the longest line more than once.
+// lines kept and the line being read, never with the rest of the file.
 class ChecksumListParser {
  public:
   // Takes the next bytes of the file. Returns false once the first empty

@@ -81,6 +81,7 @@ std::int32_t IniInteger(std::string_view text) {
 }
 
 bool IniDocument::Open(const std::wstring& path) {
+  Close();
   std::string bytes;
   const bool opened = os::ReadWholeFile(path, &bytes);
   Parse(bytes);
@@ -89,7 +90,7 @@ bool IniDocument::Open(const std::wstring& path) {
 }
 
 void IniDocument::Create(const std::wstring& path) {
-  Parse({});
+  Close();
   path_ = path;
 }
 

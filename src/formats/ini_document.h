@@ -18,13 +18,14 @@ struct IniEntry {
 
 class IniDocument {
  public:
-  // Reads and parses the file at `path`, replacing anything held before.
-  // Returns whether the file could be read; a missing or unreadable file
-  // gives an empty document. The file is never created here.
+  // Closes the document held before (see Close), then reads and parses the
+  // file at `path`. Returns whether the file could be read; a missing or
+  // unreadable file gives an empty document. The file is never created here.
   bool Open(const std::wstring& path);
-  // Starts an empty document for `path`. The file is left alone until Close.
+  // Closes the document held before, then starts an empty one for `path`.
+  // The file is left alone until Close.
   void Create(const std::wstring& path);
-  // Parses the bytes of a file into entries, replacing anything held before:
+  // Parses the bytes of a file into entries, dropping anything held before:
   // after EF BB BF the rest is UTF-8, without it every byte is ISO 8859-1.
   // The document is bound to no file.
   void Parse(std::string_view bytes);
