@@ -34,6 +34,7 @@ std::string Latin1ToUtf8(std::string_view bytes) {
   return text;
 }
 
+// One line without its line end; it holds at least one non-blank character.
 IniEntry ParseLine(std::string_view line) {
   std::size_t i = 0;
   while (i < line.size() && IsBlank(line[i])) ++i;
