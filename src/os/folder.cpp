@@ -3,7 +3,7 @@
 namespace os {
 
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
-  if (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/')) return folder + name;
+  if (!folder.empty() && IsPathSeparator(folder.back())) return folder + name;
   return folder + kPathSeparator + name;
 }
 

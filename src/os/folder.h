@@ -4,13 +4,9 @@
 #include <functional>
 #include <string>
 
-namespace os {
+#include "os/path_separator.h"
 
-#ifdef _WIN32
-inline constexpr wchar_t kPathSeparator = L'\\';
-#else
-inline constexpr wchar_t kPathSeparator = L'/';
-#endif
+namespace os {
 
 struct FolderItem {
   std::wstring name;
