@@ -220,3 +220,11 @@ bool IsDigestText(const std::wstring& text) {
   }
   return true;
 }
+
+bool SameDigestText(const std::wstring& a, const std::wstring& b) {
+  if (a.size() != b.size()) return false;
+  const auto lower = [](wchar_t ch) { return (ch >= L'A' && ch <= L'Z') ? static_cast<wchar_t>(ch + 32) : ch; };
+  for (std::size_t k = 0; k < a.size(); ++k)
+    if (lower(a[k]) != lower(b[k])) return false;
+  return true;
+}
