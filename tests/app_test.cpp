@@ -17,11 +17,13 @@
 #include "app/save_checksum_list.h"
 #include "app/toolbar_icons.h"
 #include "engine/worker.h"
+#include "formats/settings.h"
 #include "ui/bars.h"
 #include "ui/events.h"
 #include "ui/gadget.h"
 #include "ui/image.h"
 #include "ui/window.h"
+#include "test_files.h"
 #include "ui_test_support.h"
 #include "windows/about_window.h"
 #include "windows/file_verifier_window.h"
@@ -464,6 +466,29 @@ TEST(Program, ExitEndsTheProgramWithExitCodeZero) {
   ASSERT_TRUE(StartProgram(&run));
   PostMessageW(run.window, WM_COMMAND, MAKEWPARAM(kMenuExit, 0), 0);
   EXPECT_EQ(WaitForExit(run), 0u);
+}
+
+// Last, since it builds the main window again.
+TEST(StartUpSettings, AreReadFromTheWorkingDirectoryBeforeTheWindowIsBuilt) {
+  ScratchFolder scratch;
+  std::wstring file = scratch.Write(L"placeholder", "");
+  std::wstring folder = file.substr(0, file.find_last_of(L"\\/"));
+  wchar_t before[MAX_PATH] = L"";
+  GetCurrentDirectoryW(MAX_PATH, before);
+  ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str()));
+  Settings stored;
+  stored.thread_higher = 1;
+  stored.auto_check = 0;
+  bool saved = SaveSettings(stored);
+  bool started = StartUp();
+  Settings loaded = TheProgram().settings;
+  DeleteFileW(L"settings.ini");
+  SetCurrentDirectoryW(before);
+  ASSERT_TRUE(saved);
+  ASSERT_TRUE(started);
+  EXPECT_EQ(loaded.thread_higher, 1);
+  EXPECT_EQ(loaded.auto_check, 0);
+  EXPECT_TRUE(IsWindowOpen(kMainWindow));
 }
 
 }  // namespace

@@ -148,4 +148,12 @@ TEST(DigestText, FormAndRecognition) {
   EXPECT_FALSE(IsDigestText(L"\uff41123456789abcdef0123456789abcdef"));
 }
 
+TEST(DigestText, SameDigestIgnoresOnlyLetterCase) {
+  EXPECT_TRUE(SameDigestText(L"0123456789abcdef0123456789abcdef", L"0123456789ABCDEF0123456789abcdef"));
+  EXPECT_TRUE(SameDigestText(L"", L""));
+  EXPECT_FALSE(SameDigestText(L"0123456789abcdef0123456789abcdef", L"0123456789abcdef0123456789abcde"));
+  EXPECT_FALSE(SameDigestText(L"0123456789abcdef0123456789abcdef", L"0123456789abcdef0123456789abcdeg"));
+  EXPECT_FALSE(SameDigestText(L"a", L"\u00c1"));
+}
+
 }  // namespace

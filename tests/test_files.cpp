@@ -5,11 +5,33 @@
 #include <fstream>
 #include <system_error>
 
+#include "os/codepage.h"
+
 namespace fs = std::filesystem;
 
 namespace {
+
 std::atomic<int> g_folder_count{0};
+
+// The program's wide texts are UTF-32 on POSIX while file names are UTF-8
+// bytes; std::filesystem would convert through the C locale instead.
+fs::path Native(const fs::path& root, const std::wstring& name) {
+#ifdef _WIN32
+  return root / name;
+#else
+  return root / os::WideToUtf8(name);
+#endif
 }
+
+std::wstring Wide(const fs::path& path) {
+#ifdef _WIN32
+  return path.wstring();
+#else
+  return os::Utf8ToWide(path.string());
+#endif
+}
+
+}  // namespace
 
 ScratchFolder::ScratchFolder() {
   const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
@@ -23,20 +45,20 @@ ScratchFolder::~ScratchFolder() {
   fs::remove_all(root, ignored);
 }
 
-std::wstring ScratchFolder::PathOf(const std::wstring& name) const { return (root / name).wstring(); }
+std::wstring ScratchFolder::PathOf(const std::wstring& name) const { return Wide(Native(root, name)); }
 
 std::wstring ScratchFolder::Write(const std::wstring& name, const std::string& bytes) const {
-  const fs::path path = root / name;
+  const fs::path path = Native(root, name);
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return path.wstring();
+  return Wide(path);
 }
 
 std::wstring ScratchFolder::WriteSparse(const std::wstring& name, std::uint64_t size) const {
-  const fs::path path = root / name;
+  const fs::path path = Native(root, name);
   { std::ofstream out(path, std::ios::binary | std::ios::trunc); }
   fs::resize_file(path, size);
-  return path.wstring();
+  return Wide(path);
 }
 
 std::string PatternBytes(std::size_t size, std::uint32_t seed) {

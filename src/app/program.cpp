@@ -15,10 +15,7 @@ Program& TheProgram() {
   return program;
 }
 
-void LoadProgramSettings() {
-  // The settings reader arrives with the stored-formats library; until it is
-  // linked in, the program runs on the defaults (thread.higher 0, auto.check 1).
-}
+void LoadProgramSettings() { TheProgram().settings = LoadSettings(); }
 
 bool StartUp() {
   TheProgram() = Program{};

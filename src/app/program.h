@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "formats/settings.h"
+
 // The event being dispatched, read once right after the wait returns.
 struct CurrentEvent {
   std::int32_t kind = 0;
@@ -15,6 +17,7 @@ struct CurrentEvent {
 struct Program {
   std::int32_t quit = 0;     // set by the main window's close request and by Exit
   std::uint32_t worker = 0;  // the thread StartWorker started last
+  Settings settings;         // as loaded at start-up and after Options' OK
   CurrentEvent event;
 };
 
@@ -24,7 +27,8 @@ Program& TheProgram();
 // window with everything on it. False when the main window could not be opened.
 bool StartUp();
 
-// Reads settings.ini into the program's settings before any window exists.
+// Reads settings.ini into the program's settings (defaults where it is
+// missing); at start-up before any window exists, again after Options' OK.
 void LoadProgramSettings();
 
 // One turn of the loop: waits up to `timeout_ms` (the services' kWaitForever:

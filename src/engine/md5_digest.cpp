@@ -17,21 +17,25 @@ inline void StoreLittle32(std::uint8_t* p, std::uint32_t v) {
 
 inline std::uint32_t RotateLeft(std::uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
 
-// The four rounds of RFC 1321. F and I are written with one fewer operation
-// than the RFC's forms; G's two halves never share a set bit, so they are added
-// separately, which shortens the dependency chain on b.
-#define MD5_F(a, b, c, d, x, s, t)            \
-  a += ((((c) ^ (d)) & (b)) ^ (d)) + (x) + (t); \
+// The four rounds of RFC 1321. The message word and constant are added first,
+// so only the round function waits for b, the word finished one step earlier.
+// F and I take one fewer operation than the RFC's forms; G's two halves never
+// share a set bit, so they are added separately and only the second needs b.
+#define MD5_F(a, b, c, d, x, s, t)  \
+  a += (x) + (t);                   \
+  a += (((c) ^ (d)) & (b)) ^ (d);   \
   a = RotateLeft(a, s) + (b)
-#define MD5_G(a, b, c, d, x, s, t)   \
-  a += (~(d) & (c)) + (x) + (t);     \
-  a += ((d) & (b));                  \
+#define MD5_G(a, b, c, d, x, s, t)  \
+  a += (x) + (t) + (~(d) & (c));    \
+  a += (d) & (b);                   \
   a = RotateLeft(a, s) + (b)
-#define MD5_H(a, b, c, d, x, s, t)            \
-  a += ((b) ^ (c) ^ (d)) + (x) + (t);          \
+#define MD5_H(a, b, c, d, x, s, t)  \
+  a += (x) + (t);                   \
+  a += (b) ^ ((c) ^ (d));           \
   a = RotateLeft(a, s) + (b)
-#define MD5_I(a, b, c, d, x, s, t)            \
-  a += ((c) ^ ((b) | ~(d))) + (x) + (t);       \
+#define MD5_I(a, b, c, d, x, s, t)  \
+  a += (x) + (t);                   \
+  a += (c) ^ ((b) | ~(d));          \
   a = RotateLeft(a, s) + (b)
 
 // Transforms `blocks` consecutive 64-byte blocks.
@@ -214,5 +218,13 @@ bool IsDigestText(const std::wstring& text) {
     const wchar_t lower = (ch >= L'A' && ch <= L'Z') ? static_cast<wchar_t>(ch + 32) : ch;
     if (!((lower >= L'0' && lower <= L'9') || (lower >= L'a' && lower <= L'f'))) return false;
   }
+  return true;
+}
+
+bool SameDigestText(const std::wstring& a, const std::wstring& b) {
+  if (a.size() != b.size()) return false;
+  const auto lower = [](wchar_t ch) { return (ch >= L'A' && ch <= L'Z') ? static_cast<wchar_t>(ch + 32) : ch; };
+  for (std::size_t k = 0; k < a.size(); ++k)
+    if (lower(a[k]) != lower(b[k])) return false;
   return true;
 }

@@ -34,3 +34,7 @@ std::wstring DigestTextOf(const std::uint8_t digest[16]);
 
 // True for exactly 32 hexadecimal digits, in either case.
 bool IsDigestText(const std::wstring& text);
+
+// True when two texts are the same digest: equal apart from the case of ASCII
+// letters. Hex digits mean the same in either case; anything else must match.
+bool SameDigestText(const std::wstring& a, const std::wstring& b);

@@ -1,0 +1,29 @@
+#include "app/calculation_worker.h"
+
+void RunCalculation(const FileRows& rows, StopToken& stop, const CalculationView& view) {
+  FileDigestJob job;
+  FileRow row;
+  RowId after = kNoRow;
+  while (NextRow(rows, after, &row)) {
+    after = row.id;
+    if (stop.requested.load() == 1) {
+      stop.requested.store(0);
+      return;
+    }
+    if (!row.ticked) continue;
+    std::wstring digest;
+    const DigestOutcome outcome = job.DigestFile(row.entry.path, row.entry.size, view.progress, &stop, &digest);
+    if (outcome == DigestOutcome::Stopped) {
+      stop.requested.store(0);
+      return;
+    }
+    if (outcome == DigestOutcome::Digested && view.digested) view.digested(row.id, digest);
+  }
+  // A stop that came after the last row still ends the run quietly: Stop has
+  // already shown the idle state, and a new run may own the window by now.
+  if (stop.requested.load() == 1) {
+    stop.requested.store(0);
+    return;
+  }
+  if (view.finished) view.finished();
+}

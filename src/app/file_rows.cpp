@@ -1,0 +1,69 @@
+#include "app/file_rows.h"
+
+#include <algorithm>
+
+namespace {
+
+std::vector<FileRow>::const_iterator FirstAfter(const std::vector<FileRow>& rows, RowId id) {
+  return std::upper_bound(rows.begin(), rows.end(), id, [](RowId key, const FileRow& row) { return key < row.id; });
+}
+
+template <typename Rows>
+auto Find(Rows& rows, RowId id) -> decltype(rows.begin()) {
+  auto at = std::lower_bound(rows.begin(), rows.end(), id, [](const FileRow& row, RowId key) { return row.id < key; });
+  return (at != rows.end() && at->id == id) ? at : rows.end();
+}
+
+}  // namespace
+
+RowId AppendRow(FileRows& rows, FileEntry entry, bool ticked) {
+  std::lock_guard<std::mutex> lock(rows.mutex);
+  const RowId id = ++rows.last_id;
+  rows.rows.push_back(FileRow{id, ticked, std::move(entry)});
+  return id;
+}
+
+bool RemoveRow(FileRows& rows, RowId id) {
+  std::lock_guard<std::mutex> lock(rows.mutex);
+  auto at = Find(rows.rows, id);
+  if (at == rows.rows.end()) return false;
+  rows.rows.erase(at);
+  return true;
+}
+
+void ClearRows(FileRows& rows) {
+  std::lock_guard<std::mutex> lock(rows.mutex);
+  rows.rows.clear();
+}
+
+void SetRowTicked(FileRows& rows, RowId id, bool ticked) {
+  std::lock_guard<std::mutex> lock(rows.mutex);
+  auto at = Find(rows.rows, id);
+  if (at != rows.rows.end()) at->ticked = ticked;
+}
+
+std::size_t RowCount(const FileRows& rows) {
+  std::lock_guard<std::mutex> lock(rows.mutex);
+  return rows.rows.size();
+}
+
+std::int64_t RowIndex(const FileRows& rows, RowId id) {
+  std::lock_guard<std::mutex> lock(rows.mutex);
+  auto at = Find(rows.rows, id);
+  return at == rows.rows.end() ? -1 : static_cast<std::int64_t>(at - rows.rows.begin());
+}
+
+bool RowAt(const FileRows& rows, std::size_t index, FileRow* row) {
+  std::lock_guard<std::mutex> lock(rows.mutex);
+  if (index >= rows.rows.size()) return false;
+  *row = rows.rows[index];
+  return true;
+}
+
+bool NextRow(const FileRows& rows, RowId after, FileRow* row) {
+  std::lock_guard<std::mutex> lock(rows.mutex);
+  auto at = FirstAfter(rows.rows, after);
+  if (at == rows.rows.end()) return false;
+  *row = *at;
+  return true;
+}

@@ -1,0 +1,62 @@
+// Reading checksum lists as any program may have written them: UTF-16 LE,
+// UTF-8 with its mark, or the system's 8-bit code page; lines ended by LF,
+// CR LF, CR or NUL; reading ends at the first empty line.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One line that has a two-space separator, before its name is resolved.
+struct ChecksumLine {
+  std::wstring name;    // the text before the first two spaces
+  std::wstring digest;  // the rest, without leading and trailing U+0020; not validated
+};
+
+// One accepted line of a list file.
+struct ChecksumEntry {
+  std::wstring name;
+  std::wstring digest;
+  std::wstring path;      // the list file's folder followed directly by name
+  std::int64_t size = 0;  // PathSize of path when the list was read; always > 0
+};
+
+// Splits list bytes into lines as they arrive, in chunks of any size: the
+// result does not depend on where the chunks are cut. Memory grows with the
+// lines kept and the line being read, never with the rest of the file.
+class ChecksumListParser {
+ public:
+  // Takes the next bytes of the file. Returns false once the first empty
+  // line has ended reading; bytes fed after that are ignored.
+  bool Feed(std::string_view bytes);
+  // The end of the file: ends the last line (the end reads as an empty line).
+  void Finish();
+  // The lines with a separator so far, in file order.
+  std::vector<ChecksumLine>& lines() { return lines_; }
+
+ private:
+  enum class Encoding { kUnknown, kUtf16Le, kUtf8, kAnsi };
+
+  void ChooseEncoding();
+  void TakeUnits(std::string_view bytes);
+  void TakeUnit(char32_t unit);
+  void EndLine();
+
+  Encoding encoding_ = Encoding::kUnknown;
+  std::string head_;       // the first bytes, until the encoding is known
+  std::string odd_byte_;   // UTF-16: the first byte of a unit cut by a chunk
+  std::string line_bytes_; // 8-bit and UTF-8 lines, as bytes
+  std::u16string line_units_;  // UTF-16 lines, as code units
+  bool after_cr_ = false;
+  bool done_ = false;
+  std::vector<ChecksumLine> lines_;
+};
+
+// All lines of a list file held in memory.
+std::vector<ChecksumLine> ParseChecksumList(std::string_view bytes);
+
+// The entries of the list file at `path` whose files exist and are not empty,
+// in file order; names resolve against the list's own folder. Empty when the
+// file cannot be opened or read, or holds no such line.
+std::vector<ChecksumEntry> ReadChecksumList(const std::wstring& path);

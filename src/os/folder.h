@@ -1,0 +1,28 @@
+// Listing a folder's entries, as the folder walk needs them.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "os/path_separator.h"
+
+namespace os {
+
+struct FolderItem {
+  std::wstring name;
+  bool is_folder = false;
+  // A link to another folder (symbolic link, junction, mount point). Walks do
+  // not descend into these: a link to an ancestor would never end.
+  bool is_folder_link = false;
+};
+
+// Calls `visit` for every entry of `folder`, hidden and system ones included,
+// in the order the file system returns them; "." and ".." are left out.
+// Returns false when the folder cannot be listed (nothing is visited then).
+bool ListFolder(const std::wstring& folder, const std::function<void(const FolderItem&)>& visit);
+
+// `folder` + separator + `name`, without doubling a separator the folder
+// already ends with (as a drive root does).
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
+
+}  // namespace os

@@ -1,0 +1,16 @@
+// Replacing a file's content so that a failure never destroys the old one.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace os {
+
+// Writes `bytes` to a new temporary file in the folder of `path`, flushes it
+// and then puts it in place of `path` in one step, creating `path` when it
+// does not exist. On any failure (folder missing or not writable, disk full,
+// `path` read-only, locked or a folder) `path` keeps its old content and the
+// temporary file is removed. Returns whether `path` now holds `bytes`.
+bool ReplaceFileContents(const std::wstring& path, std::string_view bytes);
+
+}  // namespace os

@@ -1,0 +1,33 @@
+#include "os/folder.h"
+
+#include <windows.h>
+
+#include "os/win32/long_path.h"
+
+namespace os {
+
+bool ListFolder(const std::wstring& folder, const std::function<void(const FolderItem&)>& visit) {
+  WIN32_FIND_DATAW data;
+  const std::wstring pattern = ExtendedLengthPath(JoinPath(folder, L"*"));
+  HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                 FIND_FIRST_EX_LARGE_FETCH);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    FolderItem item;
+    item.name = name;
+    const bool is_folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    // Only links and mount points count as links: cloud placeholders and
+    // other reparse points are ordinary folders to the user.
+    const bool is_link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+                         (data.dwReserved0 == IO_REPARSE_TAG_SYMLINK || data.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
+    item.is_folder = is_folder && !is_link;
+    item.is_folder_link = is_folder && is_link;
+    visit(item);
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  return true;
+}
+
+}  // namespace os

@@ -1,0 +1,22 @@
+// The MD5 file verifier's check, apart from its window: hashes every listed
+// file in turn and says whether it still matches its recorded digest.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "formats/checksum_list_reader.h"
+
+// Every call comes from the worker thread and must not wait on the window thread.
+struct ListCheckView {
+  std::function<void(std::size_t row, std::size_t rows)> hashing;  // row `row` (from 0) of `rows` starts
+  std::function<void(std::size_t row, std::int32_t percent)> progress;
+  std::function<void(std::size_t row, bool intact)> verdict;  // not called when the file cannot be read
+  std::function<void()> done;
+};
+
+// Checks every entry, in order; a file that cannot be opened or read gets no
+// verdict. Recorded digests match in either letter case.
+void RunListCheck(const std::vector<ChecksumEntry>& entries, const ListCheckView& view);

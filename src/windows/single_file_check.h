@@ -1,0 +1,17 @@
+// The file verifier's check, apart from its window.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+enum class SingleCheckResult {
+  NoResult,  // the file is missing, empty or unreadable now
+  Valid,
+  Invalid,
+};
+
+// Hashes the file at `path`, measured now, and compares it with `expected` in
+// either letter case. `progress` gets whole percents from the worker thread.
+SingleCheckResult CheckOneFile(const std::wstring& path, const std::wstring& expected,
+                               const std::function<void(std::int32_t percent)>& progress);

@@ -1,0 +1,192 @@
+#include "formats/checksum_list_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "os/codepage.h"
+#include "test_files.h"
+
+namespace {
+
+const std::string kDigest = "0cc175b9c0f1b6a831c399e269772661";
+const std::wstring kWideDigest = L"0cc175b9c0f1b6a831c399e269772661";
+
+std::string Utf16Le(const std::wstring& text) {
+  std::string bytes;
+  auto unit = [&bytes](std::uint32_t u) {
+    bytes += static_cast<char>(u & 0xFF);
+    bytes += static_cast<char>(u >> 8);
+  };
+  for (const wchar_t c : text) {
+    const auto code = static_cast<std::uint32_t>(c);
+    if (code > 0xFFFF) {
+      unit(0xD800 + ((code - 0x10000) >> 10));
+      unit(0xDC00 + ((code - 0x10000) & 0x3FF));
+    } else {
+      unit(code);
+    }
+  }
+  return bytes;
+}
+
+// "name|digest" per entry, so that a failure shows the whole result.
+std::string Summary(const std::vector<ChecksumLine>& lines) {
+  std::string text;
+  for (const auto& line : lines) text += os::WideToUtf8(line.name) + "|" + os::WideToUtf8(line.digest) + "\n";
+  return text;
+}
+
+std::string Summary(const std::vector<ChecksumEntry>& entries) {
+  std::string text;
+  for (const auto& entry : entries) {
+    text += os::WideToUtf8(entry.name) + "|" + os::WideToUtf8(entry.digest) + "|" + std::to_string(entry.size) + "\n";
+  }
+  return text;
+}
+
+TEST(ParseChecksumList, LineEnds) {
+  const std::string expected = "a|" + kDigest + "\nb|" + kDigest + "\nc|" + kDigest + "\n";
+  const std::string a = "a  " + kDigest, b = "b  " + kDigest, c = "c  " + kDigest;
+  EXPECT_EQ(Summary(ParseChecksumList(a + "\r\n" + b + "\r\n" + c + "\r\n")), expected) << "CR LF";
+  EXPECT_EQ(Summary(ParseChecksumList(a + "\n" + b + "\n" + c + "\n")), expected) << "LF";
+  EXPECT_EQ(Summary(ParseChecksumList(a + "\r" + b + "\r" + c + "\r")), expected) << "lone CR";
+  EXPECT_EQ(Summary(ParseChecksumList(a + "\r" + b + "\n" + c)), expected) << "mixed, no end on the last line";
+  EXPECT_EQ(Summary(ParseChecksumList(a + std::string(1, '\0') + b + std::string(1, '\0') + c)), expected) << "NUL";
+  EXPECT_EQ(Summary(ParseChecksumList(a + "\r\r\n" + b)), "a|" + kDigest + "\n") << "CR then CR LF holds an empty line";
+}
+
+TEST(ParseChecksumList, TheFirstEmptyLineEndsReading) {
+  const std::string a = "a  " + kDigest, b = "b  " + kDigest;
+  EXPECT_EQ(Summary(ParseChecksumList(a + "\r\n\r\n" + b + "\r\n")), "a|" + kDigest + "\n");
+  EXPECT_EQ(Summary(ParseChecksumList("\xEF\xBB\xBF\r\n" + a + "\r\n")), "") << "empty first line";
+  EXPECT_EQ(Summary(ParseChecksumList("")), "");
+  EXPECT_EQ(Summary(ParseChecksumList("   \r\n" + b + "\r\n")), "|\nb|" + kDigest + "\n")
+      << "spaces are not an empty line; two of them split into an empty name and digest";
+  EXPECT_EQ(Summary(ParseChecksumList(" \r\n" + b + "\r\n")), "b|" + kDigest + "\n") << "a lone space";
+}
+
+TEST(ParseChecksumList, TheFirstTwoSpacesSplit) {
+  EXPECT_EQ(Summary(ParseChecksumList("my  file.txt  " + kDigest + "\n")), "my|file.txt  " + kDigest + "\n");
+  EXPECT_EQ(Summary(ParseChecksumList("a.txt " + kDigest + "\n")), "") << "a single space does not split";
+  EXPECT_EQ(Summary(ParseChecksumList(kDigest + "  a.txt\n")), kDigest + "|a.txt\n") << "digest first";
+  EXPECT_EQ(Summary(ParseChecksumList("a.txt     " + kDigest + "   \n")), "a.txt|" + kDigest + "\n")
+      << "spaces trimmed around the digest";
+  EXPECT_EQ(Summary(ParseChecksumList("a.txt  \t" + kDigest + "\t \n")), "a.txt|\t" + kDigest + "\t\n")
+      << "only U+0020 is trimmed";
+  EXPECT_EQ(Summary(ParseChecksumList("a.txt    \n")), "a.txt|\n") << "an empty digest is kept";
+  EXPECT_EQ(Summary(ParseChecksumList("A.TXT  0CC175B9C0F1B6A831C399E269772661\n")),
+            "A.TXT|0CC175B9C0F1B6A831C399E269772661\n")
+      << "upper case kept";
+}
+
+// The whole table, through real files, is in ReadChecksumList.EachEncodingFindsTheFile.
+TEST(ParseChecksumList, EncodingCorners) {
+  EXPECT_EQ(Summary(ParseChecksumList(std::string("\xFF\xFE\0\0", 4) + Utf16Le(L"a  " + kWideDigest))), "")
+      << "FF FE 00 00 is UTF-16 whose first unit is NUL";
+  EXPECT_EQ(Summary(ParseChecksumList("\xFF\xFE" + Utf16Le(L"\U0001F600.txt  " + kWideDigest))),
+            "\xF0\x9F\x98\x80.txt|" + kDigest + "\n")
+      << "a surrogate pair";
+  EXPECT_EQ(Summary(ParseChecksumList("\xFF\xFE" + Utf16Le(L"a  " + kWideDigest) + "x")), "a|" + kDigest + "\n")
+      << "an odd last byte is no character";
+  EXPECT_EQ(Summary(ParseChecksumList("\xEF\xBB")), "") << "shorter than a mark";
+}
+
+TEST(ChecksumListParser, ChunksCutAnywhereGiveTheSameLines) {
+  const std::string texts[] = {
+      "\xFF\xFE" + Utf16Le(L"\u00e9.txt  " + kWideDigest + L"\r\nb  x\rc  y\n\nd  z"),
+      "\xEF\xBB\xBF\xC3\xA9.txt  " + kDigest + "\r\nb  x\r\n\r\nc  y",
+      std::string("\0\0\xFE\xFF", 4) + "a  b\r\rc  d",
+  };
+  for (const std::string& text : texts) {
+    const std::string whole = Summary(ParseChecksumList(text));
+    ASSERT_NE(whole, "");
+    ChecksumListParser bytewise;
+    for (const char c : text) bytewise.Feed(std::string_view(&c, 1));
+    bytewise.Finish();
+    EXPECT_EQ(Summary(bytewise.lines()), whole) << "byte by byte";
+    for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+      ChecksumListParser parser;
+      parser.Feed(std::string_view(text).substr(0, cut));
+      parser.Feed(std::string_view(text).substr(cut));
+      parser.Finish();
+      EXPECT_EQ(Summary(parser.lines()), whole) << "cut at " << cut;
+    }
+  }
+}
+
+TEST(ChecksumListParser, StopsFeedingAtTheFirstEmptyLine) {
+  ChecksumListParser parser;
+  EXPECT_TRUE(parser.Feed("a  b\r\n"));
+  EXPECT_FALSE(parser.Feed("\r\nc  d\r\n"));
+  EXPECT_FALSE(parser.Feed("e  f\r\n"));
+  parser.Finish();
+  EXPECT_EQ(Summary(parser.lines()), "a|b\n");
+}
+
+TEST(ParseChecksumList, LinesHaveNoLengthLimit) {
+  const std::string name(300000, 'n');
+  const auto lines = ParseChecksumList(name + "  " + kDigest + "\n");
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].name.size(), name.size());
+}
+
+TEST(ReadChecksumList, ResolvesAgainstTheListsFolder) {
+  ScratchFolder folder;
+  folder.Write(L"a.txt", "a");
+  folder.Write(L"big.bin", std::string(70000, 'b'));
+  folder.Write(L"empty.txt", "");
+  std::filesystem::create_directory(folder.root / "sub");
+  std::filesystem::create_directory(folder.root / "sub" / "dir");
+  folder.Write(L"sub/c.txt", "ccc");
+  const std::string absolute = os::WideToUtf8(folder.PathOf(L"a.txt"));
+#ifdef _WIN32
+  const std::string sub_name = "sub\\c.txt";
+#else
+  const std::string sub_name = "sub/c.txt";
+#endif
+  const std::wstring list = folder.Write(
+      L"sums.md5", "\xEF\xBB\xBF"
+                   "a.txt  " + kDigest + "\r\n"
+                   "missing.txt  " + kDigest + "\r\n"
+                   "empty.txt  " + kDigest + "\r\n"
+                   "    \r\n"
+                   "sub  " + kDigest + "\r\n" +
+                   sub_name + "  " + kDigest + "\r\n" +
+                   absolute + "  " + kDigest + "\r\n"
+                   "big.bin  " + kDigest + "\r\n");
+  EXPECT_EQ(Summary(ReadChecksumList(list)),
+            "a.txt|" + kDigest + "|1\n" + sub_name + "|" + kDigest + "|3\nbig.bin|" + kDigest + "|70000\n")
+      << "missing, empty, spaces-only and folder lines are skipped; an absolute name gets the folder in front";
+  const auto entries = ReadChecksumList(list);
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[0].path, list.substr(0, list.size() - std::wstring(L"sums.md5").size()) + L"a.txt");
+}
+
+TEST(ReadChecksumList, EachEncodingFindsTheFile) {
+  ScratchFolder folder;
+  const std::wstring name = L"\u00e9t\u00e9.txt";
+  // The library's own wide-path conversion follows the C locale on POSIX.
+  std::ofstream(folder.root / std::filesystem::u8path(os::WideToUtf8(name)), std::ios::binary) << "12345";
+  const std::string expected = os::WideToUtf8(name) + "|" + kDigest + "|5\n";
+  const std::string ansi_line = "\xE9t\xE9.txt  " + kDigest + "\r\n";
+  EXPECT_EQ(Summary(ReadChecksumList(folder.Write(L"utf16.md5", "\xFF\xFE" + Utf16Le(name + L"  " + kWideDigest)))),
+            expected);
+  EXPECT_EQ(Summary(ReadChecksumList(folder.Write(L"utf8.md5", "\xEF\xBB\xBF" + os::WideToUtf8(name) + "  " + kDigest))),
+            expected);
+  EXPECT_EQ(Summary(ReadChecksumList(folder.Write(L"fe-ff.md5", "\xFE\xFF" + ansi_line))), expected);
+  EXPECT_EQ(Summary(ReadChecksumList(folder.Write(L"utf32.md5", std::string("\0\0\xFE\xFF", 4) + ansi_line))),
+            expected);
+  EXPECT_EQ(Summary(ReadChecksumList(folder.Write(L"ansi.md5", ansi_line))), expected);
+  EXPECT_EQ(Summary(ReadChecksumList(folder.Write(L"bare-utf8.md5", os::WideToUtf8(name) + "  " + kDigest))), "")
+      << "UTF-8 without the mark reads as 8-bit and names a file that is not there";
+}
+
+TEST(ReadChecksumList, UnreadableListsGiveNothing) {
+  ScratchFolder folder;
+  EXPECT_TRUE(ReadChecksumList(folder.PathOf(L"missing.md5")).empty());
+  EXPECT_TRUE(ReadChecksumList(folder.root.wstring()).empty()) << "a folder";
+  EXPECT_TRUE(ReadChecksumList(L"").empty());
+}
+
+}  // namespace

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/md5_digest.h"
+#include "formats/checksum_list_reader.h"
+#include "os/file.h"
+#include "test_files.h"
+#include "windows/list_check.h"
+#include "windows/single_file_check.h"
+#include "windows/text_digest.h"
+
+namespace {
+
+constexpr const wchar_t* kAbc = L"900150983cd24fb0d6963f7d28e17f72";
+
+TEST(ListCheck, GoodCorruptedMissingAndUpperCaseRows) {
+  ScratchFolder folder;
+  folder.Write(L"good", "abc");
+  folder.Write(L"corrupt", "abd");
+  folder.Write(L"gone", "abc");
+  folder.Write(L"upper", "abc");
+  folder.Write(L"list.md5", "good  900150983cd24fb0d6963f7d28e17f72\r\n"
+                            "corrupt  900150983cd24fb0d6963f7d28e17f72\r\n"
+                            "gone  900150983cd24fb0d6963f7d28e17f72\r\n"
+                            "upper  900150983CD24FB0D6963F7D28E17F72\r\n");
+  const std::vector<ChecksumEntry> entries = ReadChecksumList(folder.PathOf(L"list.md5"));
+  ASSERT_EQ(entries.size(), 4u);
+  std::filesystem::remove(folder.root / "gone");  // deleted after the list was read
+
+  std::vector<std::wstring> log;
+  ListCheckView view;
+  view.hashing = [&](std::size_t row, std::size_t rows) {
+    log.push_back(L"hashing " + std::to_wstring(row + 1) + L"/" + std::to_wstring(rows));
+  };
+  view.progress = [&](std::size_t row, std::int32_t p) {
+    log.push_back(std::to_wstring(row) + L": " + std::to_wstring(p) + L"%");
+  };
+  view.verdict = [&](std::size_t row, bool intact) {
+    log.push_back(std::to_wstring(row) + (intact ? L": OK" : L": Invalid"));
+  };
+  view.done = [&] { log.push_back(L"done"); };
+  RunListCheck(entries, view);
+  EXPECT_EQ(log, (std::vector<std::wstring>{L"hashing 1/4", L"0: 100%", L"0: OK", L"hashing 2/4", L"1: 100%",
+                                            L"1: Invalid", L"hashing 3/4", L"hashing 4/4", L"3: 100%",
+                                            L"3: OK", L"done"}));
+}
+
+TEST(ListCheck, EmptyListIsDoneAtOnce) {
+  int done = 0;
+  ListCheckView view;
+  view.hashing = [](std::size_t, std::size_t) { FAIL() << "no row to hash"; };
+  view.done = [&] { ++done; };
+  RunListCheck({}, view);
+  EXPECT_EQ(done, 1);
+}
+
+TEST(ListCheck, OnlyLetterCaseIsForgiven) {
+  ScratchFolder folder;
+  ChecksumEntry entry{L"f", L"", folder.Write(L"f", "abc"), 3};
+  std::vector<bool> verdicts;
+  ListCheckView view;
+  view.verdict = [&](std::size_t, bool intact) { verdicts.push_back(intact); };
+  for (const wchar_t* recorded : {kAbc, L"900150983CD24FB0D6963F7D28E17F72", L"900150983cd24fb0d6963f7d28e17f7",
+                                  L"900150983cd24fb0d6963f7d28e17f72 ", L"900150983cd24fb0d6963f7d28e17f7\t2"}) {
+    entry.digest = recorded;
+    RunListCheck({entry}, view);
+  }
+  EXPECT_EQ(verdicts, (std::vector<bool>{true, true, false, false, false}));
+}
+
+TEST(SingleFileCheck, VerdictsAndNoResult) {
+  ScratchFolder folder;
+  const std::wstring path = folder.Write(L"f", "abc");
+  std::vector<std::int32_t> reports;
+  const auto progress = [&](std::int32_t p) { reports.push_back(p); };
+  EXPECT_EQ(CheckOneFile(path, kAbc, progress), SingleCheckResult::Valid);
+  EXPECT_EQ(reports, std::vector<std::int32_t>{100});
+  EXPECT_EQ(CheckOneFile(path, L"900150983CD24FB0D6963F7D28E17F72", progress), SingleCheckResult::Valid);
+  EXPECT_EQ(CheckOneFile(path, L"000150983cd24fb0d6963f7d28e17f72", progress), SingleCheckResult::Invalid);
+  EXPECT_EQ(CheckOneFile(folder.Write(L"empty", ""), kAbc, progress), SingleCheckResult::NoResult);
+  EXPECT_EQ(CheckOneFile(folder.PathOf(L"missing"), kAbc, progress), SingleCheckResult::NoResult);
+  EXPECT_EQ(CheckOneFile(folder.root.wstring(), kAbc, progress), SingleCheckResult::NoResult);
+}
+
+TEST(TextDigest, OverTheCodePageBytes) {
+  EXPECT_EQ(DigestOfText(L""), L"d41d8cd98f00b204e9800998ecf8427e");
+  EXPECT_EQ(DigestOfText(L"abc"), kAbc);
+  EXPECT_EQ(DigestOfText(L"a\r\nb"), DigestOfBuffer("a\r\nb", 4));
+  // Windows-1252 bytes, not UTF-16 or UTF-8: e-acute is the one byte E9, the euro sign 80.
+  EXPECT_EQ(DigestOfText(L"\u00e9\u20ac"), DigestOfBuffer("\xe9\x80", 2));
+  // A character the code page lacks is hashed as its stand-in, one byte long.
+  EXPECT_EQ(DigestOfText(L"x\u4e2dy"), DigestOfBuffer("x?y", 3));
+}
+
+}  // namespace
