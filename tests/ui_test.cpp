@@ -490,6 +490,23 @@ TEST_F(UiTest, AWorkersRowWriteFollowsItsRowWhenRowsAboveAreDeleted) {
   EXPECT_EQ(CellOfControl(list, 1, 1), L"by index");
   EXPECT_EQ(FindListRow(0, third.id), 0);
   EXPECT_EQ(FindListRow(0, gone), -1);
+
+  // The program's own row numbers serve the same way.
+  ListRow by_number;
+  bool found_three = false, found_zero = true;
+  std::thread([&] {
+    found_three = ReadListRowByNumber(0, 3, &by_number);
+    ListRow deleted;
+    found_zero = ReadListRowByNumber(0, 0, &deleted);
+    SetListCellTextByNumber(0, 3, 1, L"digest of file3");
+    SetListCellTextByNumber(0, 1, 1, L"row 1 is gone");
+  }).join();
+  ServeFor(100);
+  EXPECT_TRUE(found_three);
+  EXPECT_EQ(by_number.cells.at(0), L"file3");
+  EXPECT_FALSE(found_zero);
+  EXPECT_EQ(CellOfControl(list, 1, 1), L"digest of file3");
+  EXPECT_EQ(CellOfControl(list, 0, 1), L"digest of file2");
 }
 
 TEST_F(UiTest, WritesForAClosedWindowNeverReachItsReopening) {

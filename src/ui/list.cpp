@@ -60,6 +60,12 @@ std::int32_t RowIndexOf(const GadgetRecord& gadget, std::uint64_t id) {
   return -1;
 }
 
+std::int32_t RowIndexOfNumber(const GadgetRecord& gadget, std::intptr_t number) {
+  for (std::size_t row = 0; row < gadget.rows.size(); ++row)
+    if (gadget.rows[row].number == number) return static_cast<std::int32_t>(row);
+  return -1;
+}
+
 Write RowWrite(WriteKind kind, std::int32_t gadget, std::int32_t row) {
   Write write;
   write.kind = kind;
@@ -89,7 +95,10 @@ void ApplyListWrite(const Write& write, GadgetRecord& gadget) {
   if (gadget.kind != GadgetKind::List) return;
   HWND list = gadget.handle;
   std::int32_t row = write.row;
-  if (write.row_id != 0) {
+  if (write.by_number) {
+    row = RowIndexOfNumber(gadget, write.number);
+    if (row < 0) return;
+  } else if (write.row_id != 0) {
     row = RowIndexOf(gadget, write.row_id);
     if (row < 0) return;  // the row was removed before the write arrived
   }
@@ -332,4 +341,25 @@ std::int32_t FindListRow(std::int32_t gadget, std::uint64_t id) {
   std::lock_guard<std::recursive_mutex> hold(State().lock);
   GadgetRecord* record = FindGadget(gadget);
   return record && record->kind == GadgetKind::List ? RowIndexOf(*record, id) : -1;
+}
+
+bool ReadListRowByNumber(std::int32_t gadget, std::intptr_t number, ListRow* out) {
+  *out = ListRow{};
+  std::lock_guard<std::recursive_mutex> hold(State().lock);
+  GadgetRecord* record = FindGadget(gadget);
+  if (!record || record->kind != GadgetKind::List) return false;
+  std::int32_t row = RowIndexOfNumber(*record, number);
+  if (row < 0) return false;
+  *out = record->rows[static_cast<std::size_t>(row)];
+  return true;
+}
+
+void SetListCellTextByNumber(std::int32_t gadget, std::intptr_t number, std::int32_t column,
+                             const std::wstring& text) {
+  Write write = RowWrite(WriteKind::ListCell, gadget, -1);
+  write.by_number = true;
+  write.number = number;
+  write.a = column;
+  write.text = text;
+  Carry(std::move(write));
 }

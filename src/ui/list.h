@@ -42,3 +42,10 @@ bool ReadListRow(std::int32_t gadget, std::int32_t row, ListRow* out);
 void SetListCellTextById(std::int32_t gadget, std::uint64_t id, std::int32_t column, const std::wstring& text);
 // The row index of identity `id` now, or -1.
 std::int32_t FindListRow(std::int32_t gadget, std::uint64_t id);
+
+// The same by the number the program attached, for a program that numbers
+// its rows uniquely itself: the first row carrying `number` when the read or
+// the write is carried out.
+bool ReadListRowByNumber(std::int32_t gadget, std::intptr_t number, ListRow* out);
+void SetListCellTextByNumber(std::int32_t gadget, std::intptr_t number, std::int32_t column,
+                             const std::wstring& text);

@@ -100,6 +100,7 @@ struct Write {
   std::uint32_t generation = 0;  // the target window's opening the write was made for
   std::int32_t row = -1;         // list writes: row index at the time of the call...
   std::uint64_t row_id = 0;      // ...or, once carried, the row's identity
+  bool by_number = false;        // list writes: the row is the first carrying `number`
   std::int32_t a = 0, b = 0, c = 0, d = 0;
   std::intptr_t number = 0;
   std::wstring text;
