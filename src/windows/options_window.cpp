@@ -1,7 +1,50 @@
-// The Options window (window 1).
-// The commands are wired into the event loop; their work is still to be written.
+// The Options window (window 1): the two settings as check boxes; they take
+// effect only through OK, which stores them and reads them back.
 #include "windows/options_window.h"
 
-void OpenOptionsWindow() {}
+#include "app/main_window.h"
+#include "app/program.h"
+#include "ui/gadget.h"
+#include "ui/window.h"
 
-void OnOptionsWindowEvent() {}
+namespace {
+
+constexpr std::int32_t kOptionsWindow = 1;
+constexpr std::int32_t kOkButton = 1;
+constexpr std::int32_t kCancelButton = 2;
+constexpr std::int32_t kAutoCheckBox = 3;
+constexpr std::int32_t kPanel = 4;
+constexpr std::int32_t kThreadHigherBox = 5;
+
+}  // namespace
+
+void OpenOptionsWindow() {
+  if (!OpenWindow(kOptionsWindow, 0, 0, 370, 200, L"Options", WindowStyle::Tool, kMainWindow)) return;
+  ButtonGadget(kOkButton, 210, 165, 70, 22, L"OK");
+  ButtonGadget(kCancelButton, 290, 165, 70, 22, L"Cancel");
+  PanelGadget(kPanel, 10, 10, 350, 145);
+  CheckBoxGadget(kAutoCheckBox, 10, 5, 320, 20, L"Automatically put checkbox on files, right after they're added");
+  CheckBoxGadget(kThreadHigherBox, 10, 25, 320, 20, L"Higher threads priority (more CPU cycles for the calculation)");
+  EndPanel();
+  // The values in memory, as the last load left them; the file is not read here.
+  const Settings& settings = TheProgram().settings;
+  SetGadgetState(kAutoCheckBox, settings.auto_check != 0 ? 1 : 0);
+  SetGadgetState(kThreadHigherBox, settings.thread_higher != 0 ? 1 : 0);
+  EnableWindowNumber(kMainWindow, false);
+}
+
+void OnOptionsWindowEvent() {
+  const std::int32_t gadget = TheProgram().event.gadget;
+  if (gadget != kOkButton && gadget != kCancelButton) return;
+  if (gadget == kOkButton) {
+    Settings chosen;
+    chosen.thread_higher = GetGadgetState(kThreadHigherBox) == 1 ? 1 : 0;
+    chosen.auto_check = GetGadgetState(kAutoCheckBox) == 1 ? 1 : 0;
+    // A file that cannot be written is not reported: the reload then keeps
+    // what the file held before, so memory and file never disagree.
+    SaveSettings(chosen);
+    LoadProgramSettings();
+  }
+  CloseWindowNumber(kOptionsWindow);
+  EnableWindowNumber(kMainWindow, true);
+}
