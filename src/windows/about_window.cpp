@@ -1,7 +1,73 @@
-// The About window (window 4).
-// The commands are wired into the event loop; their work is still to be written.
+// The About window (window 4): picture, name, version, the icons' credit link
+// and the thanks line. Only OK closes it.
 #include "windows/about_window.h"
 
-void OpenAboutWindow() {}
+#include <windows.h>
 
-void OnAboutWindowEvent() {}
+#include <shellapi.h>
+
+#include "app/main_window.h"
+#include "app/program.h"
+#include "ui/gadget.h"
+#include "ui/image.h"
+#include "ui/window.h"
+#include "windows/about_icon.h"
+
+namespace {
+
+constexpr std::int32_t kAboutWindow = 4;
+constexpr std::int32_t kPicture = 100;
+constexpr std::int32_t kName = 101;
+constexpr std::int32_t kVersion = 102;
+constexpr std::int32_t kLink = 103;
+constexpr std::int32_t kIconsLabel = 104;
+constexpr std::int32_t kThanks = 105;
+constexpr std::int32_t kOkButton = 106;
+
+// Image numbers 0 to 3 are the toolbar's.
+constexpr std::int32_t kAboutImage = 4;
+
+void AskShellToOpen(const std::wstring& address) {
+  // The outcome is not reported: without a browser the window simply stays.
+  ShellExecuteW(nullptr, L"OPEN", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+PageOpener g_open_page = AskShellToOpen;
+
+}  // namespace
+
+const wchar_t kIconsPageAddress[] = L"https://sumwick.example/icons";
+
+PageOpener ReplacePageOpener(PageOpener opener) {
+  PageOpener before = g_open_page;
+  g_open_page = opener ? opener : AskShellToOpen;
+  return before;
+}
+
+void OpenAboutWindow() {
+  if (!OpenWindow(kAboutWindow, 0, 0, 240, 175, L"About", WindowStyle::Tool, kMainWindow)) return;
+  CatchIconImage(kAboutImage, kAboutIcon, kAboutIconBytes, 48);
+  ImageGadget(kPicture, 10, 10, 48, 48, kAboutImage);
+  TextGadget(kName, 70, 10, 160, 20, L"Sumwick", kTextCentred);
+  TextGadget(kVersion, 70, 30, 160, 20, L"v.0.5.0 Build " + std::to_wstring(kBuildNumber), kTextCentred);
+  HyperLinkGadget(kLink, 10, 86, 210, 19, kIconsPageAddress, RGB(0, 0, 170), RGB(0, 0, 255));
+  TextGadget(kIconsLabel, 10, 72, 70, 13, L"Icons:");
+  TextGadget(kThanks, 10, 110, 210, 30,
+             L"Thanks to all my friends for helping me out with the GUI-related changes.", kTextWrapped);
+  ButtonGadget(kOkButton, 90, 143, 60, 23, L"OK");
+  EnableWindowNumber(kMainWindow, false);
+}
+
+void OnAboutWindowEvent() {
+  switch (TheProgram().event.gadget) {
+    case kLink:
+      g_open_page(kIconsPageAddress);
+      return;
+    case kOkButton:
+      EnableWindowNumber(kMainWindow, true);
+      CloseWindowNumber(kAboutWindow);
+      return;
+    default:
+      return;
+  }
+}
