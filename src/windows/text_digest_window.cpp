@@ -1,13 +1,53 @@
-// The text digest window (window 5).
-// The commands are wired into the event loop; their work is still to be written.
+// The text digest window (window 5): the digest of a typed or pasted text,
+// computed on the window thread.
 #include "windows/text_digest_window.h"
 
-void OpenTextDigestWindow() {}
+#include "app/main_window.h"
+#include "engine/md5_digest.h"
+#include "ui/clipboard.h"
+#include "ui/gadget.h"
+#include "ui/window.h"
+#include "windows/text_digest.h"
 
-void CloseTextDigestWindow() {}
+namespace {
 
-void CalculateTextDigest() {}
+constexpr std::int32_t kTextDigestWindow = 5;
+constexpr std::int32_t kTextEditor = 20;
+constexpr std::int32_t kResultFrame = 21;
+constexpr std::int32_t kResultField = 22;
+constexpr std::int32_t kCopyButton = 23;
+constexpr std::int32_t kCalculateButton = 24;
+constexpr std::int32_t kPasteButton = 25;
 
-void PasteTextToDigest() {}
+}  // namespace
 
-void CopyTextDigest() {}
+void OpenTextDigestWindow() {
+  // The position is replaced by the centring over the main window.
+  if (!OpenWindow(kTextDigestWindow, 296, 112, 441, 251, L"Text to MD5", WindowStyle::ToolWithClose, kMainWindow))
+    return;
+  EditorGadget(kTextEditor, 10, 10, 420, 140);
+  FrameGadget(kResultFrame, 10, 150, 420, 50, L"Result");
+  StringGadget(kResultField, 20, 170, 340, 20, L"", kFieldReadOnly | kFieldBorderless);
+  ButtonGadget(kCopyButton, 370, 170, 50, 20, L"copy");
+  ButtonGadget(kCalculateButton, 350, 210, 80, 30, L"Calculate");
+  ButtonGadget(kPasteButton, 260, 210, 80, 30, L"Paste");
+  EnableWindowNumber(kMainWindow, false);
+}
+
+void CloseTextDigestWindow() {
+  EnableWindowNumber(kMainWindow, true);
+  CloseWindowNumber(kTextDigestWindow);
+}
+
+void CalculateTextDigest() {
+  // The editor hands its line breaks out as CR LF, which is what is hashed.
+  SetGadgetText(kResultField, DigestOfText(GetGadgetText(kTextEditor)));
+}
+
+void PasteTextToDigest() { SetGadgetText(kTextEditor, GetClipboardText()); }
+
+void CopyTextDigest() {
+  // Before the first Calculate the field is empty and the clipboard stays as it is.
+  const std::wstring result = GetGadgetText(kResultField);
+  if (IsDigestText(result)) SetClipboardText(result);
+}
