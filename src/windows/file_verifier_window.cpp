@@ -1,15 +1,109 @@
-// The file verifier window (window 3).
-// The commands are wired into the event loop; their work is still to be written.
+// The file verifier window (window 3): one chosen file checked against a typed
+// or pasted digest on a worker thread.
 #include "windows/file_verifier_window.h"
 
-void OpenFileVerifierWindow(const std::wstring& /*path*/) {}
+#include "app/main_window.h"
+#include "app/program.h"
+#include "engine/md5_digest.h"
+#include "engine/worker.h"
+#include "formats/path_size.h"
+#include "ui/clipboard.h"
+#include "ui/gadget.h"
+#include "ui/requester.h"
+#include "ui/window.h"
+#include "windows/single_file_check.h"
 
-void CloseFileVerifierWindow() {}
+namespace {
 
-void PasteChecksum() {}
+constexpr std::int32_t kFileVerifierWindow = 3;
+constexpr std::int32_t kChecksumFrame = 11;
+constexpr std::int32_t kPathField = 12;
+constexpr std::int32_t kChooseButton = 13;
+constexpr std::int32_t kInputFileFrame = 14;
+constexpr std::int32_t kChecksumField = 15;
+constexpr std::int32_t kPasteButton = 16;
+constexpr std::int32_t kStatusLabel = 17;
+constexpr std::int32_t kStatusLine = 18;
+constexpr std::int32_t kCheckButton = 19;
 
-void ChooseFileToVerify() {}
+// Check is usable only with a digest text and a file that still has bytes.
+bool ReadyToCheck() {
+  return IsDigestText(GetGadgetText(kChecksumField)) && PathSize(GetGadgetText(kPathField)) > 0;
+}
 
-void UpdateFileVerifierCheckButton() {}
+// The gadgets a check holds still, in the order they come back.
+void EnableInputs(bool enable) {
+  EnableGadget(kPasteButton, enable);
+  EnableGadget(kCheckButton, enable);
+  EnableGadget(kChecksumField, enable);
+  EnableGadget(kChooseButton, enable);
+}
 
-void StartSingleFileCheck() {}
+// Runs on the worker. Every write goes to the window that was open when the
+// check began: once it is closed, they are dropped, even when a new file
+// verifier window has been opened meanwhile.
+void CheckFile(const std::wstring& path, const std::wstring& expected) {
+  const SingleCheckResult result = CheckOneFile(path, expected, [](std::int32_t percent) {
+    SetGadgetText(kStatusLine, std::to_wstring(percent) + L"%");
+  });
+  if (result == SingleCheckResult::Valid) SetGadgetText(kStatusLine, L"Checksum valid");
+  if (result == SingleCheckResult::Invalid) SetGadgetText(kStatusLine, L"Checksum invalid");
+  EnableInputs(true);
+}
+
+}  // namespace
+
+void OpenFileVerifierWindow(const std::wstring& path) {
+  if (!OpenWindow(kFileVerifierWindow, 0, 0, 342, 162, L"File Verifier", WindowStyle::ToolWithClose, kMainWindow))
+    return;
+  FrameGadget(kInputFileFrame, 10, 10, 320, 50, L"Input File");
+  StringGadget(kPathField, 20, 30, 260, 20, path, kFieldReadOnly);
+  ButtonGadget(kChooseButton, 280, 29, 40, 22, L"...");
+  FrameGadget(kChecksumFrame, 10, 70, 320, 50, L"Checksum");
+  StringGadget(kChecksumField, 20, 90, 260, 20, L"");
+  ButtonGadget(kPasteButton, 280, 89, 40, 22, L"paste");
+  TextGadget(kStatusLabel, 10, 130, 40, 20, L"Status:");
+  TextGadget(kStatusLine, 50, 130, 210, 20, L"Idle");
+  ButtonGadget(kCheckButton, 270, 126, 60, 30, L"Check");
+  EnableGadget(kCheckButton, false);
+  EnableWindowNumber(kMainWindow, false);
+}
+
+void CloseFileVerifierWindow() {
+  // A running check is left to finish; its writes to this window are dropped.
+  EnableWindowNumber(kMainWindow, true);
+  CloseWindowNumber(kFileVerifierWindow);
+}
+
+void PasteChecksum() {
+  // Setting the field raises its change event, which decides about Check.
+  SetGadgetText(kChecksumField, GetClipboardText());
+}
+
+void ChooseFileToVerify() {
+  const std::wstring path = OpenFileRequester(L"Select file..", L"", L"All Files|*", false);
+  if (PathSize(path) <= 0) return;
+  if (IsDigestText(GetGadgetText(kChecksumField))) EnableGadget(kCheckButton, true);
+  SetGadgetText(kPathField, path);
+}
+
+void UpdateFileVerifierCheckButton() { EnableGadget(kCheckButton, ReadyToCheck()); }
+
+void StartSingleFileCheck() {
+  EnableGadget(kCheckButton, false);
+  EnableGadget(kChooseButton, false);
+  EnableGadget(kChecksumField, false);
+  EnableGadget(kPasteButton, false);
+  // Taken now, while the fields are held still, so that the worker never reads
+  // a window that may have been closed and opened again by the time it runs.
+  const std::wstring path = GetGadgetText(kPathField);
+  const std::wstring expected = GetGadgetText(kChecksumField);
+  Program& program = TheProgram();
+  const std::uint32_t worker = StartWorker(BindToOpenWindows([path, expected] { CheckFile(path, expected); }),
+                                           program.settings.thread_higher);
+  if (worker != 0) {
+    program.worker = worker;
+  } else {
+    EnableInputs(true);  // without a worker nothing would ever give them back
+  }
+}
