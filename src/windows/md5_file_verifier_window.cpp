@@ -1,9 +1,135 @@
-// The MD5 file verifier window (window 2).
-// The commands are wired into the event loop; their work is still to be written.
+// The MD5 file verifier window (window 2): the entries of a checksum list file,
+// each checked against its recorded digest by one worker.
 #include "windows/md5_file_verifier_window.h"
 
-void VerifyMd5File() {}
+#include <atomic>
+#include <memory>
+#include <vector>
 
-void CloseMd5FileVerifierWindow() {}
+#include "app/main_window.h"
+#include "app/program.h"
+#include "engine/worker.h"
+#include "formats/checksum_list_reader.h"
+#include "formats/path_size.h"
+#include "ui/gadget.h"
+#include "ui/list.h"
+#include "ui/requester.h"
+#include "ui/window.h"
+#include "windows/list_check.h"
 
-void StartVerifyListCheck() {}
+namespace {
+
+constexpr std::int32_t kVerifierWindow = 2;
+constexpr std::int32_t kEntryList = 7;
+constexpr std::int32_t kStatusFrame = 8;
+constexpr std::int32_t kCheckButton = 9;
+constexpr std::int32_t kStatusLine = 10;
+constexpr std::int32_t kValidColumn = 2;
+
+using Entries = std::vector<ChecksumEntry>;
+
+// The open window's entries, row by row, and whether its check runs. The
+// window thread sets `busy` before the worker starts; the worker clears it as
+// its very last step, so a close request is refused until the worker no
+// longer touches the entries.
+struct Verifier {
+  std::shared_ptr<const Entries> entries;
+  std::atomic<bool> busy{false};
+};
+
+Verifier& TheVerifier() {
+  static Verifier verifier;
+  return verifier;
+}
+
+// Runs on the worker. `before` holds the Valid cells as the check found them:
+// a file that cannot be read to its end gets its cell back as it was.
+void CheckList(const Entries& entries, const std::vector<std::wstring>& before) {
+  std::size_t current = 0;
+  bool reported = false;  // the current row's cell shows a percent of this check
+  bool judged = false;    // ... or its verdict
+  const auto restore_unjudged = [&] {
+    if (reported && !judged) SetListCellText(kEntryList, static_cast<std::int32_t>(current), kValidColumn,
+                                             before[current]);
+  };
+  ListCheckView view;
+  view.hashing = [&](std::size_t row, std::size_t rows) {
+    restore_unjudged();
+    current = row;
+    reported = judged = false;
+    SetGadgetText(kStatusLine, L"Overall status: Calculating md5 for " + std::to_wstring(row + 1) + L"/" +
+                                   std::to_wstring(rows));
+  };
+  view.progress = [&](std::size_t row, std::int32_t percent) {
+    reported = true;
+    SetListCellText(kEntryList, static_cast<std::int32_t>(row), kValidColumn, std::to_wstring(percent) + L"%");
+  };
+  view.verdict = [&](std::size_t row, bool intact) {
+    judged = true;
+    SetListCellText(kEntryList, static_cast<std::int32_t>(row), kValidColumn, intact ? L"OK" : L"Invalid");
+  };
+  view.done = [&] {
+    restore_unjudged();
+    EnableGadget(kCheckButton, true);
+    SetGadgetText(kStatusLine, L"Overall status: Done");
+  };
+  RunListCheck(entries, view);
+}
+
+void OpenVerifierWindow(const std::wstring& list_path) {
+  if (!OpenWindow(kVerifierWindow, 0, 0, 445, 331, L"MD5 File Verifier", WindowStyle::ToolWithClose, kMainWindow))
+    return;
+  ListGadget(kEntryList, 10, 10, 420, 240, L"File", 100, kListPlain);
+  AddListColumn(kEntryList, 1, L"Hash", 100);
+  AddListColumn(kEntryList, 2, L"Valid", 100);
+  FrameGadget(kStatusFrame, 10, 260, 420, 60, L"");
+  ButtonGadget(kCheckButton, 350, 277, 70, 30, L"Check");
+  TextGadget(kStatusLine, 20, 285, 320, 20, L"Overall status:");
+  auto entries = std::make_shared<Entries>(ReadChecksumList(list_path));
+  for (std::size_t row = 0; row < entries->size(); ++row) {
+    const ChecksumEntry& entry = (*entries)[row];
+    AddListRow(kEntryList, entry.name + L"\n" + entry.digest + L"\n", static_cast<std::intptr_t>(row));
+  }
+  TheVerifier().entries = std::move(entries);
+  // The window stays open with its empty list.
+  if (TheVerifier().entries->empty()) MessageRequester(L"Error", L"Invalid md5 file.");
+}
+
+}  // namespace
+
+void VerifyMd5File() {
+  const std::wstring path = OpenFileRequester(L"Open", L"", L"MD5 Files|*.md5|All files|*", false);
+  if (PathSize(path) <= 0) return;
+  OpenVerifierWindow(path);
+  if (IsWindowOpen(kVerifierWindow)) EnableWindowNumber(kMainWindow, false);
+}
+
+void CloseMd5FileVerifierWindow() {
+  Verifier& verifier = TheVerifier();
+  if (verifier.busy.load()) return;
+  EnableWindowNumber(kMainWindow, true);
+  CloseWindowNumber(kVerifierWindow);
+  verifier.entries.reset();
+}
+
+void StartVerifyListCheck() {
+  Verifier& verifier = TheVerifier();
+  if (!verifier.entries || verifier.busy.load()) return;
+  // The worker's enabling of Check must come after this, so this comes first.
+  EnableGadget(kCheckButton, false);
+  verifier.busy.store(true);
+  std::vector<std::wstring> before;
+  const Entries& entries = *verifier.entries;
+  for (std::size_t row = 0; row < entries.size(); ++row)
+    before.push_back(GetListCellText(kEntryList, static_cast<std::int32_t>(row), kValidColumn));
+  Program& program = TheProgram();
+  const std::uint32_t worker = StartWorker(
+      BindToOpenWindows([&verifier, entries = verifier.entries, before = std::move(before)] {
+        CheckList(*entries, before);
+        verifier.busy.store(false);
+      }),
+      program.settings.thread_higher);
+  // Check stays disabled: the window can still be closed, and opened again.
+  if (worker != 0) program.worker = worker;
+  else verifier.busy.store(false);
+}
