@@ -6,6 +6,8 @@
 
 #include <commctrl.h>
 
+#include <cwctype>
+
 #include <string>
 #include <vector>
 
@@ -179,6 +181,14 @@ TEST_F(MainWindowTest, ToolbarButtonsCaptionsWidthsTooltipsAndStopDisabled) {
   HWND toolbar = Child(TOOLBARCLASSNAMEW);
   ASSERT_NE(toolbar, nullptr);
   EXPECT_TRUE(GetWindowLongW(toolbar, GWL_STYLE) & TBSTYLE_FLAT);
+  // The manifest selects the version 6 common controls: the loader takes
+  // them from the side-by-side store rather than the system folder.
+  wchar_t controls[MAX_PATH] = L"";
+  GetModuleFileNameW(GetModuleHandleW(L"comctl32.dll"), controls, MAX_PATH);
+  std::wstring controls_path(controls);
+  for (wchar_t& c : controls_path) c = static_cast<wchar_t>(towlower(c));
+  EXPECT_NE(controls_path.find(L"common-controls"), std::wstring::npos) << "comctl32 from the system folder";
+  EXPECT_NE(controls_path.find(L"_6.0."), std::wstring::npos);
   ASSERT_EQ(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0), 6);
   const int commands[] = {0, -1, 1, 2, -1, 3};
   for (int index = 0; index < 6; ++index) {

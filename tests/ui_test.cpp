@@ -88,9 +88,12 @@ TEST_F(UiTest, WindowsOpenCloseAndCentreToolWindowsOverTheirOwner) {
   GetWindowRect(tool, &tool_outer);
   EXPECT_NEAR((tool_outer.left + tool_outer.right) / 2, (outer.left + outer.right) / 2, 1);
   EXPECT_NEAR((tool_outer.top + tool_outer.bottom) / 2, (outer.top + outer.bottom) / 2, 1);
+  SetActiveWindow(tool);
+  ASSERT_EQ(GetActiveWindow(), tool);
   CloseWindowNumber(kOtherWindow);
   EXPECT_FALSE(IsWindow(tool));
   EXPECT_FALSE(IsWindowOpen(kOtherWindow));
+  EXPECT_EQ(GetActiveWindow(), main) << "closing an owned window activates its owner";
 
   // Larger than its owner near the screen corner: left and top stop at 0.
   ASSERT_TRUE(OpenWindow(kOtherWindow, 0, 0, 900, 700, L"Big", WindowStyle::Tool, kTestWindow));
