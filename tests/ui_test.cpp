@@ -553,62 +553,6 @@ TEST_F(UiTest, WritesForAClosedWindowNeverReachItsReopening) {
   EXPECT_FALSE(GadgetExists(18));
 }
 
-// Answers the requester titled `title` from another thread, as a user would:
-// types `name` into its file name box (when given) and presses OK, else
-// Cancel. Notes whether `other` was disabled while it was shown.
-struct RequesterAnswer {
-  std::wstring title;
-  std::wstring name;
-  HWND other = nullptr;
-  bool other_was_disabled = false;
-  bool found = false;
-};
-
-HWND FindDialog(const std::wstring& title) {
-  for (int i = 0; i < 1200; ++i) {
-    HWND dialog = FindWindowW(L"#32770", title.c_str());
-    if (dialog && IsWindowVisible(dialog)) {
-      Sleep(300);  // done with its own set-up
-      return dialog;
-    }
-    Sleep(25);
-  }
-  return nullptr;
-}
-
-// Presses `button`, and keeps pressing Cancel while the dialog stays, so a
-// failing test ends instead of waiting for ever.
-void PressUntilGone(HWND dialog, int button) {
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-  for (int i = 0; i < 100 && IsWindow(dialog); ++i) {
-    Sleep(100);
-    if (i % 20 == 19) PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-  }
-}
-
-void Answer(RequesterAnswer* answer) {
-  HWND dialog = FindDialog(answer->title);
-  if (!dialog) return;
-  answer->found = true;
-  answer->other_was_disabled = answer->other && !IsWindowEnabled(answer->other);
-  if (answer->name.empty()) {
-    PressUntilGone(dialog, IDCANCEL);
-    return;
-  }
-  // The file name box is the dialog's one visible edit control, wherever it is nested.
-  HWND box = nullptr;
-  EnumChildWindows(
-      dialog,
-      [](HWND child, LPARAM found) -> BOOL {
-        if (ClassName(child) != L"Edit" || !IsWindowVisible(child)) return TRUE;
-        *reinterpret_cast<HWND*>(found) = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&box));
-  if (box) SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(answer->name.c_str()));
-  PressUntilGone(dialog, IDOK);
-}
-
 std::wstring CurrentFolder() {
   wchar_t folder[MAX_PATH] = L"";
   GetCurrentDirectoryW(MAX_PATH, folder);

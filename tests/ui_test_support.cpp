@@ -50,6 +50,59 @@ std::vector<SeenEvent> PressKey(HWND target, WORD key, bool control, bool shift)
   return seen;
 }
 
+HWND FindDialog(const std::wstring& title) {
+  for (int i = 0; i < 1200; ++i) {
+    HWND dialog = FindWindowW(L"#32770", title.c_str());
+    if (dialog && IsWindowVisible(dialog)) {
+      Sleep(300);  // done with its own set-up
+      return dialog;
+    }
+    Sleep(25);
+  }
+  return nullptr;
+}
+
+void PressUntilGone(HWND dialog, int button) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+  for (int i = 0; i < 100 && IsWindow(dialog); ++i) {
+    Sleep(100);
+    if (i % 20 == 19) PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  }
+}
+
+void Answer(RequesterAnswer* answer) {
+  HWND dialog = FindDialog(answer->title);
+  if (!dialog) return;
+  answer->found = true;
+  answer->other_was_disabled = answer->other && !IsWindowEnabled(answer->other);
+  // The file type box (cmb1 of the common dialogs).
+  if (HWND types = GetDlgItem(dialog, 0x470)) {
+    LRESULT count = SendMessageW(types, CB_GETCOUNT, 0, 0);
+    for (LRESULT index = 0; index < count; ++index) {
+      std::wstring name(static_cast<std::size_t>(SendMessageW(types, CB_GETLBTEXTLEN, index, 0)) + 1, L'\0');
+      name.resize(static_cast<std::size_t>(
+          SendMessageW(types, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(name.data()))));
+      answer->file_types.push_back(name);
+    }
+  }
+  if (answer->name.empty()) {
+    PressUntilGone(dialog, IDCANCEL);
+    return;
+  }
+  // The file name box is the dialog's one visible edit control, wherever it is nested.
+  HWND box = nullptr;
+  EnumChildWindows(
+      dialog,
+      [](HWND child, LPARAM found) -> BOOL {
+        if (ClassName(child) != L"Edit" || !IsWindowVisible(child)) return TRUE;
+        *reinterpret_cast<HWND*>(found) = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&box));
+  if (box) SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(answer->name.c_str()));
+  PressUntilGone(dialog, IDOK);
+}
+
 #include <ole2.h>
 #include <shlobj.h>
 

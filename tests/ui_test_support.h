@@ -41,6 +41,26 @@ std::wstring ClassName(HWND handle);
 // Returns the events seen meanwhile.
 std::vector<SeenEvent> PressKey(HWND target, WORD key, bool control = false, bool shift = false);
 
+// Answers the requester titled `title` from another thread, as a user would:
+// types `name` into its file name box (when given) and presses OK, else
+// Cancel. Notes whether `other` was disabled while it was shown, and the
+// names its file type box offered.
+struct RequesterAnswer {
+  std::wstring title;
+  std::wstring name;
+  HWND other = nullptr;
+  bool other_was_disabled = false;
+  bool found = false;
+  std::vector<std::wstring> file_types{};
+};
+void Answer(RequesterAnswer* answer);
+
+// The visible dialog titled `title`, waited for up to 30 s; null if none came.
+HWND FindDialog(const std::wstring& title);
+// Presses `button`, and keeps pressing Cancel while the dialog stays, so a
+// failing test ends instead of waiting for ever.
+void PressUntilGone(HWND dialog, int button);
+
 // A list-of-files handle (as the shell hands it over) for `paths`; the caller frees it.
 HGLOBAL MakeFileList(const std::vector<std::wstring>& paths);
 
