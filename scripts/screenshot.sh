@@ -1,30 +1,96 @@
 #!/usr/bin/env bash
 # Starts the program on a virtual display and saves a PNG of its main window
-# to docs/screenshots/main.png.
+# and of each tool window, driven like a user drives them, to docs/screenshots/.
 set -euo pipefail
 export SUMWICK_ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$SUMWICK_ROOT"
 scripts/setup.sh
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target Sumwick
+cmake --build --preset windows --target Sumwick drive_program
 mkdir -p docs/screenshots
+
+# Sample files for the verifiers: intact, changed since they were listed, and
+# listed with an upper-case digest.
+samples="$SUMWICK_ROOT/build/windows/screenshot-samples"
+rm -rf "$samples"
+mkdir -p "$samples"
+head -c 300000 /dev/urandom >"$samples/holiday.jpg"
+head -c 120000 /dev/urandom >"$samples/report.pdf"
+head -c 52000 /dev/urandom >"$samples/notes.txt"
+head -c 800000 /dev/urandom >"$samples/setup.exe"
+digest() { md5sum "$samples/$1" | cut -d" " -f1; }
+{
+  printf '\xef\xbb\xbf'
+  printf '%s  %s\r\n' holiday.jpg "$(digest holiday.jpg)"
+  printf '%s  %s\r\n' report.pdf "$(digest report.pdf)"
+  printf '%s  %s\r\n' notes.txt "$(digest notes.txt)"
+  printf '%s  %s\r\n' setup.exe "$(digest setup.exe | tr a-f A-F)"
+} >"$samples/files.md5"
+printf 'changed' >>"$samples/notes.txt"
+export SAMPLE_DIGEST="$(digest holiday.jpg)"
+export SAMPLES_WINE="Z:$(echo "$samples" | tr / '\\')"
 
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   set -euo pipefail
   source scripts/wine-env.sh
   trap wine_stop EXIT
   wine_start
-  wine build/windows/src/Sumwick.exe </dev/null >/dev/null 2>&1 &
-  program=$!
-  window=""
-  for _ in $(seq 1 120); do
-    window=$(xdotool search --name "^Sumwick 0.5 Build 284$" 2>/dev/null | head -n1 || true)
-    [ -n "$window" ] && break
-    sleep 0.5
-  done
-  if [ -z "$window" ]; then echo "screenshot: the main window did not appear" >&2; exit 1; fi
-  sleep 2  # let it paint
-  import -window "$window" docs/screenshots/main.png
-  kill "$program" 2>/dev/null || true
+  drive() { wine build/windows/tests/drive_program.exe "$@" </dev/null >/dev/null 2>&1; }
+  window_named() {
+    local window=""
+    for _ in $(seq 1 120); do
+      window=$(xdotool search --name "^$1\$" 2>/dev/null | head -n1 || true)
+      [ -n "$window" ] && break
+      sleep 0.5
+    done
+    if [ -z "$window" ]; then echo "screenshot: the window \"$1\" did not appear" >&2; exit 1; fi
+    echo "$window"
+  }
+  # shot FILE TITLE [STEPS...]: a fresh program, the steps, then the window titled TITLE.
+  shot() {
+    local file=$1 title=$2
+    shift 2
+    wine build/windows/src/Sumwick.exe </dev/null >/dev/null 2>&1 &
+    local program=$!
+    window_named "Sumwick 0.5 Build 284" >/dev/null
+    "$@"
+    local window
+    window=$(window_named "$title")
+    sleep 2  # let it paint
+    import -window "$window" "docs/screenshots/$file"
+    kill "$program" 2>/dev/null || true
+    wine_stop
+    wine_start
+    echo "screenshot: docs/screenshots/$file"
+  }
+  none() { :; }
+  options() { drive menu 3; }
+  about() { drive menu 99; }
+  text_digest() {
+    drive menu 11
+    drive text "Text to MD5" 20 "The quick brown fox jumps over the lazy dog"
+    drive click "Text to MD5" 24
+  }
+  file_verifier() {
+    drive menu 10
+    drive click "File Verifier" 13
+    drive answer "Select file.." "$SAMPLES_WINE\\holiday.jpg"
+    drive text "File Verifier" 15 "$SAMPLE_DIGEST"
+    sleep 1
+    drive click "File Verifier" 19
+    sleep 2
+  }
+  md5_file_verifier() {
+    drive menu 9
+    drive answer "Open" "$SAMPLES_WINE\\files.md5"
+    sleep 1
+    drive click "MD5 File Verifier" 9
+    sleep 2
+  }
+  shot main.png "Sumwick 0.5 Build 284" none
+  shot md5_file_verifier.png "MD5 File Verifier" md5_file_verifier
+  shot file_verifier.png "File Verifier" file_verifier
+  shot text_digest.png "Text to MD5" text_digest
+  shot options.png "Options" options
+  shot about.png "About" about
 '
-echo "screenshot: docs/screenshots/main.png"

@@ -1,0 +1,81 @@
+// Drives the running program from outside, as a user would, for the
+// screenshot script: one command per run.
+//   drive_program menu NUMBER               a menu event to the main window
+//   drive_program click TITLE GADGET        presses a button of a window
+//   drive_program text TITLE GADGET TEXT    sets a field's text
+//   drive_program answer TITLE PATH         answers a file requester with PATH
+// Exit code 0 when the window, gadget or requester was found.
+#include <windows.h>
+
+#include <cwchar>
+#include <string>
+
+namespace {
+
+// The services number controls 1000 upwards by gadget.
+constexpr int kControlIdBase = 1000;
+
+HWND WaitForWindow(const wchar_t* window_class, const wchar_t* title) {
+  for (int i = 0; i < 300; ++i) {
+    HWND window = FindWindowW(window_class, title);
+    if (window && IsWindowVisible(window)) return window;
+    Sleep(100);
+  }
+  return nullptr;
+}
+
+struct Search {
+  int id;
+  const wchar_t* window_class;
+  HWND found;
+};
+
+BOOL CALLBACK Match(HWND child, LPARAM data) {
+  auto* search = reinterpret_cast<Search*>(data);
+  wchar_t name[64] = L"";
+  GetClassNameW(child, name, 64);
+  if ((search->id >= 0 && GetDlgCtrlID(child) != search->id) ||
+      (search->window_class && (wcscmp(name, search->window_class) != 0 || !IsWindowVisible(child))))
+    return TRUE;
+  search->found = child;
+  return FALSE;
+}
+
+// A control at any depth (gadgets inside a panel are the panel's children).
+HWND FindControl(HWND window, int id, const wchar_t* window_class) {
+  Search search{id, window_class, nullptr};
+  EnumChildWindows(window, Match, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 3) return 2;
+  const std::wstring command = argv[1];
+  if (command == L"menu") {
+    HWND main = WaitForWindow(L"SumwickWindow", L"Sumwick 0.5 Build 284");
+    return main && PostMessageW(main, WM_COMMAND, MAKEWPARAM(_wtoi(argv[2]), 0), 0) ? 0 : 1;
+  }
+  if (argc < 4) return 2;
+  if (command == L"answer") {
+    HWND dialog = WaitForWindow(L"#32770", argv[2]);
+    HWND box = dialog ? FindControl(dialog, -1, L"Edit") : nullptr;
+    if (!box) return 1;
+    Sleep(300);  // let it finish its own set-up
+    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3]));
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return 0;
+  }
+  HWND window = WaitForWindow(L"SumwickWindow", argv[2]);
+  HWND control = window ? FindControl(window, kControlIdBase + _wtoi(argv[3]), nullptr) : nullptr;
+  if (!control) return 1;
+  if (command == L"click") {
+    // Posted: the press may open a requester, which would hold a sent message.
+    return PostMessageW(control, BM_CLICK, 0, 0) ? 0 : 1;
+  }
+  if (command == L"text" && argc >= 5) {
+    return SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4])) ? 0 : 1;
+  }
+  return 2;
+}
