@@ -245,21 +245,17 @@ std::string ListFile(const std::vector<std::pair<std::string, std::string>>& lin
   return bytes;
 }
 
-// Waits, serving events, until the worker StartWorker started last has ended.
-bool ServeUntilWorkerEnds(std::int32_t ms = 60000) {
-  HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, CurrentWorker());
-  if (!thread) return true;  // gone already
-  bool ended = ServeUntilTrue([thread] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, ms);
-  CloseHandle(thread);
-  return ended;
-}
-
 bool WorkerRunning() {
   HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, CurrentWorker());
   if (!thread) return false;
   bool running = WaitForSingleObject(thread, 0) == WAIT_TIMEOUT;
   CloseHandle(thread);
   return running;
+}
+
+// Serves events until the worker StartWorker started last has ended.
+bool ServeUntilWorkerEnds(std::int32_t ms = 60000) {
+  return ServeUntilTrue([] { return !WorkerRunning(); }, ms);
 }
 
 struct ToolWindowsTest : testing::Test {
@@ -576,12 +572,12 @@ TEST_F(ToolWindowsTest, FileVerifierChecksOnAWorkerAndSaysValidOrInvalid) {
   ASSERT_TRUE(Enabled(19));
 
   Recorder status(GadgetHandle(18));
+  Recorder check(GadgetHandle(19)), choose(GadgetHandle(13)), field(GadgetHandle(15)), paste(GadgetHandle(16));
   Click(19);
-  // Held still while the check runs (unless it has finished already).
-  EXPECT_TRUE(status.texts.size() > 0 || (!Enabled(19) && !Enabled(13) && !Enabled(15) && !Enabled(16)));
-  ASSERT_TRUE(ServeUntilTrue([] { return Enabled(19) && Enabled(13) && Enabled(15) && Enabled(16); }));
   ASSERT_TRUE(ServeUntilWorkerEnds());
   Serve(50);
+  // Held still while the check ran, given back after it.
+  for (const Recorder* held : {&check, &choose, &field, &paste}) EXPECT_EQ(held->enables, (std::vector<int>{0, 1}));
   ASSERT_GE(status.texts.size(), 3u);
   EXPECT_EQ(status.texts.back(), L"Checksum valid") << "an expected digest in upper case matches";
   EXPECT_EQ(status.texts[status.texts.size() - 2], L"100%");
