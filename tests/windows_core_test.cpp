@@ -70,6 +70,24 @@ TEST(ListCheck, OnlyLetterCaseIsForgiven) {
   EXPECT_EQ(verdicts, (std::vector<bool>{true, true, false, false, false}));
 }
 
+#ifndef _WIN32
+TEST(ListCheck, AFileThatFailsPartWayIsUnreadAndNotJudged) {
+  ScratchFolder folder;
+  // Reading a process's own memory file from offset 0 fails with an I/O error;
+  // a file that is not there is not opened at all, which is no read failure.
+  const std::vector<ChecksumEntry> entries{{L"mem", kAbc, L"/proc/self/mem", 100},
+                                           {L"gone", kAbc, folder.PathOf(L"gone"), 3},
+                                           {L"good", kAbc, folder.Write(L"good", "abc"), 3}};
+  std::vector<std::wstring> log;
+  ListCheckView view;
+  view.hashing = [&](std::size_t row, std::size_t) { log.push_back(L"hashing " + std::to_wstring(row)); };
+  view.verdict = [&](std::size_t row, bool) { log.push_back(L"verdict " + std::to_wstring(row)); };
+  view.unread = [&](std::size_t row) { log.push_back(L"unread " + std::to_wstring(row)); };
+  RunListCheck(entries, view);
+  EXPECT_EQ(log, (std::vector<std::wstring>{L"hashing 0", L"unread 0", L"hashing 1", L"hashing 2", L"verdict 2"}));
+}
+#endif
+
 TEST(SingleFileCheck, VerdictsAndNoResult) {
   ScratchFolder folder;
   const std::wstring path = folder.Write(L"f", "abc");

@@ -11,7 +11,9 @@ void RunListCheck(const std::vector<ChecksumEntry>& entries, const ListCheckView
     const auto report = [&](std::int32_t percent) {
       if (view.progress) view.progress(row, percent);
     };
-    if (job.DigestFile(entry.path, entry.size, report, nullptr, &digest) != DigestOutcome::Digested) continue;
+    const DigestOutcome outcome = job.DigestFile(entry.path, entry.size, report, nullptr, &digest);
+    if (outcome == DigestOutcome::ReadFailed && view.unread) view.unread(row);
+    if (outcome != DigestOutcome::Digested) continue;
     if (view.verdict) view.verdict(row, SameDigestText(entry.digest, digest));
   }
   if (view.done) view.done();

@@ -14,6 +14,9 @@ struct ListCheckView {
   std::function<void(std::size_t row, std::size_t rows)> hashing;  // row `row` (from 0) of `rows` starts
   std::function<void(std::size_t row, std::int32_t percent)> progress;
   std::function<void(std::size_t row, bool intact)> verdict;  // not called when the file cannot be read
+  // The file was opened but a read failed part-way: no verdict, and the
+  // percents already reported for it say nothing true any more.
+  std::function<void(std::size_t row)> unread;
   std::function<void()> done;
 };
 

@@ -45,31 +45,18 @@ Verifier& TheVerifier() {
 // Runs on the worker. `before` holds the Valid cells as the check found them:
 // a file that cannot be read to its end gets its cell back as it was.
 void CheckList(const Entries& entries, const std::vector<std::wstring>& before) {
-  std::size_t current = 0;
-  bool reported = false;  // the current row's cell shows a percent of this check
-  bool judged = false;    // ... or its verdict
-  const auto restore_unjudged = [&] {
-    if (reported && !judged) SetListCellText(kEntryList, static_cast<std::int32_t>(current), kValidColumn,
-                                             before[current]);
+  const auto set_valid = [](std::size_t row, const std::wstring& text) {
+    SetListCellText(kEntryList, static_cast<std::int32_t>(row), kValidColumn, text);
   };
   ListCheckView view;
-  view.hashing = [&](std::size_t row, std::size_t rows) {
-    restore_unjudged();
-    current = row;
-    reported = judged = false;
+  view.hashing = [](std::size_t row, std::size_t rows) {
     SetGadgetText(kStatusLine, L"Overall status: Calculating md5 for " + std::to_wstring(row + 1) + L"/" +
                                    std::to_wstring(rows));
   };
-  view.progress = [&](std::size_t row, std::int32_t percent) {
-    reported = true;
-    SetListCellText(kEntryList, static_cast<std::int32_t>(row), kValidColumn, std::to_wstring(percent) + L"%");
-  };
-  view.verdict = [&](std::size_t row, bool intact) {
-    judged = true;
-    SetListCellText(kEntryList, static_cast<std::int32_t>(row), kValidColumn, intact ? L"OK" : L"Invalid");
-  };
-  view.done = [&] {
-    restore_unjudged();
+  view.progress = [&](std::size_t row, std::int32_t percent) { set_valid(row, std::to_wstring(percent) + L"%"); };
+  view.verdict = [&](std::size_t row, bool intact) { set_valid(row, intact ? L"OK" : L"Invalid"); };
+  view.unread = [&](std::size_t row) { set_valid(row, before[row]); };
+  view.done = [] {
     EnableGadget(kCheckButton, true);
     SetGadgetText(kStatusLine, L"Overall status: Done");
   };
