@@ -824,6 +824,26 @@ TEST_F(ToolWindowsTest, OptionsOkWritesTheFileAndReadsItBack) {
   TheProgram().settings = Settings{};
 }
 
+TEST_F(ToolWindowsTest, OptionsOkWithAFileThatCannotBeWrittenClosesAndKeepsWhatTheFileHolds) {
+  InScratchFolder folder;
+  const std::string held = "[hash]\r\nthread.higher = 1\r\nauto.check = 0\r\n";
+  const std::wstring path = folder.scratch.Write(L"settings.ini", held);
+  ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+  LoadProgramSettings();
+  Menu(kMenuOptions);
+  Click(3);
+  Click(5);
+  Click(1);
+  const std::string after = FileBytes(path);
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_FALSE(IsWindowOpen(1));
+  EXPECT_TRUE(IsWindowEnabled(Main()));
+  EXPECT_EQ(after, held);
+  EXPECT_EQ(TheProgram().settings.thread_higher, 1);
+  EXPECT_EQ(TheProgram().settings.auto_check, 0);
+  TheProgram().settings = Settings{};
+}
+
 // ---- About
 
 std::vector<std::wstring> g_opened_pages;
