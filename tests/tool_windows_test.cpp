@@ -887,17 +887,11 @@ TEST_F(ToolWindowsTest, AboutShowsIconNameVersionLinkAndThanks) {
   EXPECT_EQ(Style(105) & SS_TYPEMASK, SS_LEFT);
   EXPECT_EQ(Style(100) & SS_TYPEMASK, SS_ICON);
 
-  HICON icon = reinterpret_cast<HICON>(SendMessageW(GadgetHandle(100), STM_GETICON, 0, 0));
-  ASSERT_NE(icon, nullptr);
-  ICONINFO info{};
-  ASSERT_TRUE(GetIconInfo(icon, &info));
-  BITMAP bitmap{};
-  GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap);
-  EXPECT_EQ(bitmap.bmWidth, 48);
-  EXPECT_EQ(bitmap.bmHeight, 48);
-  EXPECT_EQ(bitmap.bmBitsPixel, 32);
-  DeleteObject(info.hbmColor);
-  DeleteObject(info.hbmMask);
+  const IconImageSize picture =
+      SizeOfIcon(reinterpret_cast<HICON>(SendMessageW(GadgetHandle(100), STM_GETICON, 0, 0)));
+  EXPECT_EQ(picture.width, 48);
+  EXPECT_EQ(picture.height, 48);
+  EXPECT_EQ(picture.bits, 32);
 
   EXPECT_TRUE(LinkShows(RGB(0, 0, 170)));
   EXPECT_FALSE(LinkShows(RGB(0, 0, 255)));

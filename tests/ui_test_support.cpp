@@ -50,6 +50,16 @@ std::vector<SeenEvent> PressKey(HWND target, WORD key, bool control, bool shift)
   return seen;
 }
 
+IconImageSize SizeOfIcon(HICON icon) {
+  ICONINFO info{};
+  if (!icon || !GetIconInfo(icon, &info)) return {};
+  BITMAP bitmap{};
+  GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  return {bitmap.bmWidth, bitmap.bmHeight, bitmap.bmBitsPixel};
+}
+
 HWND FindDialog(const std::wstring& title) {
   for (int i = 0; i < 1200; ++i) {
     HWND dialog = FindWindowW(L"#32770", title.c_str());

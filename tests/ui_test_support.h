@@ -41,6 +41,14 @@ std::wstring ClassName(HWND handle);
 // Returns the events seen meanwhile.
 std::vector<SeenEvent> PressKey(HWND target, WORD key, bool control = false, bool shift = false);
 
+// The size and depth of an icon's colour image; zeros when it has none.
+struct IconImageSize {
+  int width = 0;
+  int height = 0;
+  int bits = 0;
+};
+IconImageSize SizeOfIcon(HICON icon);
+
 // Answers the requester titled `title` from another thread, as a user would:
 // types `name` into its file name box (when given) and presses OK, else
 // Cancel. Notes whether `other` was disabled while it was shown, and the
