@@ -947,19 +947,4 @@ TEST_F(ToolWindowsTest, AboutLinkAsksTheShellOncePerClickOnTheLinkOnly) {
   ReplacePageOpener(shell);
 }
 
-TEST_F(ToolWindowsTest, ToolWindowsKeepClearOfTheScreenEdges) {
-  HWND main = Main();
-  RECT before{};
-  GetWindowRect(main, &before);
-  SetWindowPos(main, nullptr, -700, -400, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  Menu(kMenuAbout);
-  ASSERT_TRUE(IsWindowOpen(4));
-  RECT outer{};
-  GetWindowRect(WindowHandle(4), &outer);
-  EXPECT_EQ(outer.left, 0);
-  EXPECT_EQ(outer.top, 0);
-  Click(106);
-  SetWindowPos(main, nullptr, before.left, before.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 }  // namespace
