@@ -431,6 +431,7 @@ TEST_F(FileListTest, StopDuringALargeFileIsIdleAtOnceAndLeavesTheRow) {
   Drop({scratch.WriteSparse(L"large.bin", kLargeSize), scratch.Write(L"after.txt", "after")});
   Command(kMenuStart);
   ASSERT_TRUE(DispatchUntil([] { return ProgressPosition() > 0; }, 20000));
+  Sleep(100);  // the worker's progress reports wait in the queue, as when the window is busy
   Command(kMenuStop);
   EXPECT_TRUE(ShowsIdle());
   Dispatch(1500);  // whatever the stopped worker still sends
@@ -444,6 +445,7 @@ TEST_F(FileListTest, StopThenStartAtOnceGivesARunTheOldRequestCannotStop) {
   Drop({large, scratch.Write(L"small.txt", "small")});
   Command(kMenuStart);
   ASSERT_TRUE(DispatchUntil([] { return ProgressPosition() > 0; }, 20000));
+  Sleep(100);
   Command(kMenuStop);
   Command(kMenuStart);
   EXPECT_EQ(StateText(), L"Calculating");
