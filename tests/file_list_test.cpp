@@ -6,10 +6,8 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <ole2.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/dispatch.h"
 #include "app/file_list.h"
 #include "app/main_window.h"
 #include "app/program.h"
@@ -137,17 +136,9 @@ void Command(std::int32_t menu) {
   ADD_FAILURE() << "menu event " << menu << " never arrived";
 }
 
-// Drops `paths` through the window's registered drop target, as the shell would.
+// Drops `paths` on the main window, as the shell would, and dispatches the drop.
 void Drop(const std::vector<std::wstring>& paths) {
-  auto* target = static_cast<IDropTarget*>(GetPropW(Main(), L"OleDropTargetInterface"));
-  ASSERT_NE(target, nullptr);
-  IDataObject* files = MakeFileDataObject(paths);
-  POINTL at{400, 300};
-  DWORD effect = DROPEFFECT_COPY;
-  target->DragEnter(files, MK_LBUTTON, at, &effect);
-  effect = DROPEFFECT_COPY;
-  target->Drop(files, 0, at, &effect);
-  files->Release();
+  ASSERT_TRUE(DropFiles(Main(), paths));
   for (int turn = 0; turn < 100; ++turn)
     if (ServeNextEvent(10) == kEventDrop) return;
   ADD_FAILURE() << "the drop event never arrived";
@@ -166,22 +157,13 @@ std::wstring DigestOfZeros(std::uint64_t size) {
   return digest.Finish();
 }
 
-// A key pressed and released on `target` with Shift or Control held when
-// asked; served until the shortcut's menu event has been dispatched.
+// A key pressed on `target` with Shift or Control held when asked; the
+// shortcut's menu event is dispatched as the loop would.
 void PressKeyTo(HWND target, WORD key, bool control = false, bool shift = false) {
-  BYTE keys[256];
-  GetKeyboardState(keys);
-  keys[VK_CONTROL] = control ? 0x80 : 0;
-  keys[VK_SHIFT] = shift ? 0x80 : 0;
-  SetKeyboardState(keys);
-  PostMessageW(target, WM_KEYDOWN, key, 1);
-  PostMessageW(target, WM_KEYUP, key, 0xC0000001);
-  bool dispatched = false;
-  for (int turn = 0; turn < 100 && !dispatched; ++turn) dispatched = ServeNextEvent(10) == kEventMenu;
-  keys[VK_CONTROL] = 0;
-  keys[VK_SHIFT] = 0;
-  SetKeyboardState(keys);
-  EXPECT_TRUE(dispatched) << "key " << key << " gave no menu event";
+  int dispatched = 0;
+  for (const SeenEvent& event : PressKey(target, key, control, shift))
+    dispatched += DispatchEvent({event.kind, event.window, event.type, event.gadget, event.menu}) ? 1 : 0;
+  EXPECT_EQ(dispatched, 1) << "key " << key;
 }
 
 std::wstring FullPath(const std::wstring& path) {
@@ -566,24 +548,11 @@ HWND WaitForDialog(const std::wstring& title) {
   return nullptr;
 }
 
-HWND NameBox(HWND dialog) {
-  HWND box = nullptr;
-  EnumChildWindows(
-      dialog,
-      [](HWND child, LPARAM found) -> BOOL {
-        if (ClassName(child) != L"Edit" || !IsWindowVisible(child)) return TRUE;
-        *reinterpret_cast<HWND*>(found) = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&box));
-  return box;
-}
-
 void TypeAnswer(TypedAnswer* answer) {
   HWND dialog = WaitForDialog(answer->title);
   if (!dialog) return;
   answer->found = true;
-  HWND box = NameBox(dialog);
+  HWND box = FileNameBox(dialog);
   if (answer->typed.empty() || !box) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
   } else {
@@ -675,7 +644,7 @@ TEST_F(FileListTest, AFailedSaveIsReportedAndTheOldFileStays) {
   std::thread answering([&] {
     HWND save = WaitForDialog(L"Save");
     if (!save) return;
-    HWND box = NameBox(save);
+    HWND box = FileNameBox(save);
     std::wstring typed = folder + L"\\blocked";
     SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
     PostMessageW(save, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);

@@ -7,7 +7,6 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <ole2.h>
 #include <psapi.h>
 
 #include <cstdio>
@@ -60,19 +59,6 @@ bool IsIdle() {
   return SendMessageW(toolbar, TB_ISBUTTONENABLED, kMenuStart, 0) != 0;
 }
 
-bool DropOnMainWindow(const std::wstring& path) {
-  auto* target = static_cast<IDropTarget*>(GetPropW(WindowHandle(kMainWindow), L"OleDropTargetInterface"));
-  if (!target) return false;
-  IDataObject* files = MakeFileDataObject({path});
-  POINTL at{400, 300};
-  DWORD effect = DROPEFFECT_COPY;
-  target->DragEnter(files, MK_LBUTTON, at, &effect);
-  effect = DROPEFFECT_COPY;
-  target->Drop(files, 0, at, &effect);
-  files->Release();
-  return true;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -86,7 +72,7 @@ int wmain(int argc, wchar_t** argv) {
 
   // The drop: from the drop itself until the list shows every row, drawn.
   LARGE_INTEGER start = Now();
-  if (!DropOnMainWindow(argv[1])) return 1;
+  if (!DropFiles(WindowHandle(kMainWindow), {argv[1]})) return 1;
   while (ServeNextEvent(kWaitForever) != kEventDrop) {
   }
   UpdateWindow(GadgetHandle(kFileListGadget));
@@ -99,7 +85,7 @@ int wmain(int argc, wchar_t** argv) {
 
   // The run over the one large file.
   ClearFileList();
-  if (!DropOnMainWindow(argv[2])) return 1;
+  if (!DropFiles(WindowHandle(kMainWindow), {argv[2]})) return 1;
   ServeQueue();
   start = Now();
   PostMessageW(WindowHandle(kMainWindow), WM_COMMAND, MAKEWPARAM(kMenuStart, 0), 0);

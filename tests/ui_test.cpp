@@ -595,16 +595,7 @@ void Answer(RequesterAnswer* answer) {
     PressUntilGone(dialog, IDCANCEL);
     return;
   }
-  // The file name box is the dialog's one visible edit control, wherever it is nested.
-  HWND box = nullptr;
-  EnumChildWindows(
-      dialog,
-      [](HWND child, LPARAM found) -> BOOL {
-        if (ClassName(child) != L"Edit" || !IsWindowVisible(child)) return TRUE;
-        *reinterpret_cast<HWND*>(found) = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&box));
+  HWND box = FileNameBox(dialog);
   if (box) SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(answer->name.c_str()));
   PressUntilGone(dialog, IDOK);
 }

@@ -144,3 +144,29 @@ IDataObject* MakeTextDataObject(const std::wstring& text) {
   data->text = text;
   return data;
 }
+
+HWND FileNameBox(HWND dialog) {
+  HWND box = nullptr;
+  EnumChildWindows(
+      dialog,
+      [](HWND child, LPARAM found) -> BOOL {
+        if (ClassName(child) != L"Edit" || !IsWindowVisible(child)) return TRUE;
+        *reinterpret_cast<HWND*>(found) = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&box));
+  return box;
+}
+
+bool DropFiles(HWND window, const std::vector<std::wstring>& paths) {
+  auto* target = static_cast<IDropTarget*>(GetPropW(window, L"OleDropTargetInterface"));
+  if (!target) return false;
+  IDataObject* files = MakeFileDataObject(paths);
+  POINTL at{100, 100};
+  DWORD effect = DROPEFFECT_COPY;
+  target->DragEnter(files, MK_LBUTTON, at, &effect);
+  effect = DROPEFFECT_COPY;
+  const bool dropped = target->Drop(files, 0, at, &effect) == S_OK;
+  files->Release();
+  return dropped;
+}

@@ -41,6 +41,14 @@ std::wstring ClassName(HWND handle);
 // Returns the events seen meanwhile.
 std::vector<SeenEvent> PressKey(HWND target, WORD key, bool control = false, bool shift = false);
 
+// The file name box of a file requester: its one visible edit control,
+// wherever it is nested; null when there is none.
+HWND FileNameBox(HWND dialog);
+
+// Drops `paths` on `window` through its registered drop target, as the shell
+// would; false when the window is no drop target.
+bool DropFiles(HWND window, const std::vector<std::wstring>& paths);
+
 // A list-of-files handle (as the shell hands it over) for `paths`; the caller frees it.
 HGLOBAL MakeFileList(const std::vector<std::wstring>& paths);
 
