@@ -67,7 +67,7 @@ void AddFileRow(const std::wstring& path) {
   AddListRow(kFileListGadget, FileNamePart(path) + L"\n" + SizeText(size) + L"\n", static_cast<std::intptr_t>(id));
   if (CountListRows(kFileListGadget) != index + 1) return;  // the control took no row: no entry either
   if (ticked) SetListRowState(kFileListGadget, index, kRowTicked);
-  AppendRow(rows, FileEntry{path, size}, ticked);
+  AppendRow(rows, FileEntry{path, size}, ticked);  // FileRows' flag: the state at adding only
 }
 
 void AddFolderTree(const std::wstring& folder) {

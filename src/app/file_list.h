@@ -6,6 +6,8 @@
 // reused. The control row carries its RowId as its attached number. A row is
 // put into the control before FileRows and taken out of FileRows before the
 // control, so a row the worker finds in FileRows is always in the control.
+// The ticked state lives in the control alone (the user changes it there); the
+// worker reads it through IsRowTicked when it reaches the row.
 #pragma once
 
 #include <cstdint>
