@@ -84,6 +84,30 @@ TEST(CalculationWorker, HashesTickedRowsOnly) {
   EXPECT_EQ(shown.progress, std::vector<std::int32_t>{100});
 }
 
+TEST(CalculationWorker, TheWindowSideDecidesWhetherARowIsTickedWhenReached) {
+  ScratchFolder folder;
+  FileRows rows;
+  const RowId first = AddFile(rows, folder.Write(L"one", "abc"), 3);
+  EXPECT_EQ(NextRowId(rows), first + 1);
+  const RowId second = AddFile(rows, folder.Write(L"two", "abc"), 3, false);
+  const RowId third = AddFile(rows, folder.Write(L"three", "abc"), 3);
+  Shown shown;
+  StopToken stop;
+  CalculationView view = shown.View();
+  std::vector<RowId> asked;
+  // The user unticked the third row and ticked the second since they were added.
+  view.ticked = [&](RowId row) {
+    asked.push_back(row);
+    return row != third;
+  };
+  RunCalculation(rows, stop, view);
+  EXPECT_EQ(asked, (std::vector<RowId>{first, second, third}));
+  EXPECT_EQ(shown.digests.count(first), 1u);
+  EXPECT_EQ(shown.digests.count(second), 1u);
+  EXPECT_EQ(shown.digests.count(third), 0u);
+  EXPECT_EQ(NextRowId(rows), third + 1);
+}
+
 TEST(CalculationWorker, EmptyListFinishesAtOnce) {
   FileRows rows;
   Shown shown;

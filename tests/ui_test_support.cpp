@@ -1,5 +1,10 @@
 #include "ui_test_support.h"
 
+#include <ole2.h>
+#include <shlobj.h>
+
+#include <cstring>
+
 #include "ui/events.h"
 
 std::vector<SeenEvent> ServeFor(std::int32_t ms) {
@@ -99,24 +104,10 @@ void Answer(RequesterAnswer* answer) {
     PressUntilGone(dialog, IDCANCEL);
     return;
   }
-  // The file name box is the dialog's one visible edit control, wherever it is nested.
-  HWND box = nullptr;
-  EnumChildWindows(
-      dialog,
-      [](HWND child, LPARAM found) -> BOOL {
-        if (ClassName(child) != L"Edit" || !IsWindowVisible(child)) return TRUE;
-        *reinterpret_cast<HWND*>(found) = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&box));
+  HWND box = FileNameBox(dialog);
   if (box) SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(answer->name.c_str()));
   PressUntilGone(dialog, IDOK);
 }
-
-#include <ole2.h>
-#include <shlobj.h>
-
-#include <cstring>
 
 HGLOBAL MakeFileList(const std::vector<std::wstring>& paths) {
   std::size_t chars = 1;
@@ -206,4 +197,30 @@ IDataObject* MakeTextDataObject(const std::wstring& text) {
   data->format = CF_UNICODETEXT;
   data->text = text;
   return data;
+}
+
+HWND FileNameBox(HWND dialog) {
+  HWND box = nullptr;
+  EnumChildWindows(
+      dialog,
+      [](HWND child, LPARAM found) -> BOOL {
+        if (ClassName(child) != L"Edit" || !IsWindowVisible(child)) return TRUE;
+        *reinterpret_cast<HWND*>(found) = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&box));
+  return box;
+}
+
+bool DropFiles(HWND window, const std::vector<std::wstring>& paths) {
+  auto* target = static_cast<IDropTarget*>(GetPropW(window, L"OleDropTargetInterface"));
+  if (!target) return false;
+  IDataObject* files = MakeFileDataObject(paths);
+  POINTL at{100, 100};
+  DWORD effect = DROPEFFECT_COPY;
+  target->DragEnter(files, MK_LBUTTON, at, &effect);
+  effect = DROPEFFECT_COPY;
+  const bool dropped = target->Drop(files, 0, at, &effect) == S_OK;
+  files->Release();
+  return dropped;
 }

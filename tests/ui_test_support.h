@@ -69,6 +69,14 @@ HWND FindDialog(const std::wstring& title);
 // failing test ends instead of waiting for ever.
 void PressUntilGone(HWND dialog, int button);
 
+// The file name box of a file requester: its one visible edit control,
+// wherever it is nested; null when there is none.
+HWND FileNameBox(HWND dialog);
+
+// Drops `paths` on `window` through its registered drop target, as the shell
+// would; false when the window is no drop target.
+bool DropFiles(HWND window, const std::vector<std::wstring>& paths);
+
 // A list-of-files handle (as the shell hands it over) for `paths`; the caller frees it.
 HGLOBAL MakeFileList(const std::vector<std::wstring>& paths);
 

@@ -1,7 +1,88 @@
-// The calculation run behind the toolbar's Start and Stop.
-// The commands are wired into the event loop; their work is still to be written.
 #include "app/calculation_run.h"
 
-void StartCalculation() {}
+#include <memory>
 
-void StopCalculation() {}
+#include "app/calculation_worker.h"
+#include "app/file_list.h"
+#include "app/main_window.h"
+#include "app/program.h"
+#include "engine/worker.h"
+#include "ui/bars.h"
+#include "ui/list.h"
+#include "ui/window.h"
+
+namespace {
+
+// Window thread only.
+struct CalculationRun {
+  std::uint64_t generation = 0;
+  bool running = false;
+  std::shared_ptr<StopToken> stop;  // the current run's; its worker holds it too
+};
+
+CalculationRun& TheRun() {
+  static CalculationRun run;
+  return run;
+}
+
+bool IsCurrentRun(std::uint64_t generation) { return TheRun().running && TheRun().generation == generation; }
+
+void ShowRunning() {
+  EnableToolbarButton(kMainWindow, kMenuStart, false);
+  EnableToolbarButton(kMainWindow, kMenuStop, true);
+  SetStatusText(kMainWindow, kStateField, L"Calculating");
+}
+
+void ShowIdle() {
+  EnableToolbarButton(kMainWindow, kMenuStart, true);
+  EnableToolbarButton(kMainWindow, kMenuStop, false);
+  SetStatusText(kMainWindow, kStateField, L"Idle");
+  SetStatusProgress(kMainWindow, 0);
+}
+
+// What the worker shows, each step decided on the window thread.
+CalculationView ViewOfRun(std::uint64_t generation) {
+  CalculationView view;
+  view.progress = [generation](std::int32_t percent) {
+    CallOnWindowThread(kMainWindow, [generation, percent] {
+      if (IsCurrentRun(generation)) SetStatusProgress(kMainWindow, percent);
+    });
+  };
+  // A digest belongs to its row whichever run produced it.
+  view.digested = [](RowId row, const std::wstring& digest) {
+    CallOnWindowThread(kMainWindow, [row, digest] { SetRowHash(row, digest); });
+  };
+  view.finished = [generation] {
+    CallOnWindowThread(kMainWindow, [generation] {
+      if (!IsCurrentRun(generation)) return;
+      TheRun().running = false;
+      ShowIdle();
+    });
+  };
+  view.ticked = IsRowTicked;
+  return view;
+}
+
+}  // namespace
+
+void StartCalculation() {
+  CalculationRun& run = TheRun();
+  ++run.generation;
+  run.running = true;
+  run.stop = std::make_shared<StopToken>();
+  // Running first, so that a run that ends at once leaves the window idle.
+  ShowRunning();
+  std::shared_ptr<StopToken> stop = run.stop;
+  CalculationView view = ViewOfRun(run.generation);
+  // When no thread can be started the window stays running until Stop.
+  TheProgram().worker = StartWorker(
+      BindToOpenWindows([stop, view] { RunCalculation(TheFileRows(), *stop, view); }),
+      TheProgram().settings.thread_higher);
+}
+
+void StopCalculation() {
+  CalculationRun& run = TheRun();
+  if (run.stop) run.stop->requested.store(1);
+  run.running = false;
+  ShowIdle();
+}

@@ -10,7 +10,7 @@ void RunCalculation(const FileRows& rows, StopToken& stop, const CalculationView
       stop.requested.store(0);
       return;
     }
-    if (!row.ticked) continue;
+    if (!(view.ticked ? view.ticked(row.id) : row.ticked)) continue;
     std::wstring digest;
     const DigestOutcome outcome = job.DigestFile(row.entry.path, row.entry.size, view.progress, &stop, &digest);
     if (outcome == DigestOutcome::Stopped) {

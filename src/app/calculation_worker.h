@@ -18,6 +18,9 @@ struct CalculationView {
   // Reached the end of the list; never called after a stop. The window side
   // must still ignore it when another run has started since.
   std::function<void()> finished;
+  // Whether the row is ticked at the moment the run reaches it; false for a
+  // row that is gone by then. Without it the row's own flag counts.
+  std::function<bool(RowId row)> ticked;
 };
 
 // Runs to the end of the list or until `stop` is requested. Files that cannot

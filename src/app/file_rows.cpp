@@ -23,6 +23,11 @@ RowId AppendRow(FileRows& rows, FileEntry entry, bool ticked) {
   return id;
 }
 
+RowId NextRowId(const FileRows& rows) {
+  std::lock_guard<std::mutex> lock(rows.mutex);
+  return rows.last_id + 1;
+}
+
 bool RemoveRow(FileRows& rows, RowId id) {
   std::lock_guard<std::mutex> lock(rows.mutex);
   auto at = Find(rows.rows, id);

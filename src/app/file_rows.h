@@ -34,6 +34,10 @@ struct FileRows {
 };
 
 RowId AppendRow(FileRows& rows, FileEntry entry, bool ticked);
+// The id the next AppendRow will give, so that the list control can show the
+// row under that id before the worker can find it here. Only meaningful on
+// the one thread that appends.
+RowId NextRowId(const FileRows& rows);
 // Removes the row and releases its entry; false when there is no such row.
 bool RemoveRow(FileRows& rows, RowId id);
 void ClearRows(FileRows& rows);

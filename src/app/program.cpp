@@ -5,6 +5,7 @@
 #include <ole2.h>
 
 #include "app/dispatch.h"
+#include "app/file_list.h"
 #include "app/main_window.h"
 #include "ui/events.h"
 #include "ui/image.h"
@@ -19,6 +20,7 @@ void LoadProgramSettings() { TheProgram().settings = LoadSettings(); }
 
 bool StartUp() {
   TheProgram() = Program{};
+  ClearRows(TheFileRows());  // the entries start empty, as the list does
   StartUi();  // common controls and OLE, which the file drop needs
   LoadProgramSettings();
   DecodeToolbarImages();

@@ -1,5 +1,15 @@
-// Save MD5: the ticked, hashed rows as a checksum list file.
-// The commands are wired into the event loop; their work is still to be written.
 #include "app/save_checksum_list.h"
 
-void SaveChecksumList() {}
+#include "app/file_list.h"
+#include "formats/checksum_list.h"
+#include "ui/requester.h"
+
+void SaveChecksumList() {
+  // The rows as they stand when the command is chosen, before the requester.
+  const std::vector<ChecksumRow> rows = ChecksumRowsOfList();
+  const std::wstring chosen = SaveFileRequester(L"Save", L"", L"MD5 File|*.md5");
+  if (chosen.empty()) return;
+  // A failed save must not look like success; the old file stays as it was.
+  if (!WriteChecksumList(WithMd5Extension(chosen), rows))
+    MessageRequester(L"Error", L"Could not save the checksum list.");
+}

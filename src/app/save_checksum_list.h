@@ -3,5 +3,6 @@
 
 #include <string>
 
-// Menu event 4: save requester, then the file.
+// Menu event 4: save requester, then the file; a message box titled "Error"
+// when the file cannot be written.
 void SaveChecksumList();

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -90,7 +91,7 @@ void PushEvent(Event event);
 enum class WriteKind {
   GadgetText, GadgetState, GadgetEnable, GadgetResize, GadgetColor,
   ListAdd, ListRemove, ListClear, ListRowState, ListCell, ListRowNumber,
-  ToolbarEnable, StatusText, StatusProgress, WindowEnable,
+  ToolbarEnable, StatusText, StatusProgress, WindowEnable, WindowCall,
 };
 
 struct Write {
@@ -104,6 +105,7 @@ struct Write {
   std::int32_t a = 0, b = 0, c = 0, d = 0;
   std::intptr_t number = 0;
   std::wstring text;
+  std::function<void()> call;  // WindowCall: run on the window thread
 };
 
 // Applies `write` now on the window thread, or posts it there.

@@ -181,6 +181,8 @@ void ApplyWrite(const Write& write, bool carried) {
   if (!gadget) {
     if (write.kind == WriteKind::WindowEnable) {
       EnableWindow(window->handle, write.a != 0);
+    } else if (write.kind == WriteKind::WindowCall) {
+      if (write.call) write.call();
     } else {
       ApplyBarWrite(write, *window);
     }
@@ -447,6 +449,14 @@ std::function<void()> BindToOpenWindows(std::function<void()> entry) {
     entry();
     t_bound_generations = nullptr;
   };
+}
+
+void CallOnWindowThread(std::int32_t number, std::function<void()> call) {
+  ui::Write write;
+  write.kind = ui::WriteKind::WindowCall;
+  write.window = number;
+  write.call = std::move(call);
+  ui::Carry(std::move(write));
 }
 
 HWND WindowHandle(std::int32_t number) {

@@ -49,6 +49,12 @@ void SetCurrentWindow(std::int32_t number);
 // thread, right before starting the worker.
 std::function<void()> BindToOpenWindows(std::function<void()> entry);
 
+// Runs `call` on the window thread: at once when made there, else carried
+// like a write, in order with the caller's other writes, and dropped when
+// window `number` has been closed since. For a worker's step that must be
+// decided where the window's state lives (is my run still the current one?).
+void CallOnWindowThread(std::int32_t number, std::function<void()> call);
+
 // The window's native handle, or null; for tests and for the few platform
 // calls the services do not cover.
 HWND WindowHandle(std::int32_t number);

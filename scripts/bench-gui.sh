@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Benchmarks of the real main window under Wine on a virtual display (not part
+# of scripts/test.sh: they take a minute and want a quiet machine):
+#  - a tree of 100,000 small files dropped on the window: seconds until every
+#    row is listed, and the process's memory with those rows;
+#  - a 1 GiB file hashed by the calculation run, against md5sum on the same
+#    file in the same run, with the ratio.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target gui_bench
+
+work="$(mktemp -d /tmp/sumwick-bench.XXXXXX)"
+trap 'rm -rf "$work"' EXIT
+
+# 10 x 10 folders of 1,000 files each, a few bytes per file.
+python3 - "$work/tree" <<'PY'
+import os, sys
+top = sys.argv[1]
+for a in range(10):
+    for b in range(10):
+        folder = os.path.join(top, f"a{a}", f"b{b}")
+        os.makedirs(folder)
+        for n in range(1000):
+            with open(os.path.join(folder, f"file{n:04}.txt"), "w") as out:
+                out.write(f"{a} {b} {n}\n")
+PY
+head -c 1073741824 /dev/urandom >"$work/one.bin"
+
+md5sum "$work/one.bin" >/dev/null  # both read from the page cache
+start=$(date +%s.%N)
+md5sum_digest=$(md5sum "$work/one.bin" | cut -d' ' -f1)
+md5sum_seconds=$(echo "$(date +%s.%N) - $start" | bc -l)
+
+out="$work/gui_bench.out"
+xvfb-run -a env SUMWICK_ROOT="$root" bash -c '
+  source "$SUMWICK_ROOT/scripts/wine-env.sh"
+  trap wine_stop EXIT
+  wine_start
+  wine "$SUMWICK_ROOT/build/windows/tests/gui_bench.exe" "Z:$1/tree" "Z:$1/one.bin" </dev/null' _ "$work" |
+  tr -d '\r' >"$out"
+cat "$out"
+value() { sed -n "s/^$1=//p" "$out"; }
+
+run_seconds=$(value run_seconds)
+echo "md5sum_seconds=$(printf '%.3f' "$md5sum_seconds")"
+echo "md5sum_digest=$md5sum_digest"
+[ "$(value run_digest)" = "$md5sum_digest" ] && echo "digests agree" || echo "DIGESTS DIFFER"
+echo "ratio (run / md5sum) = $(printf '%.2f' "$(echo "$run_seconds / $md5sum_seconds" | bc -l)")"
