@@ -38,7 +38,8 @@ xvfb-run -a env SUMWICK_ROOT="$root" bash -c '
   source "$SUMWICK_ROOT/scripts/wine-env.sh"
   trap wine_stop EXIT
   wine_start
-  wine "$SUMWICK_ROOT/build/windows/tests/gui_bench.exe" "Z:$1/tree" "Z:$1/one.bin" </dev/null' _ "$work" |
+  wine "$SUMWICK_ROOT/build/windows/tests/gui_bench.exe" "Z:$1/tree" "Z:$1/one.bin" </dev/null
+  wine "$SUMWICK_ROOT/build/windows/tests/gui_bench.exe" --bare 100000 </dev/null' _ "$work" |
   tr -d '\r' >"$out"
 cat "$out"
 value() { sed -n "s/^$1=//p" "$out"; }

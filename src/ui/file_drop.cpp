@@ -83,16 +83,6 @@ struct FileDropTarget final : IDropTarget {
   }
 };
 
-// Revokes the target when the window goes; the subclass removes itself.
-LRESULT CALLBACK RevokeOnDestroy(HWND handle, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
-                                 DWORD_PTR) {
-  if (message == WM_DESTROY) {
-    RevokeDragDrop(handle);
-    RemoveWindowSubclass(handle, RevokeOnDestroy, id);
-  }
-  return DefSubclassProc(handle, message, wparam, lparam);
-}
-
 }  // namespace
 
 bool EnableFileDrop(std::int32_t window) {
@@ -102,8 +92,7 @@ bool EnableFileDrop(std::int32_t window) {
   if (!target) return false;
   target->window = window;
   bool registered = RegisterDragDrop(handle, target) == S_OK;
-  target->Release();  // the registration holds its own reference
-  if (registered) SetWindowSubclass(handle, RevokeOnDestroy, 2, 0);
+  target->Release();  // the registration holds its own reference; revoked on WM_DESTROY
   return registered;
 }
 

@@ -248,6 +248,11 @@ void ApplyWrite(const Write& write, bool carried) {
 }
 
 LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM wparam, LPARAM lparam) {
+  // A file drop target goes with its window (harmless where none was
+  // registered). Done here rather than by subclassing: a subclassed window
+  // looks its subclass up on every message, and under Wine that lookup is a
+  // server call, which made each list insert (three notifications) costly.
+  if (message == WM_DESTROY) RevokeDragDrop(handle);
   std::int32_t window = WindowNumberOf(handle);
   if (window < 0) return DefWindowProcW(handle, message, wparam, lparam);
   switch (message) {
