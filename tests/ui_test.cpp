@@ -240,6 +240,128 @@ TEST_F(UiTest, ListRowsCarryCellsStateBitsAndANumber) {
   EXPECT_FALSE(ReadListRow(0, 0, &copy));
 }
 
+// What a worker would read of row `row` now, from its own thread.
+ListRow ReadOnWorker(std::int32_t gadget, std::int32_t row) {
+  ListRow copy;
+  std::thread worker([&] { ReadListRow(gadget, row, &copy); });
+  worker.join();
+  return copy;
+}
+
+TEST_F(UiTest, VirtualListDrawsFromTheCopyAndTakesTheUsersTicksAtOnce) {
+  ASSERT_TRUE(ListGadget(0, 0, 0, 400, 200, L"File", 200,
+                         kListCheckBoxes | kListFullRowSelect | kListGridLines | kListVirtual));
+  ASSERT_TRUE(AddListColumn(0, 1, L"Size", 60));
+  ASSERT_TRUE(AddListColumn(0, 2, L"Hash", 100));
+  HWND list = GadgetHandle(0);
+  EXPECT_TRUE(GetWindowLongW(list, GWL_STYLE) & LVS_OWNERDATA);
+  EXPECT_TRUE(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_CHECKBOXES);
+
+  // Texts: the control stores none, so each answer here came from the copy.
+  AddListRow(0, L"a.txt\n1 B\n", 101);
+  AddListRow(0, L"b.txt\n2 B", 102);
+  AddListRow(0, L"c.txt\n3 B\nffff", 103);
+  ASSERT_EQ(RowCountOfControl(list), 3);
+  EXPECT_EQ(CountListRows(0), 3);
+  EXPECT_EQ(CellOfControl(list, 0, 0), L"a.txt");
+  EXPECT_EQ(CellOfControl(list, 1, 1), L"2 B");
+  EXPECT_EQ(CellOfControl(list, 1, 2), L"");
+  EXPECT_EQ(CellOfControl(list, 2, 2), L"ffff");
+  EXPECT_EQ(GetListCellText(0, 2, 0), L"c.txt");
+  EXPECT_EQ(GetListRowNumber(0, 1), 102);
+  LVITEMW item{};
+  item.mask = LVIF_TEXT;
+  wchar_t short_text[3] = L"";
+  item.pszText = short_text;
+  item.cchTextMax = 3;
+  SendMessageW(list, LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+  EXPECT_EQ(std::wstring(short_text), L"a.") << "cut to the caller's buffer";
+
+  // Ticks set by the program.
+  SetListRowState(0, 1, kRowTicked);
+  EXPECT_FALSE(TickedInControl(list, 0));
+  EXPECT_TRUE(TickedInControl(list, 1));
+  EXPECT_FALSE(TickedInControl(list, 2));
+  EXPECT_EQ(GetListRowState(0, 1), kRowTicked);
+  EXPECT_EQ(ReadOnWorker(0, 1).state, kRowTicked);
+
+  // The user's click on a tick box toggles the copy, and a worker sees it at once.
+  ASSERT_TRUE(ClickTickBox(list, 0));
+  EXPECT_TRUE(TickedInControl(list, 0));
+  EXPECT_EQ(ReadOnWorker(0, 0).state & kRowTicked, kRowTicked);
+  ASSERT_TRUE(ClickTickBox(list, 1));
+  EXPECT_FALSE(TickedInControl(list, 1));
+  EXPECT_EQ(ReadOnWorker(0, 1).state & kRowTicked, 0);
+  EXPECT_TRUE(TickedInControl(list, 0)) << "a click toggles its own row only";
+
+  // Selection stays the control's; the copy follows it.
+  SetListRowState(0, 2, kRowSelected);
+  EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 2);
+  EXPECT_EQ(GetListRowState(0, 2), kRowSelected);
+  EXPECT_EQ(GetGadgetState(0), 2);
+  // The user moves the selection: the control's change reaches the copy.
+  LVITEMW select{};
+  select.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  select.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&select));
+  EXPECT_EQ(ReadOnWorker(0, 1).state & kRowSelected, kRowSelected);
+  EXPECT_EQ(ReadOnWorker(0, 2).state & kRowSelected, 0);
+  std::int32_t selected_on_worker = -2;
+  std::thread([&] { selected_on_worker = GetGadgetState(0); }).join();
+  EXPECT_EQ(selected_on_worker, 1);
+
+  // Space ticks the selected row, as the user presses it in the list.
+  SetFocus(list);
+  PressKey(list, VK_SPACE);
+  EXPECT_TRUE(TickedInControl(list, 1));
+  EXPECT_EQ(ReadOnWorker(0, 1).state, kRowTicked | kRowSelected);
+  PressKey(list, VK_SPACE);
+  EXPECT_FALSE(TickedInControl(list, 1));
+  EXPECT_TRUE(TickedInControl(list, 0));
+
+  // Select none: one change for every row.
+  SetGadgetState(0, -1);
+  EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), -1);
+  EXPECT_EQ(ReadOnWorker(0, 1).state & kRowSelected, 0);
+  SetGadgetState(0, 2);
+  EXPECT_EQ(ReadOnWorker(0, 2).state & kRowSelected, kRowSelected);
+
+  // Writes from a worker land in the copy and show.
+  std::thread([] {
+    SetListCellText(0, 1, 2, L"digest");
+    SetListRowState(0, 1, kRowTicked);
+  }).join();
+  ASSERT_TRUE(ServeUntil([&] { return TickedInControl(list, 1); }));
+  EXPECT_EQ(CellOfControl(list, 1, 2), L"digest");
+
+  // Remove: the rows below and the selection move up together.
+  RemoveListRow(0, 0);
+  ASSERT_EQ(RowCountOfControl(list), 2);
+  EXPECT_EQ(CountListRows(0), 2);
+  EXPECT_EQ(CellOfControl(list, 0, 0), L"b.txt");
+  EXPECT_EQ(CellOfControl(list, 0, 2), L"digest");
+  EXPECT_TRUE(TickedInControl(list, 0));
+  EXPECT_FALSE(TickedInControl(list, 1));
+  EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 1);
+  EXPECT_EQ(GetListRowState(0, 1), kRowSelected);
+  EXPECT_EQ(GetListRowNumber(0, 0), 102);
+  SetListRowNumber(0, 0, 7);
+  EXPECT_EQ(GetListRowNumber(0, 0), 7);
+
+  // Clear, then a worker's add.
+  ClearList(0);
+  EXPECT_EQ(RowCountOfControl(list), 0);
+  EXPECT_EQ(CountListRows(0), 0);
+  EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), -1);
+  ListRow copy;
+  EXPECT_FALSE(ReadListRow(0, 0, &copy));
+  std::thread([] { AddListRow(0, L"d.txt\n4 B\n", 104); }).join();
+  ASSERT_TRUE(ServeUntil([&] { return RowCountOfControl(list) == 1; }));
+  EXPECT_EQ(CellOfControl(list, 0, 0), L"d.txt");
+  EXPECT_FALSE(TickedInControl(list, 0));
+  EXPECT_EQ(ReadOnWorker(0, 0).number, 104);
+}
+
 TEST_F(UiTest, ControlsMenusAndCloseBoxBecomeEventsInTheirOrder) {
   ASSERT_TRUE(ButtonGadget(1, 10, 10, 80, 24, L"Press"));
   ASSERT_TRUE(StringGadget(4, 10, 40, 100, 20, L""));

@@ -1,5 +1,6 @@
 #include "ui_test_support.h"
 
+#include <commctrl.h>
 #include <ole2.h>
 #include <shlobj.h>
 
@@ -53,6 +54,29 @@ std::vector<SeenEvent> PressKey(HWND target, WORD key, bool control, bool shift)
   keys[VK_SHIFT] = 0;
   SetKeyboardState(keys);
   return seen;
+}
+
+bool ClickTickBox(HWND list, int row) {
+  SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+  RECT bounds{};
+  bounds.left = LVIR_BOUNDS;
+  if (!SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds))) return false;
+  const int y = (bounds.top + bounds.bottom) / 2;
+  auto on_box = [&](int x) {
+    LVHITTESTINFO hit{};
+    hit.pt = {x, y};
+    SendMessageW(list, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    return hit.iItem == row && (hit.flags & LVHT_ONITEMSTATEICON) != 0;
+  };
+  int first = bounds.left;
+  while (first < bounds.left + 64 && !on_box(first)) ++first;
+  if (first == bounds.left + 64) return false;
+  int last = first;
+  while (on_box(last + 1)) ++last;
+  const LPARAM at = MAKELPARAM((first + last) / 2, y);
+  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(list, WM_LBUTTONUP, 0, at);
+  return true;
 }
 
 IconImageSize SizeOfIcon(HICON icon) {

@@ -40,6 +40,10 @@ std::wstring ClassName(HWND handle);
 // input to the window that has the focus.
 // Returns the events seen meanwhile.
 std::vector<SeenEvent> PressKey(HWND target, WORD key, bool control = false, bool shift = false);
+// The user's left click on the middle of `row`'s tick box in list view `list`,
+// found with the control's own hit test; sent, so nothing else is served.
+// False when the row shows no tick box.
+bool ClickTickBox(HWND list, int row);
 
 // The size and depth of an icon's colour image; zeros when it has none.
 struct IconImageSize {

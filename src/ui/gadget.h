@@ -49,7 +49,12 @@ bool ImageGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32
 bool HyperLinkGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
                      const std::wstring& text, COLORREF normal, COLORREF hover);
 
-enum ListFlags : std::uint32_t { kListPlain = 0, kListCheckBoxes = 1, kListFullRowSelect = 2, kListGridLines = 4 };
+// kListVirtual: the control stores no rows (owner data); it asks for texts and
+// ticks as it draws, and they are served from the services' copy of the rows.
+// The memory for a large list; the control then keeps only the selection.
+enum ListFlags : std::uint32_t {
+  kListPlain = 0, kListCheckBoxes = 1, kListFullRowSelect = 2, kListGridLines = 4, kListVirtual = 8
+};
 // Report view with column headers and single selection that stays visible
 // without the focus. `first_column` is column 0; add more with AddListColumn.
 bool ListGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,

@@ -66,6 +66,104 @@ std::int32_t RowIndexOfNumber(const GadgetRecord& gadget, std::intptr_t number) 
   return -1;
 }
 
+// A virtual list's rows are drawn from the copy: after the copy changed, the
+// row is drawn again (the control keeps no text to compare).
+void RedrawRow(HWND list, std::int32_t row) { SendMessageW(list, LVM_REDRAWITEMS, row, row); }
+
+// The selected bit of the copy, from the control (which keeps the selection
+// even in owner-data mode). The caller holds the lock.
+void TakeSelection(GadgetRecord& gadget, std::int32_t row) {
+  if (row < 0 || row >= static_cast<std::int32_t>(gadget.rows.size())) return;
+  bool selected = SendMessageW(gadget.handle, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) & LVIS_SELECTED;
+  std::int32_t& state = gadget.rows[static_cast<std::size_t>(row)].state;
+  state = selected ? (state | kRowSelected) : (state & ~kRowSelected);
+}
+
+// The user's click on a tick box, or space: an owner-data control leaves the
+// tick to its owner. The copy changes at once, under the lock, so a worker's
+// next read sees it.
+void ToggleTick(GadgetRecord& gadget, std::int32_t row) {
+  if (row < 0 || row >= static_cast<std::int32_t>(gadget.rows.size())) return;
+  {
+    std::lock_guard<std::recursive_mutex> hold(State().lock);
+    gadget.rows[static_cast<std::size_t>(row)].state ^= kRowTicked;
+  }
+  RedrawRow(gadget.handle, row);
+}
+
+void ApplyVirtualListWrite(const Write& write, GadgetRecord& gadget, std::int32_t row) {
+  HWND list = gadget.handle;
+  UiState& state = State();
+  std::int32_t count = static_cast<std::int32_t>(gadget.rows.size());
+  switch (write.kind) {
+    case WriteKind::ListAdd: {
+      std::vector<std::wstring> cells = SplitAtLineFeeds(write.text);
+      cells.resize(static_cast<std::size_t>(std::max<std::int32_t>(1, ColumnCount(list))));
+      {
+        std::lock_guard<std::recursive_mutex> hold(state.lock);
+        gadget.rows.push_back(ListRow{++state.last_row_id, write.number, 0, std::move(cells)});
+      }
+      // Only the new row's place is drawn; the view stays where it is.
+      if (!SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(count + 1),
+                        LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL)) {
+        std::lock_guard<std::recursive_mutex> hold(state.lock);
+        gadget.rows.pop_back();
+      }
+      return;
+    }
+    case WriteKind::ListRemove: {
+      // The control deletes its place too, so that the selection below moves
+      // up with its row; its notifications still find the copy aligned.
+      SendMessageW(list, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+      std::lock_guard<std::recursive_mutex> hold(state.lock);
+      gadget.rows.erase(gadget.rows.begin() + row);
+      if (SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) != static_cast<LRESULT>(gadget.rows.size()))
+        SendMessageW(list, LVM_SETITEMCOUNT, gadget.rows.size(), LVSICF_NOSCROLL);
+      return;
+    }
+    case WriteKind::ListClear: {
+      SendMessageW(list, LVM_SETITEMCOUNT, 0, 0);
+      std::lock_guard<std::recursive_mutex> hold(state.lock);
+      gadget.rows.clear();
+      return;
+    }
+    case WriteKind::ListRowState: {
+      {
+        std::lock_guard<std::recursive_mutex> hold(state.lock);
+        std::int32_t& bits = gadget.rows[static_cast<std::size_t>(row)].state;
+        bits = (write.a & kRowTicked) ? (bits | kRowTicked) : (bits & ~kRowTicked);
+      }
+      LVITEMW item{};
+      item.stateMask = LVIS_SELECTED;
+      item.state = (write.a & kRowSelected) ? LVIS_SELECTED : 0;
+      SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+      {
+        std::lock_guard<std::recursive_mutex> hold(state.lock);
+        TakeSelection(gadget, row);
+      }
+      RedrawRow(list, row);
+      return;
+    }
+    case WriteKind::ListCell: {
+      std::vector<std::wstring>& cells = gadget.rows[static_cast<std::size_t>(row)].cells;
+      if (write.a < 0 || write.a >= static_cast<std::int32_t>(cells.size())) return;
+      {
+        std::lock_guard<std::recursive_mutex> hold(state.lock);
+        cells[static_cast<std::size_t>(write.a)] = write.text;
+      }
+      RedrawRow(list, row);
+      return;
+    }
+    case WriteKind::ListRowNumber: {
+      std::lock_guard<std::recursive_mutex> hold(state.lock);
+      gadget.rows[static_cast<std::size_t>(row)].number = write.number;
+      return;
+    }
+    default:
+      return;
+  }
+}
+
 Write RowWrite(WriteKind kind, std::int32_t gadget, std::int32_t row) {
   Write write;
   write.kind = kind;
@@ -74,7 +172,8 @@ Write RowWrite(WriteKind kind, std::int32_t gadget, std::int32_t row) {
   return write;
 }
 
-// Reads on the window thread go to the control itself; elsewhere to the copy.
+// Reads on the window thread go to the control itself; elsewhere, and for a
+// virtual list everywhere, to the copy.
 template <typename FromControl, typename FromCopy>
 auto ReadRow(std::int32_t gadget, std::int32_t row, FromControl from_control, FromCopy from_copy,
              decltype(from_copy(ListRow{})) missing) {
@@ -83,7 +182,7 @@ auto ReadRow(std::int32_t gadget, std::int32_t row, FromControl from_control, Fr
   if (!record || record->kind != GadgetKind::List || row < 0 ||
       row >= static_cast<std::int32_t>(record->rows.size()))
     return missing;
-  if (OnWindowThread()) return from_control(record->handle);
+  if (OnWindowThread() && !record->virtual_rows) return from_control(record->handle);
   return from_copy(record->rows[static_cast<std::size_t>(row)]);
 }
 
@@ -106,6 +205,10 @@ void ApplyListWrite(const Write& write, GadgetRecord& gadget) {
   bool row_needed = write.kind != WriteKind::ListAdd && write.kind != WriteKind::ListClear &&
                     write.kind != WriteKind::GadgetState;
   if (row_needed && (row < 0 || row >= count)) return;
+  if (gadget.virtual_rows && write.kind != WriteKind::GadgetState) {
+    ApplyVirtualListWrite(write, gadget, row);
+    return;
+  }
   UiState& state = State();
   switch (write.kind) {
     case WriteKind::ListAdd: {
@@ -190,6 +293,19 @@ void NoteListItemChanged(std::int32_t gadget, std::int32_t row) {
   std::lock_guard<std::recursive_mutex> hold(State().lock);
   GadgetRecord* record = FindGadget(gadget);
   if (!record || record->kind != GadgetKind::List) return;
+  if (record->virtual_rows) {
+    // The control keeps the selection only; ticks live in the copy alone.
+    if (row >= 0) {
+      TakeSelection(*record, row);
+      return;
+    }
+    for (ListRow& each : record->rows) each.state &= ~kRowSelected;
+    for (LRESULT at = SendMessageW(record->handle, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+         at >= 0 && at < static_cast<LRESULT>(record->rows.size());
+         at = SendMessageW(record->handle, LVM_GETNEXTITEM, static_cast<WPARAM>(at), LVNI_SELECTED))
+      record->rows[static_cast<std::size_t>(at)].state |= kRowSelected;
+    return;
+  }
   if (row < 0) {
     // A change to every row at once (select none, for example).
     for (std::size_t each = 0; each < record->rows.size(); ++each)
@@ -200,6 +316,69 @@ void NoteListItemChanged(std::int32_t gadget, std::int32_t row) {
     record->rows[static_cast<std::size_t>(row)].state = ControlRowState(record->handle, row);
 }
 
+LRESULT AnswerVirtualList(std::int32_t gadget, NMHDR* header) {
+  GadgetRecord* record = FindGadget(gadget);
+  if (!record || record->kind != GadgetKind::List || !record->virtual_rows) return 0;
+  const std::vector<ListRow>& rows = record->rows;
+  const auto count = static_cast<std::int32_t>(rows.size());
+  switch (header->code) {
+    case LVN_GETDISPINFOW: {
+      LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(header)->item;
+      if (item.iItem < 0 || item.iItem >= count) return 0;
+      const ListRow& row = rows[static_cast<std::size_t>(item.iItem)];
+      if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+        const std::wstring* cell = item.iSubItem >= 0 && item.iSubItem < static_cast<int>(row.cells.size())
+                                       ? &row.cells[static_cast<std::size_t>(item.iSubItem)]
+                                       : nullptr;
+        std::size_t length = cell ? std::min<std::size_t>(cell->size(), static_cast<std::size_t>(item.cchTextMax - 1)) : 0;
+        if (cell) cell->copy(item.pszText, length);
+        item.pszText[length] = L'\0';
+      }
+      if (item.mask & LVIF_STATE) {
+        item.state = (item.state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK((row.state & kRowTicked) ? 2 : 1);
+        item.stateMask |= LVIS_STATEIMAGEMASK;
+      }
+      return 0;
+    }
+    case NM_CLICK: {
+      LVHITTESTINFO hit{};
+      hit.pt = reinterpret_cast<NMITEMACTIVATE*>(header)->ptAction;
+      SendMessageW(record->handle, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+      if (hit.iItem >= 0 && (hit.flags & LVHT_ONITEMSTATEICON)) ToggleTick(*record, hit.iItem);
+      return 0;
+    }
+    case LVN_KEYDOWN:
+      if (reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey == VK_SPACE)
+        ToggleTick(*record, static_cast<std::int32_t>(
+                                SendMessageW(record->handle, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)));
+      return 0;
+    case LVN_ODSTATECHANGED: {
+      const auto* change = reinterpret_cast<NMLVODSTATECHANGE*>(header);
+      std::lock_guard<std::recursive_mutex> hold(State().lock);
+      for (int row = std::max(0, change->iFrom); row <= change->iTo && row < count; ++row) TakeSelection(*record, row);
+      return 0;
+    }
+    case LVN_ODFINDITEMW: {
+      // Type-ahead: the first row from iStart on (wrapping) whose first cell
+      // starts with the typed text, ignoring case; -1 for none.
+      const auto* find = reinterpret_cast<NMLVFINDITEMW*>(header);
+      if (!(find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find->lvfi.psz || count == 0) return -1;
+      const std::wstring typed = find->lvfi.psz;
+      const std::int32_t start = find->iStart >= 0 && find->iStart < count ? find->iStart : 0;
+      for (std::int32_t step = 0; step < count; ++step) {
+        const ListRow& row = rows[static_cast<std::size_t>((start + step) % count)];
+        if (row.cells.empty() || row.cells[0].size() < typed.size()) continue;
+        if (CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, row.cells[0].c_str(), static_cast<int>(typed.size()),
+                           typed.c_str(), static_cast<int>(typed.size())) == CSTR_EQUAL)
+          return (start + step) % count;
+      }
+      return -1;
+    }
+    default:
+      return 0;
+  }
+}
+
 }  // namespace ui
 
 bool ListGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
@@ -208,9 +387,11 @@ bool ListGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_
   UiState& state = State();
   WindowRecord* window = FindWindowRecord(state.current_window);
   if (!window || GadgetExists(gadget)) return false;
+  const bool virtual_rows = (flags & kListVirtual) != 0;
   HWND list = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, x,
-                              y, width, height, window->gadget_parent,
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
+                                  (virtual_rows ? LVS_OWNERDATA : 0),
+                              x, y, width, height, window->gadget_parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(1000 + gadget)),
                               GetModuleHandleW(nullptr), nullptr);
   if (!list) return false;
@@ -219,6 +400,8 @@ bool ListGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_
                    ((flags & kListFullRowSelect) ? LVS_EX_FULLROWSELECT : 0) |
                    ((flags & kListGridLines) ? LVS_EX_GRIDLINES : 0);
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
+  // An owner-data control keeps no tick: it asks for the state image when it draws or is asked.
+  if (virtual_rows && (flags & kListCheckBoxes)) SendMessageW(list, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
   {
     std::lock_guard<std::recursive_mutex> hold(state.lock);
     GadgetRecord& record = state.gadgets[gadget];
@@ -227,6 +410,7 @@ bool ListGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_
     record.window = state.current_window;
     record.kind = GadgetKind::List;
     record.state = -1;
+    record.virtual_rows = virtual_rows;
   }
   return AddListColumn(gadget, 0, first_column, first_width);
 }
@@ -260,7 +444,8 @@ std::int32_t CountListRows(std::int32_t gadget) {
   std::lock_guard<std::recursive_mutex> hold(State().lock);
   GadgetRecord* record = FindGadget(gadget);
   if (!record || record->kind != GadgetKind::List) return 0;
-  if (OnWindowThread()) return static_cast<std::int32_t>(SendMessageW(record->handle, LVM_GETITEMCOUNT, 0, 0));
+  if (OnWindowThread() && !record->virtual_rows)
+    return static_cast<std::int32_t>(SendMessageW(record->handle, LVM_GETITEMCOUNT, 0, 0));
   return static_cast<std::int32_t>(record->rows.size());
 }
 

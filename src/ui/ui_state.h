@@ -32,6 +32,7 @@ struct GadgetRecord {
   std::int32_t state = 0;
   bool enabled = true;
   std::vector<ListRow> rows;  // list gadgets: in the control's order
+  bool virtual_rows = false;  // list gadgets: owner data, `rows` is all there is
 };
 
 struct WindowRecord {
@@ -119,6 +120,9 @@ void ApplyBarWrite(const Write& write, WindowRecord& window);
 LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM wparam, LPARAM lparam);
 // Window thread: keeps the list copy current after the control changed a row's state.
 void NoteListItemChanged(std::int32_t gadget, std::int32_t row);
+// Window thread: a virtual list's notifications (texts and ticks to draw, the
+// user's tick toggles, type-ahead). The notification's result.
+LRESULT AnswerVirtualList(std::int32_t gadget, NMHDR* header);
 void LayOutBars(WindowRecord& window);
 HFONT GuiFont();
 

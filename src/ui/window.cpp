@@ -70,7 +70,7 @@ void PushFromCommand(std::int32_t window, WPARAM wparam, LPARAM lparam) {
   }
 }
 
-void PushFromNotify(std::int32_t window, const NMHDR* header) {
+LRESULT PushFromNotify(std::int32_t window, NMHDR* header) {
   std::int32_t gadget = GadgetNumberOf(header->hwndFrom);
   if (header->code == TTN_GETDISPINFOW) {
     // Toolbar tooltips ask here when their text was left to the parent.
@@ -80,9 +80,11 @@ void PushFromNotify(std::int32_t window, const NMHDR* header) {
       auto tip = record->tooltips.find(static_cast<std::int32_t>(header->idFrom));
       if (tip != record->tooltips.end()) info->lpszText = const_cast<wchar_t*>(tip->second.c_str());
     }
-    return;
+    return 0;
   }
-  if (gadget < 0) return;
+  if (gadget < 0) return 0;
+  // First, so that a click's event finds the tick it toggled already taken.
+  LRESULT answer = AnswerVirtualList(gadget, header);
   if (header->code == NM_RCLICK) {
     PushEvent({kEventControl, window, gadget, -1, kEventTypeRightClick, {}});
   } else if (header->code == NM_CLICK) {
@@ -91,6 +93,7 @@ void PushFromNotify(std::int32_t window, const NMHDR* header) {
     const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
     if (change->uChanged & LVIF_STATE) NoteListItemChanged(gadget, change->iItem);
   }
+  return answer;
 }
 
 LRESULT ColorControl(HWND control, HDC dc, LRESULT fallback) {
@@ -274,8 +277,7 @@ LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM wparam, LPARA
       PushFromCommand(window, wparam, lparam);
       return 0;
     case WM_NOTIFY:
-      PushFromNotify(window, reinterpret_cast<const NMHDR*>(lparam));
-      return 0;
+      return PushFromNotify(window, reinterpret_cast<NMHDR*>(lparam));
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN:
