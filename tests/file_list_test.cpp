@@ -26,6 +26,7 @@
 #include "test_files.h"
 #include "ui/events.h"
 #include "ui/gadget.h"
+#include "ui/list.h"
 #include "ui/window.h"
 #include "ui_test_support.h"
 
@@ -70,12 +71,12 @@ bool Ticked(int row) {
   return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
 }
 
-// As the user's click on the check box leaves it.
+// The user's click on the check box, when it shows the other state. (The list
+// keeps no ticks of its own: it serves them from the program's rows.)
 void Tick(int row, bool ticked) {
-  LVITEMW item{};
-  item.stateMask = LVIS_STATEIMAGEMASK;
-  item.state = INDEXTOSTATEIMAGEMASK(ticked ? 2 : 1);
-  SendMessageW(List(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  if (row < RowCount() && Ticked(row) != ticked) {
+    EXPECT_TRUE(ClickTickBox(List(), row)) << row;
+  }
 }
 
 void Select(int row) {
@@ -231,11 +232,8 @@ void ExpectRowsInStep() {
   FileRow row;
   int index = 0;
   for (RowId after = kNoRow; NextRow(TheFileRows(), after, &row); after = row.id, ++index) {
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = index;
-    SendMessageW(List(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    ASSERT_EQ(static_cast<RowId>(item.lParam), row.id) << index;
+    // The list stores no numbers of its own; its row's number is the services' one.
+    ASSERT_EQ(static_cast<RowId>(GetListRowNumber(kFileListGadget, index)), row.id) << index;
     ASSERT_EQ(Cell(index, 0), row.entry.path.substr(row.entry.path.find_last_of(L"\\/") + 1)) << index;
   }
 }

@@ -64,7 +64,7 @@ void BuildFileList() {
   std::int32_t top = ToolbarHeight(kMainWindow);
   std::int32_t height = WindowClientHeight(kMainWindow) - top - StatusBarHeight(kMainWindow);
   ListGadget(kFileListGadget, 0, top, kClientWidth, height, L"File", 390,
-             kListCheckBoxes | kListFullRowSelect | kListGridLines);
+             kListCheckBoxes | kListFullRowSelect | kListGridLines | kListVirtual);
   AddListColumn(kFileListGadget, 1, L"Size", 60);
   AddListColumn(kFileListGadget, 2, L"Hash", 200);
 }
