@@ -360,6 +360,18 @@ TEST_F(UiTest, VirtualListDrawsFromTheCopyAndTakesTheUsersTicksAtOnce) {
   EXPECT_EQ(CellOfControl(list, 0, 0), L"d.txt");
   EXPECT_FALSE(TickedInControl(list, 0));
   EXPECT_EQ(ReadOnWorker(0, 0).number, 104);
+
+  // A row holds one cell per column: missing ones empty, extra ones dropped,
+  // and a cell keeps to one line.
+  AddListRow(0, L"e.txt\n5 B\nabcd\nextra", 105);
+  AddListRow(0, L"f.txt", 106);
+  SetListCellText(0, 2, 1, L"6\nB");
+  ASSERT_TRUE(ReadListRow(0, 1, &copy));
+  EXPECT_EQ(copy.cells, (std::vector<std::wstring>{L"e.txt", L"5 B", L"abcd"}));
+  EXPECT_EQ(CellOfControl(list, 1, 2), L"abcd");
+  ASSERT_TRUE(ReadListRow(0, 2, &copy));
+  EXPECT_EQ(copy.cells, (std::vector<std::wstring>{L"f.txt", L"6 B", L""}));
+  EXPECT_EQ(CellOfControl(list, 2, 1), L"6 B");
 }
 
 TEST_F(UiTest, ControlsMenusAndCloseBoxBecomeEventsInTheirOrder) {

@@ -26,6 +26,53 @@ std::vector<std::wstring> SplitAtLineFeeds(const std::wstring& texts) {
   }
 }
 
+// `texts` with exactly `columns` cells: missing ones empty, extra ones dropped.
+std::wstring FittedToColumns(std::wstring texts, std::int32_t columns) {
+  std::int32_t cells = 1;
+  for (std::size_t at = 0; at < texts.size(); ++at) {
+    if (texts[at] != L'\n') continue;
+    if (cells == columns) {
+      texts.resize(at);
+      return texts;
+    }
+    ++cells;
+  }
+  texts.append(static_cast<std::size_t>(std::max(0, columns - cells)), L'\n');
+  return texts;
+}
+
+// Where cell `column` stands in a row's joined texts; false if it has none.
+bool FindCell(const std::wstring& texts, std::int32_t column, std::size_t* start, std::size_t* length) {
+  if (column < 0) return false;
+  std::size_t at = 0;
+  for (std::int32_t skip = 0; skip < column; ++skip) {
+    at = texts.find(L'\n', at);
+    if (at == std::wstring::npos) return false;
+    ++at;
+  }
+  std::size_t end = texts.find(L'\n', at);
+  *start = at;
+  *length = (end == std::wstring::npos ? texts.size() : end) - at;
+  return true;
+}
+
+std::wstring CellOf(const StoredRow& row, std::int32_t column) {
+  std::size_t start = 0, length = 0;
+  return FindCell(row.texts, column, &start, &length) ? row.texts.substr(start, length) : std::wstring();
+}
+
+// A cell holds no LF: it would split the joined texts (and a list cell shows one line).
+void PutCell(StoredRow& row, std::int32_t column, std::wstring text) {
+  std::size_t start = 0, length = 0;
+  if (!FindCell(row.texts, column, &start, &length)) return;
+  std::replace(text.begin(), text.end(), L'\n', L' ');
+  row.texts.replace(start, length, text);
+}
+
+ListRow Unpacked(const StoredRow& row) {
+  return ListRow{row.id, row.number, row.state, SplitAtLineFeeds(row.texts)};
+}
+
 std::int32_t ColumnCount(HWND list) {
   HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
   return header ? static_cast<std::int32_t>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
@@ -97,11 +144,11 @@ void ApplyVirtualListWrite(const Write& write, GadgetRecord& gadget, std::int32_
   std::int32_t count = static_cast<std::int32_t>(gadget.rows.size());
   switch (write.kind) {
     case WriteKind::ListAdd: {
-      std::vector<std::wstring> cells = SplitAtLineFeeds(write.text);
-      cells.resize(static_cast<std::size_t>(std::max<std::int32_t>(1, ColumnCount(list))));
+      std::wstring texts = FittedToColumns(write.text, std::max<std::int32_t>(1, ColumnCount(list)));
+      texts.shrink_to_fit();
       {
         std::lock_guard<std::recursive_mutex> hold(state.lock);
-        gadget.rows.push_back(ListRow{++state.last_row_id, write.number, 0, std::move(cells)});
+        gadget.rows.push_back(StoredRow{++state.last_row_id, write.number, 0, std::move(texts)});
       }
       // Only the new row's place is drawn; the view stays where it is.
       if (!SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(count + 1),
@@ -145,11 +192,9 @@ void ApplyVirtualListWrite(const Write& write, GadgetRecord& gadget, std::int32_
       return;
     }
     case WriteKind::ListCell: {
-      std::vector<std::wstring>& cells = gadget.rows[static_cast<std::size_t>(row)].cells;
-      if (write.a < 0 || write.a >= static_cast<std::int32_t>(cells.size())) return;
       {
         std::lock_guard<std::recursive_mutex> hold(state.lock);
-        cells[static_cast<std::size_t>(write.a)] = write.text;
+        PutCell(gadget.rows[static_cast<std::size_t>(row)], write.a, write.text);
       }
       RedrawRow(list, row);
       return;
@@ -176,7 +221,7 @@ Write RowWrite(WriteKind kind, std::int32_t gadget, std::int32_t row) {
 // virtual list everywhere, to the copy.
 template <typename FromControl, typename FromCopy>
 auto ReadRow(std::int32_t gadget, std::int32_t row, FromControl from_control, FromCopy from_copy,
-             decltype(from_copy(ListRow{})) missing) {
+             decltype(from_copy(StoredRow{})) missing) {
   std::lock_guard<std::recursive_mutex> hold(State().lock);
   GadgetRecord* record = FindGadget(gadget);
   if (!record || record->kind != GadgetKind::List || row < 0 ||
@@ -212,11 +257,12 @@ void ApplyListWrite(const Write& write, GadgetRecord& gadget) {
   UiState& state = State();
   switch (write.kind) {
     case WriteKind::ListAdd: {
-      std::vector<std::wstring> cells = SplitAtLineFeeds(write.text);
-      cells.resize(static_cast<std::size_t>(std::max<std::int32_t>(1, ColumnCount(list))));
+      std::wstring texts = FittedToColumns(write.text, std::max<std::int32_t>(1, ColumnCount(list)));
+      std::vector<std::wstring> cells = SplitAtLineFeeds(texts);
+      texts.shrink_to_fit();
       {
         std::lock_guard<std::recursive_mutex> hold(state.lock);
-        gadget.rows.push_back(ListRow{++state.last_row_id, write.number, 0, cells});
+        gadget.rows.push_back(StoredRow{++state.last_row_id, write.number, 0, std::move(texts)});
       }
       LVITEMW item{};
       item.mask = LVIF_TEXT | LVIF_PARAM;
@@ -263,13 +309,14 @@ void ApplyListWrite(const Write& write, GadgetRecord& gadget) {
       return;
     }
     case WriteKind::ListCell: {
-      std::vector<std::wstring>& cells = gadget.rows[static_cast<std::size_t>(row)].cells;
-      if (write.a < 0 || write.a >= static_cast<std::int32_t>(cells.size())) return;
+      StoredRow& stored = gadget.rows[static_cast<std::size_t>(row)];
+      std::size_t start = 0, length = 0;
+      if (!FindCell(stored.texts, write.a, &start, &length)) return;
       {
         std::lock_guard<std::recursive_mutex> hold(state.lock);
-        cells[static_cast<std::size_t>(write.a)] = write.text;
+        PutCell(stored, write.a, write.text);
       }
-      SetCell(list, row, write.a, write.text);
+      SetCell(list, row, write.a, CellOf(stored, write.a));
       return;
     }
     case WriteKind::ListRowNumber: {
@@ -299,7 +346,7 @@ void NoteListItemChanged(std::int32_t gadget, std::int32_t row) {
       TakeSelection(*record, row);
       return;
     }
-    for (ListRow& each : record->rows) each.state &= ~kRowSelected;
+    for (StoredRow& each : record->rows) each.state &= ~kRowSelected;
     for (LRESULT at = SendMessageW(record->handle, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
          at >= 0 && at < static_cast<LRESULT>(record->rows.size());
          at = SendMessageW(record->handle, LVM_GETNEXTITEM, static_cast<WPARAM>(at), LVNI_SELECTED))
@@ -319,19 +366,18 @@ void NoteListItemChanged(std::int32_t gadget, std::int32_t row) {
 LRESULT AnswerVirtualList(std::int32_t gadget, NMHDR* header) {
   GadgetRecord* record = FindGadget(gadget);
   if (!record || record->kind != GadgetKind::List || !record->virtual_rows) return 0;
-  const std::vector<ListRow>& rows = record->rows;
+  const std::vector<StoredRow>& rows = record->rows;
   const auto count = static_cast<std::int32_t>(rows.size());
   switch (header->code) {
     case LVN_GETDISPINFOW: {
       LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(header)->item;
       if (item.iItem < 0 || item.iItem >= count) return 0;
-      const ListRow& row = rows[static_cast<std::size_t>(item.iItem)];
+      const StoredRow& row = rows[static_cast<std::size_t>(item.iItem)];
       if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
-        const std::wstring* cell = item.iSubItem >= 0 && item.iSubItem < static_cast<int>(row.cells.size())
-                                       ? &row.cells[static_cast<std::size_t>(item.iSubItem)]
-                                       : nullptr;
-        std::size_t length = cell ? std::min<std::size_t>(cell->size(), static_cast<std::size_t>(item.cchTextMax - 1)) : 0;
-        if (cell) cell->copy(item.pszText, length);
+        std::size_t start = 0, length = 0;
+        if (!FindCell(row.texts, item.iSubItem, &start, &length)) length = 0;
+        length = std::min<std::size_t>(length, static_cast<std::size_t>(item.cchTextMax - 1));
+        row.texts.copy(item.pszText, length, start);
         item.pszText[length] = L'\0';
       }
       if (item.mask & LVIF_STATE) {
@@ -366,9 +412,9 @@ LRESULT AnswerVirtualList(std::int32_t gadget, NMHDR* header) {
       const std::wstring typed = find->lvfi.psz;
       const std::int32_t start = find->iStart >= 0 && find->iStart < count ? find->iStart : 0;
       for (std::int32_t step = 0; step < count; ++step) {
-        const ListRow& row = rows[static_cast<std::size_t>((start + step) % count)];
-        if (row.cells.empty() || row.cells[0].size() < typed.size()) continue;
-        if (CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, row.cells[0].c_str(), static_cast<int>(typed.size()),
+        const StoredRow& row = rows[static_cast<std::size_t>((start + step) % count)];
+        if (std::min(row.texts.find(L'\n'), row.texts.size()) < typed.size()) continue;
+        if (CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, row.texts.c_str(), static_cast<int>(typed.size()),
                            typed.c_str(), static_cast<int>(typed.size())) == CSTR_EQUAL)
           return (start + step) % count;
       }
@@ -452,7 +498,7 @@ std::int32_t CountListRows(std::int32_t gadget) {
 std::int32_t GetListRowState(std::int32_t gadget, std::int32_t row) {
   return ReadRow(
       gadget, row, [row](HWND list) { return ControlRowState(list, row); },
-      [](const ListRow& copy) { return copy.state; }, 0);
+      [](const StoredRow& copy) { return copy.state; }, 0);
 }
 
 void SetListRowState(std::int32_t gadget, std::int32_t row, std::int32_t state) {
@@ -474,11 +520,7 @@ std::wstring GetListCellText(std::int32_t gadget, std::int32_t row, std::int32_t
         SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
         return std::wstring(buffer);
       },
-      [column](const ListRow& copy) {
-        return column >= 0 && column < static_cast<std::int32_t>(copy.cells.size())
-                   ? copy.cells[static_cast<std::size_t>(column)]
-                   : std::wstring();
-      },
+      [column](const StoredRow& copy) { return CellOf(copy, column); },
       std::wstring());
 }
 
@@ -491,8 +533,11 @@ void SetListCellText(std::int32_t gadget, std::int32_t row, std::int32_t column,
 }
 
 std::intptr_t GetListRowNumber(std::int32_t gadget, std::int32_t row) {
-  ListRow copy;
-  return ReadListRow(gadget, row, &copy) ? copy.number : 0;
+  std::lock_guard<std::recursive_mutex> hold(State().lock);
+  GadgetRecord* record = FindGadget(gadget);
+  if (!record || record->kind != GadgetKind::List || row < 0 || row >= static_cast<std::int32_t>(record->rows.size()))
+    return 0;
+  return record->rows[static_cast<std::size_t>(row)].number;
 }
 
 void SetListRowNumber(std::int32_t gadget, std::int32_t row, std::intptr_t number) {
@@ -509,7 +554,7 @@ bool ReadListRow(std::int32_t gadget, std::int32_t row, ListRow* out) {
   if (!record || record->kind != GadgetKind::List || row < 0 ||
       row >= static_cast<std::int32_t>(record->rows.size()))
     return false;
-  *out = record->rows[static_cast<std::size_t>(row)];
+  *out = Unpacked(record->rows[static_cast<std::size_t>(row)]);
   return true;
 }
 
@@ -535,7 +580,7 @@ bool ReadListRowByNumber(std::int32_t gadget, std::intptr_t number, ListRow* out
   if (!record || record->kind != GadgetKind::List) return false;
   std::int32_t row = RowIndexOfNumber(*record, number);
   if (row < 0) return false;
-  *out = record->rows[static_cast<std::size_t>(row)];
+  *out = Unpacked(record->rows[static_cast<std::size_t>(row)]);
   return true;
 }
 

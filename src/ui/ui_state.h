@@ -20,6 +20,17 @@ namespace ui {
 
 enum class GadgetKind { Button, CheckBox, Text, Field, Editor, Frame, Panel, Image, HyperLink, List };
 
+// A list row as the services keep it. The cells live joined by LF in one
+// string, one cell per column: one allocation a row, where a vector of cells
+// took one more plus one per long cell (a virtual list keeps 100,000 rows here
+// and nowhere else).
+struct StoredRow {
+  std::uint64_t id = 0;
+  std::intptr_t number = 0;
+  std::int32_t state = 0;
+  std::wstring texts;
+};
+
 struct GadgetRecord {
   HWND handle = nullptr;
   std::int32_t window = -1;
@@ -31,7 +42,7 @@ struct GadgetRecord {
   std::wstring text;
   std::int32_t state = 0;
   bool enabled = true;
-  std::vector<ListRow> rows;  // list gadgets: in the control's order
+  std::vector<StoredRow> rows;  // list gadgets: in the control's order
   bool virtual_rows = false;  // list gadgets: owner data, `rows` is all there is
 };
 
