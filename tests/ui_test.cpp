@@ -372,6 +372,14 @@ TEST_F(UiTest, VirtualListDrawsFromTheCopyAndTakesTheUsersTicksAtOnce) {
   ASSERT_TRUE(ReadListRow(0, 2, &copy));
   EXPECT_EQ(copy.cells, (std::vector<std::wstring>{L"f.txt", L"6 B", L""}));
   EXPECT_EQ(CellOfControl(list, 2, 1), L"6 B");
+
+  // Typing a letter finds the row from the copy (the control holds no text to search).
+  SetGadgetState(0, 0);
+  SetFocus(list);
+  PostMessageW(list, WM_CHAR, L'F', 1);
+  ServeFor(100);
+  EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 2);
+  EXPECT_EQ(GetGadgetState(0), 2);
 }
 
 TEST_F(UiTest, ControlsMenusAndCloseBoxBecomeEventsInTheirOrder) {
