@@ -257,6 +257,7 @@ TEST_F(MainWindowTest, FileListColumnsAndOptions) {
   EXPECT_EQ(style & LVS_TYPEMASK, LVS_REPORT);
   EXPECT_TRUE(style & LVS_SINGLESEL);
   EXPECT_TRUE(style & LVS_SHOWSELALWAYS);
+  EXPECT_TRUE(style & LVS_OWNERDATA) << "the rows live in the program's copy only";
   DWORD extended = static_cast<DWORD>(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
   EXPECT_TRUE(extended & LVS_EX_CHECKBOXES);
   EXPECT_TRUE(extended & LVS_EX_FULLROWSELECT);

@@ -293,6 +293,22 @@ TEST_F(UiTest, VirtualListDrawsFromTheCopyAndTakesTheUsersTicksAtOnce) {
   EXPECT_FALSE(TickedInControl(list, 1));
   EXPECT_EQ(ReadOnWorker(0, 1).state & kRowTicked, 0);
   EXPECT_TRUE(TickedInControl(list, 0)) << "a click toggles its own row only";
+  // A double click is two clicks: the tick comes back.
+  RECT box{};
+  box.left = LVIR_BOUNDS;
+  SendMessageW(list, LVM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&box));
+  ASSERT_TRUE(ClickTickBox(list, 2));
+  EXPECT_TRUE(TickedInControl(list, 2));
+  LVHITTESTINFO hit{};
+  for (hit.pt = {box.left, (box.top + box.bottom) / 2}; hit.pt.x < box.left + 64; ++hit.pt.x) {
+    SendMessageW(list, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    if (hit.flags & LVHT_ONITEMSTATEICON) break;
+  }
+  ASSERT_TRUE(hit.flags & LVHT_ONITEMSTATEICON);
+  const LPARAM at = MAKELPARAM(hit.pt.x + 2, hit.pt.y);
+  SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+  SendMessageW(list, WM_LBUTTONUP, 0, at);
+  EXPECT_FALSE(TickedInControl(list, 2));
 
   // Selection stays the control's; the copy follows it.
   SetListRowState(0, 2, kRowSelected);

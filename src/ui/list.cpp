@@ -386,7 +386,8 @@ LRESULT AnswerVirtualList(std::int32_t gadget, NMHDR* header) {
       }
       return 0;
     }
-    case NM_CLICK: {
+    case NM_CLICK:
+    case NM_DBLCLK: {  // the second click of a double click comes as this alone
       LVHITTESTINFO hit{};
       hit.pt = reinterpret_cast<NMITEMACTIVATE*>(header)->ptAction;
       SendMessageW(record->handle, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
