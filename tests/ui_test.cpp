@@ -69,6 +69,30 @@ bool TickedInControl(HWND list, int row) {
 
 int RowCountOfControl(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
 
+// List gadget 0 with a file list's three columns; null if it could not be made.
+HWND MakeFileColumnsList(std::uint32_t flags) {
+  if (!ListGadget(0, 0, 0, 400, 200, L"File", 200, flags) || !AddListColumn(0, 1, L"Size", 60) ||
+      !AddListColumn(0, 2, L"Hash", 100))
+    return nullptr;
+  return GadgetHandle(0);
+}
+
+// Rows numbered 101 to 103, the first with an empty last cell and the second
+// a cell short, as the control and the services' reads show them.
+void AddThreeRows(HWND list) {
+  AddListRow(0, L"a.txt\n1 B\n", 101);
+  AddListRow(0, L"b.txt\n2 B", 102);
+  AddListRow(0, L"c.txt\n3 B\nffff", 103);
+  ASSERT_EQ(RowCountOfControl(list), 3);
+  EXPECT_EQ(CountListRows(0), 3);
+  EXPECT_EQ(CellOfControl(list, 0, 0), L"a.txt");
+  EXPECT_EQ(CellOfControl(list, 1, 1), L"2 B");
+  EXPECT_EQ(CellOfControl(list, 1, 2), L"");
+  EXPECT_EQ(CellOfControl(list, 2, 2), L"ffff");
+  EXPECT_EQ(GetListCellText(0, 2, 0), L"c.txt");
+  EXPECT_EQ(GetListRowNumber(0, 1), 102);
+}
+
 TEST_F(UiTest, WindowsOpenCloseAndCentreToolWindowsOverTheirOwner) {
   HWND main = WindowHandle(kTestWindow);
   EXPECT_EQ(WindowText(main), L"Test window");
@@ -190,25 +214,14 @@ TEST_F(UiTest, AHyperLinkReportsAClickOnlyWhenReleasedOverIt) {
 }
 
 TEST_F(UiTest, ListRowsCarryCellsStateBitsAndANumber) {
-  ASSERT_TRUE(ListGadget(0, 0, 0, 400, 200, L"File", 200, kListCheckBoxes | kListFullRowSelect | kListGridLines));
-  ASSERT_TRUE(AddListColumn(0, 1, L"Size", 60));
-  ASSERT_TRUE(AddListColumn(0, 2, L"Hash", 100));
-  HWND list = GadgetHandle(0);
+  HWND list = MakeFileColumnsList(kListCheckBoxes | kListFullRowSelect | kListGridLines);
+  ASSERT_NE(list, nullptr);
   DWORD extended = static_cast<DWORD>(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
   EXPECT_TRUE(extended & LVS_EX_CHECKBOXES);
   EXPECT_TRUE(extended & LVS_EX_FULLROWSELECT);
   EXPECT_TRUE(extended & LVS_EX_GRIDLINES);
 
-  AddListRow(0, L"a.txt\n1 B\n", 101);
-  AddListRow(0, L"b.txt\n2 B", 102);
-  AddListRow(0, L"c.txt\n3 B\nffff", 103);
-  ASSERT_EQ(RowCountOfControl(list), 3);
-  EXPECT_EQ(CountListRows(0), 3);
-  EXPECT_EQ(CellOfControl(list, 0, 0), L"a.txt");
-  EXPECT_EQ(CellOfControl(list, 1, 1), L"2 B");
-  EXPECT_EQ(CellOfControl(list, 2, 2), L"ffff");
-  EXPECT_EQ(GetListCellText(0, 2, 0), L"c.txt");
-  EXPECT_EQ(GetListRowNumber(0, 1), 102);
+  ASSERT_NO_FATAL_FAILURE(AddThreeRows(list));
 
   SetListRowState(0, 1, kRowTicked);
   SetListRowState(0, 2, kRowTicked | kRowSelected);
@@ -249,26 +262,13 @@ ListRow ReadOnWorker(std::int32_t gadget, std::int32_t row) {
 }
 
 TEST_F(UiTest, VirtualListDrawsFromTheCopyAndTakesTheUsersTicksAtOnce) {
-  ASSERT_TRUE(ListGadget(0, 0, 0, 400, 200, L"File", 200,
-                         kListCheckBoxes | kListFullRowSelect | kListGridLines | kListVirtual));
-  ASSERT_TRUE(AddListColumn(0, 1, L"Size", 60));
-  ASSERT_TRUE(AddListColumn(0, 2, L"Hash", 100));
-  HWND list = GadgetHandle(0);
+  HWND list = MakeFileColumnsList(kListCheckBoxes | kListFullRowSelect | kListGridLines | kListVirtual);
+  ASSERT_NE(list, nullptr);
   EXPECT_TRUE(GetWindowLongW(list, GWL_STYLE) & LVS_OWNERDATA);
   EXPECT_TRUE(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_CHECKBOXES);
 
   // Texts: the control stores none, so each answer here came from the copy.
-  AddListRow(0, L"a.txt\n1 B\n", 101);
-  AddListRow(0, L"b.txt\n2 B", 102);
-  AddListRow(0, L"c.txt\n3 B\nffff", 103);
-  ASSERT_EQ(RowCountOfControl(list), 3);
-  EXPECT_EQ(CountListRows(0), 3);
-  EXPECT_EQ(CellOfControl(list, 0, 0), L"a.txt");
-  EXPECT_EQ(CellOfControl(list, 1, 1), L"2 B");
-  EXPECT_EQ(CellOfControl(list, 1, 2), L"");
-  EXPECT_EQ(CellOfControl(list, 2, 2), L"ffff");
-  EXPECT_EQ(GetListCellText(0, 2, 0), L"c.txt");
-  EXPECT_EQ(GetListRowNumber(0, 1), 102);
+  ASSERT_NO_FATAL_FAILURE(AddThreeRows(list));
   LVITEMW item{};
   item.mask = LVIF_TEXT;
   wchar_t short_text[3] = L"";

@@ -158,22 +158,6 @@ void ApplyVirtualListWrite(const Write& write, GadgetRecord& gadget, std::int32_
       }
       return;
     }
-    case WriteKind::ListRemove: {
-      // The control deletes its place too, so that the selection below moves
-      // up with its row; its notifications still find the copy aligned.
-      SendMessageW(list, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
-      std::lock_guard<std::recursive_mutex> hold(state.lock);
-      gadget.rows.erase(gadget.rows.begin() + row);
-      if (SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) != static_cast<LRESULT>(gadget.rows.size()))
-        SendMessageW(list, LVM_SETITEMCOUNT, gadget.rows.size(), LVSICF_NOSCROLL);
-      return;
-    }
-    case WriteKind::ListClear: {
-      SendMessageW(list, LVM_SETITEMCOUNT, 0, 0);
-      std::lock_guard<std::recursive_mutex> hold(state.lock);
-      gadget.rows.clear();
-      return;
-    }
     case WriteKind::ListRowState: {
       {
         std::lock_guard<std::recursive_mutex> hold(state.lock);
@@ -250,7 +234,8 @@ void ApplyListWrite(const Write& write, GadgetRecord& gadget) {
   bool row_needed = write.kind != WriteKind::ListAdd && write.kind != WriteKind::ListClear &&
                     write.kind != WriteKind::GadgetState;
   if (row_needed && (row < 0 || row >= count)) return;
-  if (gadget.virtual_rows && write.kind != WriteKind::GadgetState) {
+  if (gadget.virtual_rows && write.kind != WriteKind::GadgetState && write.kind != WriteKind::ListRemove &&
+      write.kind != WriteKind::ListClear) {
     ApplyVirtualListWrite(write, gadget, row);
     return;
   }
@@ -282,14 +267,20 @@ void ApplyListWrite(const Write& write, GadgetRecord& gadget) {
       return;
     }
     case WriteKind::ListRemove: {
-      // The control first, so that its notifications still find the copy aligned.
+      // The control first, so that its notifications still find the copy
+      // aligned. A virtual list deletes the row's place too, so that the
+      // selection below moves up with its row.
       SendMessageW(list, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
       std::lock_guard<std::recursive_mutex> hold(state.lock);
       gadget.rows.erase(gadget.rows.begin() + row);
       return;
     }
     case WriteKind::ListClear: {
-      SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+      // A virtual list would be asked about every row by LVM_DELETEALLITEMS.
+      if (gadget.virtual_rows)
+        SendMessageW(list, LVM_SETITEMCOUNT, 0, 0);
+      else
+        SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
       std::lock_guard<std::recursive_mutex> hold(state.lock);
       gadget.rows.clear();
       return;
