@@ -64,6 +64,15 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     echo "screenshot: docs/screenshots/$file"
   }
   none() { :; }
+  # Four files added through the Add File requester, then hashed by Start.
+  main_with_files() {
+    for name in holiday.jpg report.pdf notes.txt setup.exe; do
+      drive menu 0
+      drive answer "Open" "$SAMPLES_WINE\\$name"
+    done
+    drive menu 1
+    sleep 2
+  }
   options() { drive menu 3; }
   about() { drive menu 99; }
   text_digest() {
@@ -87,7 +96,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     drive click "MD5 File Verifier" 9
     sleep 2
   }
-  shot main.png "Sumwick 0.5 Build 284" none
+  shot main.png "Sumwick 0.5 Build 284" main_with_files
   shot md5_file_verifier.png "MD5 File Verifier" md5_file_verifier
   shot file_verifier.png "File Verifier" file_verifier
   shot text_digest.png "Text to MD5" text_digest
