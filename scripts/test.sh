@@ -6,6 +6,7 @@ export SUMWICK_ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$SUMWICK_ROOT"
 
 scripts/setup.sh
+scripts/check_layers.sh
 
 echo "== native build (ASan, UBSan)"
 cmake --preset linux >/dev/null

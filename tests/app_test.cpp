@@ -170,7 +170,7 @@ TEST_F(MainWindowTest, ShortcutsGiveTheirMenuEventsWhateverHasTheFocus) {
   std::vector<SeenEvent> del = PressKey(list, VK_DELETE);
   std::vector<SeenEvent> clear = PressKey(list, VK_DELETE, false, true);
   ASSERT_EQ(copy.size(), 1u);
-  EXPECT_EQ(copy[0], (SeenEvent{kEventMenu, kMainWindow, -1, kMenuCopy, 0, L""}));
+  EXPECT_EQ(copy[0], (SeenEvent{kEventMenu, kMainWindow, -1, kMenuCopy, 0, {}}));
   ASSERT_EQ(del.size(), 1u);
   EXPECT_EQ(del[0].menu, kMenuDelete);
   ASSERT_EQ(clear.size(), 1u);
@@ -227,7 +227,7 @@ TEST_F(MainWindowTest, ToolbarButtonsCaptionsWidthsTooltipsAndStopDisabled) {
   SendMessageW(toolbar, WM_COMMAND, MAKEWPARAM(3, BN_CLICKED), reinterpret_cast<LPARAM>(toolbar));
   std::vector<SeenEvent> seen = ServeFor(50);
   ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0], (SeenEvent{kEventMenu, kMainWindow, -1, kMenuOptions, 0, L""}));
+  EXPECT_EQ(seen[0], (SeenEvent{kEventMenu, kMainWindow, -1, kMenuOptions, 0, {}}));
 }
 
 TEST_F(MainWindowTest, StatusBarFieldsProgressAndIdle) {
@@ -309,50 +309,53 @@ TEST_F(MainWindowTest, ResizeReLaysTheListBetweenToolbarAndStatusBar) {
 
 TEST(DispatchTable, EveryRowReachesItsHandlerAndOtherEventsAreIgnored) {
   struct Case {
-    CurrentEvent event;
+    Event event;
     Action action;
+    EventAction event_action;
   };
   const Case cases[] = {
-      {{kEventClose, 0, 0, -1, -1}, RequestQuit},
-      {{kEventControl, 0, kEventTypeRightClick, 0, -1}, ShowListPopupMenu},
-      {{kEventDrop, 0, 0, -1, -1}, AddDroppedPathsOfEvent},
-      {{kEventSize, 0, 0, -1, -1}, LayOutMainWindow},
-      {{kEventMenu, 0, 0, -1, 0}, AddFilesByRequester},
-      {{kEventMenu, 0, 0, -1, 1}, StartCalculation},
-      {{kEventMenu, 0, 0, -1, 2}, StopCalculation},
-      {{kEventMenu, 0, 0, -1, 3}, OpenOptionsWindow},
-      {{kEventMenu, 0, 0, -1, 4}, SaveChecksumList},
-      {{kEventMenu, 0, 0, -1, 5}, RequestQuit},
-      {{kEventMenu, 0, 0, -1, 6}, CopyTickedRows},
-      {{kEventMenu, 0, 0, -1, 7}, DeleteSelectedRow},
-      {{kEventMenu, 0, 0, -1, 8}, ClearFileList},
-      {{kEventMenu, 0, 0, -1, 9}, VerifyMd5File},
-      {{kEventMenu, 0, 0, -1, 10}, OpenEmptyFileVerifierWindow},
-      {{kEventMenu, 0, 0, -1, 11}, OpenTextDigestWindow},
-      {{kEventMenu, 0, 0, -1, 99}, OpenAboutWindow},
-      {{kEventControl, 1, 0, 1, -1}, OnOptionsWindowEvent},
-      {{kEventControl, 1, 0, 2, -1}, OnOptionsWindowEvent},
-      {{kEventClose, 2, 0, -1, -1}, CloseMd5FileVerifierWindow},
-      {{kEventControl, 2, 0, 9, -1}, StartVerifyListCheck},
-      {{kEventClose, 3, 0, -1, -1}, CloseFileVerifierWindow},
-      {{kEventControl, 3, 0, 16, -1}, PasteChecksum},
-      {{kEventControl, 3, 0, 13, -1}, ChooseFileToVerify},
-      {{kEventControl, 3, kEventTypeChange, 15, -1}, UpdateFileVerifierCheckButton},
-      {{kEventControl, 3, 0, 19, -1}, StartSingleFileCheck},
-      {{kEventControl, 4, 0, 103, -1}, OnAboutWindowEvent},
-      {{kEventControl, 4, 0, 106, -1}, OnAboutWindowEvent},
-      {{kEventClose, 5, 0, -1, -1}, CloseTextDigestWindow},
-      {{kEventControl, 5, 0, 24, -1}, CalculateTextDigest},
-      {{kEventControl, 5, 0, 25, -1}, PasteTextToDigest},
-      {{kEventControl, 5, 0, 23, -1}, CopyTextDigest},
+      {{kEventClose, 0, 0, -1, -1}, RequestQuit, nullptr},
+      {{kEventControl, 0, kEventTypeRightClick, 0, -1}, ShowListPopupMenu, nullptr},
+      {{kEventDrop, 0, 0, -1, -1}, nullptr, AddDroppedPathsOfEvent},
+      {{kEventSize, 0, 0, -1, -1}, LayOutMainWindow, nullptr},
+      {{kEventMenu, 0, 0, -1, 0}, AddFilesOfRequester, nullptr},
+      {{kEventMenu, 0, 0, -1, 1}, StartCalculationRun, nullptr},
+      {{kEventMenu, 0, 0, -1, 2}, StopCalculation, nullptr},
+      {{kEventMenu, 0, 0, -1, 3}, OpenOptions, nullptr},
+      {{kEventMenu, 0, 0, -1, 4}, SaveChecksumList, nullptr},
+      {{kEventMenu, 0, 0, -1, 5}, RequestQuit, nullptr},
+      {{kEventMenu, 0, 0, -1, 6}, CopyTickedRows, nullptr},
+      {{kEventMenu, 0, 0, -1, 7}, DeleteSelectedRow, nullptr},
+      {{kEventMenu, 0, 0, -1, 8}, ClearFileList, nullptr},
+      {{kEventMenu, 0, 0, -1, 9}, OpenMd5FileVerifier, nullptr},
+      {{kEventMenu, 0, 0, -1, 10}, OpenEmptyFileVerifier, nullptr},
+      {{kEventMenu, 0, 0, -1, 11}, OpenTextDigest, nullptr},
+      {{kEventMenu, 0, 0, -1, 99}, OpenAbout, nullptr},
+      {{kEventControl, 1, 0, 1, -1}, nullptr, OnOptionsWindowEvent},
+      {{kEventControl, 1, 0, 2, -1}, nullptr, OnOptionsWindowEvent},
+      {{kEventClose, 2, 0, -1, -1}, CloseMd5FileVerifierWindow, nullptr},
+      {{kEventControl, 2, 0, 9, -1}, StartVerifyListCheck, nullptr},
+      {{kEventClose, 3, 0, -1, -1}, CloseFileVerifierWindow, nullptr},
+      {{kEventControl, 3, 0, 16, -1}, PasteChecksum, nullptr},
+      {{kEventControl, 3, 0, 13, -1}, ChooseFileToVerify, nullptr},
+      {{kEventControl, 3, kEventTypeChange, 15, -1}, UpdateFileVerifierCheckButton, nullptr},
+      {{kEventControl, 3, 0, 19, -1}, StartSingleFileCheck, nullptr},
+      {{kEventControl, 4, 0, 103, -1}, nullptr, OnAboutWindowEvent},
+      {{kEventControl, 4, 0, 106, -1}, nullptr, OnAboutWindowEvent},
+      {{kEventClose, 5, 0, -1, -1}, CloseTextDigestWindow, nullptr},
+      {{kEventControl, 5, 0, 24, -1}, CalculateTextDigest, nullptr},
+      {{kEventControl, 5, 0, 25, -1}, PasteTextToDigest, nullptr},
+      {{kEventControl, 5, 0, 23, -1}, CopyTextDigest, nullptr},
   };
   for (const Case& each : cases) {
     const DispatchRow* row = FindDispatchRow(each.event);
     ASSERT_NE(row, nullptr) << "window " << each.event.window << " kind " << each.event.kind;
     EXPECT_EQ(row->action, each.action) << "window " << each.event.window << " kind " << each.event.kind
                                         << " gadget " << each.event.gadget << " menu " << each.event.menu;
+    EXPECT_EQ(row->event_action, each.event_action) << "window " << each.event.window << " gadget "
+                                                    << each.event.gadget;
   }
-  const CurrentEvent ignored[] = {
+  const Event ignored[] = {
       {kEventControl, 0, kEventTypeClick, 0, -1},   // a left click on the list
       {kEventClose, 1, 0, -1, -1},                  // Options has no close box
       {kEventClose, 4, 0, -1, -1},                  // nor has About
@@ -361,7 +364,7 @@ TEST(DispatchTable, EveryRowReachesItsHandlerAndOtherEventsAreIgnored) {
       {kEventMenu, 0, 0, -1, 12},
       {kEventDrop, 2, 0, -1, -1},
   };
-  for (const CurrentEvent& event : ignored) EXPECT_EQ(FindDispatchRow(event), nullptr) << event.kind;
+  for (const Event& event : ignored) EXPECT_EQ(FindDispatchRow(event), nullptr) << event.kind;
 }
 
 TEST(DispatchTable, CloseRequestAndExitSetTheQuitFlag) {

@@ -58,7 +58,7 @@ TEST(FileRows, IdsFollowListOrderAcrossRemovals) {
   EXPECT_EQ(row.id, b);
   ASSERT_TRUE(RowAt(rows, 1, &row));
   EXPECT_EQ(row.entry.path, L"a") << "same path twice keeps its own row";
-  SetRowTicked(rows, c, false);
+  SetRowTicked(rows, 1, false);  // c, now second
   ASSERT_TRUE(NextRow(rows, b, &row));
   EXPECT_FALSE(row.ticked);
   ClearRows(rows);
@@ -84,28 +84,27 @@ TEST(CalculationWorker, HashesTickedRowsOnly) {
   EXPECT_EQ(shown.progress, std::vector<std::int32_t>{100});
 }
 
-TEST(CalculationWorker, TheWindowSideDecidesWhetherARowIsTickedWhenReached) {
+TEST(CalculationWorker, ARowCountsAsTickedWhenTheRunReachesItAndGetsItsDigest) {
   ScratchFolder folder;
   FileRows rows;
   const RowId first = AddFile(rows, folder.Write(L"one", "abc"), 3);
-  EXPECT_EQ(NextRowId(rows), first + 1);
   const RowId second = AddFile(rows, folder.Write(L"two", "abc"), 3, false);
   const RowId third = AddFile(rows, folder.Write(L"three", "abc"), 3);
   Shown shown;
   StopToken stop;
   CalculationView view = shown.View();
-  std::vector<RowId> asked;
-  // The user unticked the third row and ticked the second since they were added.
-  view.ticked = [&](RowId row) {
-    asked.push_back(row);
-    return row != third;
+  // While the first file is hashed the user ticks the second row and unticks the third.
+  view.progress = [&](std::int32_t) {
+    SetRowTicked(rows, 1, true);
+    SetRowTicked(rows, 2, false);
   };
   RunCalculation(rows, stop, view);
-  EXPECT_EQ(asked, (std::vector<RowId>{first, second, third}));
   EXPECT_EQ(shown.digests.count(first), 1u);
   EXPECT_EQ(shown.digests.count(second), 1u);
   EXPECT_EQ(shown.digests.count(third), 0u);
-  EXPECT_EQ(NextRowId(rows), third + 1);
+  EXPECT_EQ(RowCell(rows, 0, kHashColumn), L"900150983cd24fb0d6963f7d28e17f72") << "the digest is in its row";
+  EXPECT_EQ(RowCell(rows, 1, kHashColumn), L"900150983cd24fb0d6963f7d28e17f72");
+  EXPECT_EQ(RowCell(rows, 2, kHashColumn), L"");
 }
 
 TEST(CalculationWorker, EmptyListFinishesAtOnce) {

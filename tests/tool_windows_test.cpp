@@ -6,10 +6,12 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cwctype>
 #include <functional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -57,7 +59,25 @@ void Menu(std::int32_t number) {
   Serve(100);
 }
 
+// The ids of this process's threads now.
+std::set<DWORD> ProcessThreads() {
+  std::set<DWORD> ids;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return ids;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+    if (entry.th32OwnerProcessID == GetCurrentProcessId()) ids.insert(entry.th32ThreadID);
+  CloseHandle(snapshot);
+  return ids;
+}
+
+// The threads there were right before the last click: a worker that the
+// click started is none of them.
+std::set<DWORD> g_threads_before_click;
+
 void Click(std::int32_t gadget) {
+  g_threads_before_click = ProcessThreads();
   SendMessageW(GadgetHandle(gadget), BM_CLICK, 0, 0);
   Serve(50);
 }
@@ -245,15 +265,14 @@ std::string ListFile(const std::vector<std::pair<std::string, std::string>>& lin
   return bytes;
 }
 
+// Whether a thread started since the last click is still running.
 bool WorkerRunning() {
-  HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, CurrentWorker());
-  if (!thread) return false;
-  bool running = WaitForSingleObject(thread, 0) == WAIT_TIMEOUT;
-  CloseHandle(thread);
-  return running;
+  for (DWORD id : ProcessThreads())
+    if (!g_threads_before_click.count(id)) return true;
+  return false;
 }
 
-// Serves events until the worker StartWorker started last has ended.
+// Serves events until the worker the last click started has ended.
 bool ServeUntilWorkerEnds(std::int32_t ms = 60000) {
   return ServeUntilTrue([] { return !WorkerRunning(); }, ms);
 }
@@ -346,6 +365,7 @@ TEST_F(ToolWindowsTest, VerifierChecksEveryRowWithProgressAndRefusesToCloseMeanw
   Recorder status(GadgetHandle(10));
   Recorder cells(GadgetHandle(7));
   Recorder check(GadgetHandle(9));
+  g_threads_before_click = ProcessThreads();
   SendMessageW(GadgetHandle(9), BM_CLICK, 0, 0);
   PostMessageW(WindowHandle(2), WM_CLOSE, 0, 0);
   Serve(100);
@@ -549,7 +569,7 @@ TEST_F(ToolWindowsTest, FileVerifierEnablesCheckOnlyForADigestAndANonEmptyFile) 
   EXPECT_EQ(Text(15), upper);
   EXPECT_TRUE(Enabled(19));
   // An empty clipboard empties the field.
-  ClearClipboard();
+  EmptyClipboardNow();
   Click(16);
   EXPECT_EQ(Text(15), L"");
   EXPECT_FALSE(Enabled(19));
@@ -712,7 +732,7 @@ TEST_F(ToolWindowsTest, TextDigestCopiesOnlyADigestAndPasteReplacesTheText) {
   Click(25);
   EXPECT_EQ(Text(20), L"pasted") << "Paste replaces, it does not insert";
   EXPECT_EQ(Text(22), L"900150983cd24fb0d6963f7d28e17f72") << "the result is that of the last Calculate";
-  ClearClipboard();
+  EmptyClipboardNow();
   Click(25);
   EXPECT_EQ(Text(20), L"");
 

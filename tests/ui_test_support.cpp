@@ -14,7 +14,8 @@ std::vector<SeenEvent> ServeFor(std::int32_t ms) {
   for (ULONGLONG now = GetTickCount64(); now < deadline; now = GetTickCount64()) {
     std::int32_t kind = WaitEvent(static_cast<std::int32_t>(deadline - now));
     if (kind == 0) break;
-    seen.push_back({kind, EventWindow(), EventGadget(), EventMenu(), EventType(), EventDropText()});
+    const Event& event = TakenEvent();
+    seen.push_back({kind, event.window, event.gadget, event.menu, event.type, event.paths});
   }
   return seen;
 }
@@ -26,6 +27,13 @@ bool ServeUntil(const std::function<bool()>& done, std::int32_t ms) {
     WaitEvent(10);
   }
   return true;
+}
+
+bool EmptyClipboardNow() {
+  if (!OpenClipboard(nullptr)) return false;
+  const bool emptied = EmptyClipboard() != FALSE;
+  CloseClipboard();
+  return emptied;
 }
 
 std::wstring WindowText(HWND handle) {

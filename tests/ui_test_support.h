@@ -18,16 +18,16 @@ struct SeenEvent {
   std::int32_t gadget = -1;
   std::int32_t menu = -1;
   std::int32_t type = 0;
-  std::wstring text;
+  std::vector<std::wstring> paths;
   bool operator==(const SeenEvent& other) const {
     return kind == other.kind && window == other.window && gadget == other.gadget && menu == other.menu &&
-           type == other.type && text == other.text;
+           type == other.type && paths == other.paths;
   }
 };
 
 inline void PrintTo(const SeenEvent& event, std::ostream* out) {
   *out << "{kind " << event.kind << ", window " << event.window << ", gadget " << event.gadget << ", menu "
-       << event.menu << ", type " << event.type << ", text of " << event.text.size() << "}";
+       << event.menu << ", type " << event.type << ", " << event.paths.size() << " paths}";
 }
 
 // Serves the queue for `ms` milliseconds and returns every event seen.
@@ -35,6 +35,8 @@ std::vector<SeenEvent> ServeFor(std::int32_t ms);
 // Serves the queue until `done` holds or `ms` milliseconds pass; the result of `done`.
 bool ServeUntil(const std::function<bool()>& done, std::int32_t ms = 5000);
 std::wstring WindowText(HWND handle);
+// Empties the clipboard as another program would; false when it cannot be opened.
+bool EmptyClipboardNow();
 std::wstring ClassName(HWND handle);
 // Presses and releases a key, with Shift or Control held when asked, as
 // input to the window that has the focus.

@@ -5,11 +5,9 @@
 #include "app/calculation_worker.h"
 #include "app/file_list.h"
 #include "app/main_window.h"
-#include "app/program.h"
-#include "engine/worker.h"
 #include "ui/bars.h"
-#include "ui/list.h"
 #include "ui/window.h"
+#include "windows/window_worker.h"
 
 namespace {
 
@@ -48,9 +46,10 @@ CalculationView ViewOfRun(std::uint64_t generation) {
       if (IsCurrentRun(generation)) SetStatusProgress(kMainWindow, percent);
     });
   };
-  // A digest belongs to its row whichever run produced it.
-  view.digested = [](RowId row, const std::wstring& digest) {
-    CallOnWindowThread(kMainWindow, [row, digest] { SetRowHash(row, digest); });
+  // The digest is in its row already, whichever run produced it; the row
+  // only needs drawing again.
+  view.digested = [](RowId row, const std::wstring&) {
+    CallOnWindowThread(kMainWindow, [row] { RedrawFileRow(row); });
   };
   view.finished = [generation] {
     CallOnWindowThread(kMainWindow, [generation] {
@@ -59,13 +58,12 @@ CalculationView ViewOfRun(std::uint64_t generation) {
       ShowIdle();
     });
   };
-  view.ticked = IsRowTicked;
   return view;
 }
 
 }  // namespace
 
-void StartCalculation() {
+void StartCalculation(bool higher_priority) {
   CalculationRun& run = TheRun();
   ++run.generation;
   run.running = true;
@@ -75,9 +73,7 @@ void StartCalculation() {
   std::shared_ptr<StopToken> stop = run.stop;
   CalculationView view = ViewOfRun(run.generation);
   // When no thread can be started the window stays running until Stop.
-  TheProgram().worker = StartWorker(
-      BindToOpenWindows([stop, view] { RunCalculation(TheFileRows(), *stop, view); }),
-      TheProgram().settings.thread_higher);
+  StartWindowWorker([stop, view] { RunCalculation(TheFileRows(), *stop, view); }, higher_priority);
 }
 
 void StopCalculation() {

@@ -10,8 +10,9 @@
 #include <cstdint>
 #include <string>
 
-// Menu event 1: running state, then the worker hashes the ticked rows.
-void StartCalculation();
+// Menu event 1: running state, then the worker hashes the ticked rows, at
+// above-normal priority when asked.
+void StartCalculation(bool higher_priority);
 // Menu event 2: asks the run to stop and returns to the idle state at once.
 void StopCalculation();
 

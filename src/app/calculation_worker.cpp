@@ -1,6 +1,6 @@
 #include "app/calculation_worker.h"
 
-void RunCalculation(const FileRows& rows, StopToken& stop, const CalculationView& view) {
+void RunCalculation(FileRows& rows, StopToken& stop, const CalculationView& view) {
   FileDigestJob job;
   FileRow row;
   RowId after = kNoRow;
@@ -10,14 +10,17 @@ void RunCalculation(const FileRows& rows, StopToken& stop, const CalculationView
       stop.requested.store(0);
       return;
     }
-    if (!(view.ticked ? view.ticked(row.id) : row.ticked)) continue;
+    if (!row.ticked) continue;
     std::wstring digest;
     const DigestOutcome outcome = job.DigestFile(row.entry.path, row.entry.size, view.progress, &stop, &digest);
     if (outcome == DigestOutcome::Stopped) {
       stop.requested.store(0);
       return;
     }
-    if (outcome == DigestOutcome::Digested && view.digested) view.digested(row.id, digest);
+    // Into the rows first: whatever becomes of the message that follows, the
+    // digest is kept.
+    if (outcome == DigestOutcome::Digested && SetRowHash(rows, row.id, digest) && view.digested)
+      view.digested(row.id, digest);
   }
   // A stop that came after the last row still ends the run quietly: Stop has
   // already shown the idle state, and a new run may own the window by now.

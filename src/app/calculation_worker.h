@@ -14,15 +14,14 @@
 // not wait on the window thread.
 struct CalculationView {
   std::function<void(std::int32_t percent)> progress;
+  // The digest is in the row already; this only tells that it came.
   std::function<void(RowId row, const std::wstring& digest)> digested;
   // Reached the end of the list; never called after a stop. The window side
   // must still ignore it when another run has started since.
   std::function<void()> finished;
-  // Whether the row is ticked at the moment the run reaches it; false for a
-  // row that is gone by then. Without it the row's own flag counts.
-  std::function<bool(RowId row)> ticked;
 };
 
-// Runs to the end of the list or until `stop` is requested. Files that cannot
-// be opened or read leave their rows as they were.
-void RunCalculation(const FileRows& rows, StopToken& stop, const CalculationView& view);
+// Runs to the end of the list or until `stop` is requested, hashing each row
+// that is ticked when the run reaches it and writing its digest into the row.
+// Files that cannot be opened or read leave their rows as they were.
+void RunCalculation(FileRows& rows, StopToken& stop, const CalculationView& view);

@@ -1,29 +1,24 @@
 // The dispatch table: which handler each event of each window reaches.
 #pragma once
 
-#include <cstdint>
+#include <string>
+#include <vector>
 
-#include "app/program.h"
-
-using Action = void (*)();
-
-inline constexpr std::int32_t kAnyNumber = -1000;
-inline constexpr std::int32_t kAnyType = -1000;
-
-struct DispatchRow {
-  std::int32_t window;
-  std::int32_t kind;
-  std::int32_t number;  // gadget for control events, menu number for menu events
-  std::int32_t type;    // control event type
-  Action action;
-};
+#include "ui/dispatch_row.h"
+#include "ui/events.h"
 
 // The row that `event` matches, or null: such an event is ignored.
-const DispatchRow* FindDispatchRow(const CurrentEvent& event);
+const DispatchRow* FindDispatchRow(const Event& event);
 // Runs the matching row's action; false when the event is ignored.
-bool DispatchEvent(const CurrentEvent& event);
+bool DispatchEvent(const Event& event);
 
-// Small steps of the main window's own rows.
+// The main window's own rows, given what they act on.
 void RequestQuit();
-void AddDroppedPathsOfEvent();
-void OpenEmptyFileVerifierWindow();
+void AddDroppedPathsOfEvent(const Event& event);
+void AddFilesOfRequester();
+void StartCalculationRun();
+void OpenOptions();
+void OpenMd5FileVerifier();
+void OpenEmptyFileVerifier();
+void OpenTextDigest();
+void OpenAbout();

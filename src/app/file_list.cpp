@@ -1,11 +1,7 @@
 #include "app/file_list.h"
 
-#include <windows.h>
-
 #include "app/folder_walk.h"
 #include "app/main_window.h"
-#include "app/program.h"
-#include "app/size_text.h"
 #include "formats/path_size.h"
 #include "ui/clipboard.h"
 #include "ui/gadget.h"
@@ -15,40 +11,16 @@
 
 namespace {
 
-constexpr std::int32_t kHashColumn = 2;
+// Bulk adds (a requester's files, a dropped tree) append to the rows and tell
+// the control the new count once at the end: under load each count change
+// costs a redraw of the list. Nested bulks (a drop that walks folders) tell
+// it when the outermost ends.
+int g_bulk_depth = 0;
 
-// With redraw on, every insert repaints the list (milliseconds per row under
-// load); bulk adds hold it off and the list is drawn once at the end. Nested
-// holds (a drop that walks folders) redraw only when the outermost ends.
-int g_redraw_held = 0;
+void BeginBulk() { ++g_bulk_depth; }
 
-void HoldRedraw() {
-  if (g_redraw_held++ == 0) SendMessageW(GadgetHandle(kFileListGadget), WM_SETREDRAW, FALSE, 0);
-}
-
-void ReleaseRedraw() {
-  if (--g_redraw_held != 0) return;
-  HWND list = GadgetHandle(kFileListGadget);
-  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(list, nullptr, TRUE);
-}
-
-// The control's copy of the row with id `id`; `index` gets its position when
-// found the quick way, else -1. FileRows and the control hold the same rows in
-// the same order whenever the window thread is between two changes, so
-// FileRows' index is tried first; the number check catches a worker's read
-// that fell between the two halves of a change, and the full lookup by number
-// answers it exactly.
-bool FindControlRow(RowId id, ListRow* row, std::int32_t* index) {
-  *index = -1;
-  const auto number = static_cast<std::intptr_t>(id);
-  const std::int64_t at = RowIndex(TheFileRows(), id);
-  if (at < 0) return false;  // deleted, or cleared
-  if (ReadListRow(kFileListGadget, static_cast<std::int32_t>(at), row) && row->number == number) {
-    *index = static_cast<std::int32_t>(at);
-    return true;
-  }
-  return ReadListRowByNumber(kFileListGadget, number, row);
+void EndBulk() {
+  if (--g_bulk_depth == 0) ShowListRowCount(kFileListGadget);
 }
 
 }  // namespace
@@ -58,73 +30,61 @@ FileRows& TheFileRows() {
   return rows;
 }
 
-void AddFileRow(const std::wstring& path) {
-  const std::int64_t size = PathSize(path);
-  FileRows& rows = TheFileRows();
-  const RowId id = NextRowId(rows);
-  const bool ticked = TheProgram().settings.auto_check != 0;
-  const std::int32_t index = CountListRows(kFileListGadget);
-  AddListRow(kFileListGadget, FileNamePart(path) + L"\n" + SizeText(size) + L"\n", static_cast<std::intptr_t>(id));
-  if (CountListRows(kFileListGadget) != index + 1) return;  // the control took no row: no entry either
-  if (ticked) SetListRowState(kFileListGadget, index, kRowTicked);
-  AppendRow(rows, FileEntry{path, size}, ticked);  // FileRows' flag: the state at adding only
+ListModel FileListModel() {
+  ListModel model;
+  model.count = [] { return static_cast<std::int32_t>(RowCount(TheFileRows())); };
+  model.cell = [](std::int32_t row, std::int32_t column) {
+    return RowCell(TheFileRows(), static_cast<std::size_t>(row), column);
+  };
+  model.ticked = [](std::int32_t row) { return IsRowTicked(TheFileRows(), static_cast<std::size_t>(row)); };
+  model.set_ticked = [](std::int32_t row, bool ticked) {
+    SetRowTicked(TheFileRows(), static_cast<std::size_t>(row), ticked);
+  };
+  return model;
 }
 
-void AddFolderTree(const std::wstring& folder) {
-  HoldRedraw();
-  WalkFolderTree(folder, AddFileRow);
-  ReleaseRedraw();
+void AddFileRow(const std::wstring& path, std::int64_t size, bool ticked) {
+  AppendRow(TheFileRows(), FileEntry{path, size}, ticked);
+  if (g_bulk_depth == 0) ShowListRowCount(kFileListGadget);
 }
 
-void AddFilesByRequester() {
+void AddFolderTree(const std::wstring& folder, bool ticked) {
+  BeginBulk();
+  WalkFolderTree(folder, [ticked](const std::wstring& path) { AddFileRow(path, PathSize(path), ticked); });
+  EndBulk();
+}
+
+void AddFilesByRequester(bool ticked) {
   std::wstring path = OpenFileRequester(L"Open", L"", L"All Files| *", true);
-  HoldRedraw();
-  for (; !path.empty(); path = NextSelectedFile()) AddFileRow(path);
-  ReleaseRedraw();
+  BeginBulk();
+  for (; !path.empty(); path = NextSelectedFile()) AddFileRow(path, PathSize(path), ticked);
+  EndBulk();
 }
 
-void AddDroppedPaths(const std::wstring& paths) {
-  HoldRedraw();
-  std::size_t start = 0;
-  while (start <= paths.size()) {
-    std::size_t end = paths.find(L'\n', start);
-    if (end == std::wstring::npos) end = paths.size();
-    const std::wstring path = paths.substr(start, end - start);
-    // A drop never carries an empty path; an empty piece is no file.
-    if (!path.empty()) {
-      if (PathSize(path) == kPathIsFolder)
-        AddFolderTree(path);
-      else
-        AddFileRow(path);
-    }
-    start = end + 1;
+void AddDroppedPaths(const std::vector<std::wstring>& paths, bool ticked) {
+  BeginBulk();
+  for (const std::wstring& path : paths) {
+    // A drop never carries an empty path; an empty one is no file.
+    if (path.empty()) continue;
+    const std::int64_t size = PathSize(path);
+    if (size == kPathIsFolder)
+      AddFolderTree(path, ticked);
+    else
+      AddFileRow(path, size, ticked);
   }
-  ReleaseRedraw();
-}
-
-std::vector<ChecksumRow> ChecksumRowsOfList() {
-  std::vector<ChecksumRow> rows;
-  const std::int32_t count = CountListRows(kFileListGadget);
-  rows.reserve(static_cast<std::size_t>(count));
-  for (std::int32_t index = 0; index < count; ++index) {
-    ListRow row;
-    if (!ReadListRow(kFileListGadget, index, &row)) continue;
-    row.cells.resize(kHashColumn + 1);
-    rows.push_back(ChecksumRow{(row.state & kRowTicked) != 0, row.cells[0], row.cells[kHashColumn]});
-  }
-  return rows;
+  EndBulk();
 }
 
 void CopyTickedRows() {
   // Empties the clipboard even when no row qualifies: an empty text replaces what was there.
-  SetClipboardText(ChecksumListText(ChecksumRowsOfList()));
+  SetClipboardText(ChecksumListText(ChecksumRowsOf(TheFileRows())));
 }
 
 void DeleteSelectedRow() {
   const std::int32_t selected = GetGadgetState(kFileListGadget);
-  if (selected < 0) return;
-  const auto id = static_cast<RowId>(GetListRowNumber(kFileListGadget, selected));
-  RemoveRow(TheFileRows(), id);
+  FileRow row;
+  if (selected < 0 || !RowAt(TheFileRows(), static_cast<std::size_t>(selected), &row)) return;
+  RemoveRow(TheFileRows(), row.id);
   RemoveListRow(kFileListGadget, selected);
 }
 
@@ -139,18 +99,7 @@ void ShowListPopupMenu() {
   ShowPopupMenu(kListPopupMenu, kMainWindow, x - 1, y - 1);
 }
 
-bool IsRowTicked(RowId id) {
-  ListRow row;
-  std::int32_t index = -1;
-  return FindControlRow(id, &row, &index) && (row.state & kRowTicked) != 0;
-}
-
-void SetRowHash(RowId id, const std::wstring& digest) {
-  ListRow row;
-  std::int32_t index = -1;
-  if (!FindControlRow(id, &row, &index)) return;
-  if (index >= 0)
-    SetListCellText(kFileListGadget, index, kHashColumn, digest);
-  else
-    SetListCellTextByNumber(kFileListGadget, static_cast<std::intptr_t>(id), kHashColumn, digest);
+void RedrawFileRow(RowId id) {
+  const std::int64_t index = RowIndex(TheFileRows(), id);
+  if (index >= 0) RedrawListRow(kFileListGadget, static_cast<std::int32_t>(index));
 }

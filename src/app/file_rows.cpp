@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/size_text.h"
+
 namespace {
 
 std::vector<FileRow>::const_iterator FirstAfter(const std::vector<FileRow>& rows, RowId id) {
@@ -19,13 +21,8 @@ auto Find(Rows& rows, RowId id) -> decltype(rows.begin()) {
 RowId AppendRow(FileRows& rows, FileEntry entry, bool ticked) {
   std::lock_guard<std::mutex> lock(rows.mutex);
   const RowId id = ++rows.last_id;
-  rows.rows.push_back(FileRow{id, ticked, std::move(entry)});
+  rows.rows.push_back(FileRow{id, ticked, std::move(entry), {}});
   return id;
-}
-
-RowId NextRowId(const FileRows& rows) {
-  std::lock_guard<std::mutex> lock(rows.mutex);
-  return rows.last_id + 1;
 }
 
 bool RemoveRow(FileRows& rows, RowId id) {
@@ -39,12 +36,7 @@ bool RemoveRow(FileRows& rows, RowId id) {
 void ClearRows(FileRows& rows) {
   std::lock_guard<std::mutex> lock(rows.mutex);
   rows.rows.clear();
-}
-
-void SetRowTicked(FileRows& rows, RowId id, bool ticked) {
-  std::lock_guard<std::mutex> lock(rows.mutex);
-  auto at = Find(rows.rows, id);
-  if (at != rows.rows.end()) at->ticked = ticked;
+  rows.rows.shrink_to_fit();
 }
 
 std::size_t RowCount(const FileRows& rows) {
@@ -71,4 +63,46 @@ bool NextRow(const FileRows& rows, RowId after, FileRow* row) {
   if (at == rows.rows.end()) return false;
   *row = *at;
   return true;
+}
+
+std::wstring RowCell(const FileRows& rows, std::size_t index, std::int32_t column) {
+  std::lock_guard<std::mutex> lock(rows.mutex);
+  if (index >= rows.rows.size()) return std::wstring();
+  const FileRow& row = rows.rows[index];
+  switch (column) {
+    case kFileColumn:
+      return FileNamePart(row.entry.path);
+    case kSizeColumn:
+      return SizeText(row.entry.size);
+    case kHashColumn:
+      return row.hash;
+    default:
+      return std::wstring();
+  }
+}
+
+bool IsRowTicked(const FileRows& rows, std::size_t index) {
+  std::lock_guard<std::mutex> lock(rows.mutex);
+  return index < rows.rows.size() && rows.rows[index].ticked;
+}
+
+void SetRowTicked(FileRows& rows, std::size_t index, bool ticked) {
+  std::lock_guard<std::mutex> lock(rows.mutex);
+  if (index < rows.rows.size()) rows.rows[index].ticked = ticked;
+}
+
+bool SetRowHash(FileRows& rows, RowId id, const std::wstring& digest) {
+  std::lock_guard<std::mutex> lock(rows.mutex);
+  auto at = Find(rows.rows, id);
+  if (at == rows.rows.end()) return false;
+  at->hash = digest;
+  return true;
+}
+
+std::vector<ChecksumRow> ChecksumRowsOf(const FileRows& rows) {
+  std::lock_guard<std::mutex> lock(rows.mutex);
+  std::vector<ChecksumRow> out;
+  out.reserve(rows.rows.size());
+  for (const FileRow& row : rows.rows) out.push_back(ChecksumRow{row.ticked, FileNamePart(row.entry.path), row.hash});
+  return out;
 }

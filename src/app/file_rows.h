@@ -1,5 +1,6 @@
-// The rows of the main file list as the calculation worker sees them. The
-// list control shows them; this record is what both threads agree on.
+// The rows of the main file list: the one place they live. The list control
+// draws from them, the user's ticks change them, and the calculation worker
+// reads them and writes its digests into them.
 //
 // Rows are only ever appended, so row ids grow in list order and the row
 // after a given one is simply the first with a larger id. The worker walks by
@@ -11,6 +12,8 @@
 #include <mutex>
 #include <string>
 #include <vector>
+
+#include "formats/checksum_list.h"
 
 struct FileEntry {
   std::wstring path;
@@ -24,9 +27,15 @@ struct FileRow {
   RowId id = kNoRow;
   bool ticked = false;
   FileEntry entry;
+  std::wstring hash;  // the digest text, "" until hashed
 };
 
-// Guarded by its own lock; the window thread changes it, the worker reads it.
+// The list's columns, as the control shows them.
+inline constexpr std::int32_t kFileColumn = 0;
+inline constexpr std::int32_t kSizeColumn = 1;
+inline constexpr std::int32_t kHashColumn = 2;
+
+// Guarded by its own lock: any thread may call the operations below.
 struct FileRows {
   mutable std::mutex mutex;
   std::vector<FileRow> rows;  // list order, ids ascending
@@ -34,19 +43,26 @@ struct FileRows {
 };
 
 RowId AppendRow(FileRows& rows, FileEntry entry, bool ticked);
-// The id the next AppendRow will give, so that the list control can show the
-// row under that id before the worker can find it here. Only meaningful on
-// the one thread that appends.
-RowId NextRowId(const FileRows& rows);
 // Removes the row and releases its entry; false when there is no such row.
 bool RemoveRow(FileRows& rows, RowId id);
 void ClearRows(FileRows& rows);
-void SetRowTicked(FileRows& rows, RowId id, bool ticked);
 std::size_t RowCount(const FileRows& rows);
 // The position of the row in the list, or -1 when it is gone.
 std::int64_t RowIndex(const FileRows& rows, RowId id);
 // The row at `index` copied out, or false past the end.
 bool RowAt(const FileRows& rows, std::size_t index, FileRow* row);
-// Copies out the first row after `after` (kNoRow: from the top). The copy
-// stays valid whatever the window thread does meanwhile.
+// Copies out the first row after `after` (kNoRow: from the top), with its
+// tick as it is now. The copy stays valid whatever other threads do meanwhile.
 bool NextRow(const FileRows& rows, RowId after, FileRow* row);
+
+// By position, as the list control asks; past the end: "" and false.
+std::wstring RowCell(const FileRows& rows, std::size_t index, std::int32_t column);
+bool IsRowTicked(const FileRows& rows, std::size_t index);
+void SetRowTicked(FileRows& rows, std::size_t index, bool ticked);
+
+// Writes the digest into the row with id `id`, wherever it stands now.
+// False when the row is gone.
+bool SetRowHash(FileRows& rows, RowId id, const std::wstring& digest);
+
+// Every row as it stands now (ticked, File, Hash), for Copy and Save MD5.
+std::vector<ChecksumRow> ChecksumRowsOf(const FileRows& rows);

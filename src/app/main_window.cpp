@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "app/file_list.h"
 #include "app/toolbar_icons.h"
 #include "ui/bars.h"
 #include "ui/file_drop.h"
@@ -9,6 +10,7 @@
 #include "ui/image.h"
 #include "ui/menu.h"
 #include "ui/window.h"
+#include "version.h"
 
 namespace {
 
@@ -63,15 +65,16 @@ void SetToolbarTooltips() {
 void BuildFileList() {
   std::int32_t top = ToolbarHeight(kMainWindow);
   std::int32_t height = WindowClientHeight(kMainWindow) - top - StatusBarHeight(kMainWindow);
+  const ListModel model = FileListModel();
   ListGadget(kFileListGadget, 0, top, kClientWidth, height, L"File", 390,
-             kListCheckBoxes | kListFullRowSelect | kListGridLines | kListVirtual);
+             kListCheckBoxes | kListFullRowSelect | kListGridLines, &model);
   AddListColumn(kFileListGadget, 1, L"Size", 60);
   AddListColumn(kFileListGadget, 2, L"Hash", 200);
 }
 
 }  // namespace
 
-std::wstring MainWindowTitle() { return L"Sumwick 0.5 Build " + std::to_wstring(kBuildNumber); }
+std::wstring MainWindowTitle() { return L"Sumwick 0.5 Build " + std::to_wstring(SUMWICK_BUILD_NUMBER); }
 
 bool DecodeToolbarImages() {
   const std::uint8_t* icons[] = {kToolbarOpenIcon, kToolbarStartIcon, kToolbarStopIcon, kToolbarOptionsIcon};

@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <string>
 
-inline constexpr std::int32_t kBuildNumber = 284;
-
 inline constexpr std::int32_t kMainWindow = 0;
 inline constexpr std::int32_t kFileListGadget = 0;
 inline constexpr std::int32_t kListPopupMenu = 1;

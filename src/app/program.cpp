@@ -16,6 +16,8 @@ Program& TheProgram() {
   return program;
 }
 
+ToolWindowContext ToolContext() { return ToolWindowContext{kMainWindow, &TheProgram().settings}; }
+
 void LoadProgramSettings() { TheProgram().settings = LoadSettings(); }
 
 bool StartUp() {
@@ -29,8 +31,8 @@ bool StartUp() {
 
 std::int32_t ServeNextEvent(std::int32_t timeout_ms) {
   Program& program = TheProgram();
-  std::int32_t kind = WaitEvent(timeout_ms);
-  program.event = CurrentEvent{kind, EventWindow(), EventType(), EventGadget(), EventMenu()};
+  const std::int32_t kind = WaitEvent(timeout_ms);
+  program.event = kind != 0 ? TakenEvent() : Event{};
   if (kind != 0) DispatchEvent(program.event);
   return kind;
 }
@@ -44,8 +46,7 @@ void RunEventLoop() {
 }
 
 void Quit() {
-  // Tool windows first: closing the main window takes its owned windows along.
-  for (std::int32_t window = 5; window >= 0; --window) CloseWindowNumber(window);
+  CloseEveryWindow();
   FreeImages();
   OleUninitialize();
   // Not ExitProcess: that would run the runtime's exit handlers while workers

@@ -4,31 +4,26 @@
 #include <cstdint>
 
 #include "formats/settings.h"
-
-// The event being dispatched, read once right after the wait returns.
-struct CurrentEvent {
-  std::int32_t kind = 0;
-  std::int32_t window = -1;
-  std::int32_t type = 0;
-  std::int32_t gadget = -1;
-  std::int32_t menu = -1;
-};
+#include "ui/events.h"
+#include "windows/tool_window.h"
 
 struct Program {
-  std::int32_t quit = 0;     // set by the main window's close request and by Exit
-  std::uint32_t worker = 0;  // the thread StartWorker started last
-  Settings settings;         // as loaded at start-up and after Options' OK
-  CurrentEvent event;
+  std::int32_t quit = 0;  // set by the main window's close request and by Exit
+  Settings settings;      // as loaded at start-up and after Options' OK
+  Event event;            // the event being dispatched
 };
 
 Program& TheProgram();
+
+// What a tool window opened from the main window is given.
+ToolWindowContext ToolContext();
 
 // Start-up in its fixed order: services and OLE, settings, then the main
 // window with everything on it. False when the main window could not be opened.
 bool StartUp();
 
 // Reads settings.ini into the program's settings (defaults where it is
-// missing); at start-up before any window exists, again after Options' OK.
+// missing); at start-up before any window exists.
 void LoadProgramSettings();
 
 // One turn of the loop: waits up to `timeout_ms` (the services' kWaitForever:

@@ -6,7 +6,7 @@
 
 void SaveChecksumList() {
   // The rows as they stand when the command is chosen, before the requester.
-  const std::vector<ChecksumRow> rows = ChecksumRowsOfList();
+  const std::vector<ChecksumRow> rows = ChecksumRowsOf(TheFileRows());
   const std::wstring chosen = SaveFileRequester(L"Save", L"", L"MD5 File|*.md5");
   if (chosen.empty()) return;
   // A failed save must not look like success; the old file stays as it was.

@@ -6,9 +6,5 @@
 
 // Runs `entry` on a new thread, one step above normal priority when
 // `raise_priority` is nonzero (the setting thread.higher). Returns the
-// thread's number, or 0 when no thread could be created. The thread is
-// remembered as the current worker; nothing joins it.
+// thread's number, or 0 when no thread could be created; nothing joins it.
 std::uint32_t StartWorker(std::function<void()> entry, std::int32_t raise_priority);
-
-// The number of the thread StartWorker started last, 0 before any.
-std::uint32_t CurrentWorker();

@@ -8,6 +8,7 @@
 #include "ui/image.h"
 #include "ui/ui_state.h"
 #include "ui/window.h"
+#include "ui/write.h"
 
 namespace {
 
@@ -54,14 +55,14 @@ void LayOutBars(WindowRecord& window) {
 void ApplyBarWrite(const Write& write, WindowRecord& window) {
   switch (write.kind) {
     case WriteKind::ToolbarEnable:
-      if (window.toolbar) SendMessageW(window.toolbar, TB_ENABLEBUTTON, static_cast<WPARAM>(write.a), MAKELONG(write.b, 0));
+      if (window.toolbar) SendMessageW(window.toolbar, TB_ENABLEBUTTON, static_cast<WPARAM>(write.button), MAKELONG(write.enable ? 1 : 0, 0));
       return;
     case WriteKind::StatusText:
       if (window.status)
-        SendMessageW(window.status, SB_SETTEXTW, static_cast<WPARAM>(write.a), reinterpret_cast<LPARAM>(write.text.c_str()));
+        SendMessageW(window.status, SB_SETTEXTW, static_cast<WPARAM>(write.field), reinterpret_cast<LPARAM>(write.text.c_str()));
       return;
     case WriteKind::StatusProgress:
-      if (window.progress) SendMessageW(window.progress, PBM_SETPOS, static_cast<WPARAM>(std::min(write.a, 100)), 0);
+      if (window.progress) SendMessageW(window.progress, PBM_SETPOS, static_cast<WPARAM>(std::min(write.percent, 100)), 0);
       return;
     default:
       return;
@@ -199,20 +200,20 @@ std::int32_t StatusBarHeight(std::int32_t window) {
 
 void EnableToolbarButton(std::int32_t window, std::int32_t number, bool enable) {
   Write write = BarWrite(WriteKind::ToolbarEnable, window);
-  write.a = number;
-  write.b = enable ? 1 : 0;
+  write.button = number;
+  write.enable = enable;
   Carry(std::move(write));
 }
 
 void SetStatusText(std::int32_t window, std::int32_t field, const std::wstring& text) {
   Write write = BarWrite(WriteKind::StatusText, window);
-  write.a = field;
+  write.field = field;
   write.text = text;
   Carry(std::move(write));
 }
 
 void SetStatusProgress(std::int32_t window, std::int32_t percent) {
   Write write = BarWrite(WriteKind::StatusProgress, window);
-  write.a = percent;
+  write.percent = percent;
   Carry(std::move(write));
 }

@@ -7,6 +7,7 @@
 
 #include "ui/ui_state.h"
 #include "ui/window.h"
+#include "ui/write.h"
 
 namespace {
 
@@ -16,20 +17,13 @@ bool OpenClipboardOwned() {
   for (int attempt = 0; attempt < 10; ++attempt) {
     // An owner window is needed: without one, EmptyClipboard leaves no owner
     // and SetClipboardData fails.
-    if (OpenClipboard(ui::State().post_office)) return true;
+    if (OpenClipboard(ui::PostOffice())) return true;
     Sleep(10);
   }
   return false;
 }
 
 }  // namespace
-
-bool ClearClipboard() {
-  if (!OpenClipboardOwned()) return false;
-  bool emptied = EmptyClipboard() != FALSE;
-  CloseClipboard();
-  return emptied;
-}
 
 bool SetClipboardText(const std::wstring& text) {
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));

@@ -3,7 +3,6 @@
 
 #include <string>
 
-bool ClearClipboard();
 // Empties the clipboard and puts `text` on it.
 bool SetClipboardText(const std::wstring& text);
 // "" when the clipboard holds no text or cannot be opened.

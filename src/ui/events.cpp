@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "ui/ui_state.h"
+#include "ui/write.h"
 
 namespace {
 
@@ -38,30 +39,30 @@ std::int32_t WaitEvent(std::int32_t timeout_ms) {
   UiState& state = State();
   ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeout_ms < 0 ? 0 : timeout_ms);
   MSG message;
-  while (state.events.empty()) {
-    if (timeout_ms < 0) {
-      if (GetMessageW(&message, nullptr, 0, 0) <= 0) return 0;
-      Serve(message);
-      continue;
-    }
+  // Workers' writes are delivered here too, not only when their wake-up
+  // message arrives: that post may have been refused.
+  HANDLE writes = WritesWaiting();
+  while (true) {
+    DeliverWrites();
+    if (!state.events.empty()) break;
     if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (message.message == WM_QUIT) return 0;
       Serve(message);
       continue;
     }
-    ULONGLONG now = GetTickCount64();
-    if (now >= deadline) return 0;
-    MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(deadline - now), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    DWORD wait = INFINITE;
+    if (timeout_ms >= 0) {
+      ULONGLONG now = GetTickCount64();
+      if (now >= deadline) return 0;
+      wait = static_cast<DWORD>(deadline - now);
+    }
+    MsgWaitForMultipleObjectsEx(writes ? 1 : 0, writes ? &writes : nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
   }
   state.current = std::move(state.events.front());
   state.events.pop_front();
   return state.current.kind;
 }
 
-std::int32_t EventWindow() { return State().current.window; }
-std::int32_t EventGadget() { return State().current.gadget; }
-std::int32_t EventMenu() { return State().current.menu; }
-std::int32_t EventType() { return State().current.type; }
-std::wstring EventDropText() { return State().current.text; }
+const Event& TakenEvent() { return State().current; }
 
 void DiscardEvents() { State().events.clear(); }

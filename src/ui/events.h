@@ -4,18 +4,28 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 inline constexpr std::int32_t kEventControl = 13100;  // a control reported an action (gadget, type)
 inline constexpr std::int32_t kEventMenu = 13101;     // menu item, toolbar button or shortcut (menu number)
 inline constexpr std::int32_t kEventClose = 16;       // close box or system menu Close; closes nothing
 inline constexpr std::int32_t kEventSize = 5;         // client size changed (not on minimize)
-inline constexpr std::int32_t kEventDrop = 13105;     // files dropped; EventDropText holds the paths
+inline constexpr std::int32_t kEventDrop = 13105;     // files dropped; the event holds their paths
 
 inline constexpr std::int32_t kEventTypeClick = 0;
 inline constexpr std::int32_t kEventTypeRightClick = 1;
 inline constexpr std::int32_t kEventTypeChange = 768;
 
 inline constexpr std::int32_t kWaitForever = -1;
+
+struct Event {
+  std::int32_t kind = 0;
+  std::int32_t window = -1;
+  std::int32_t type = 0;     // control events: kEventType...
+  std::int32_t gadget = -1;  // control events: the gadget number, else -1
+  std::int32_t menu = -1;    // menu events: the menu number, else -1
+  std::vector<std::wstring> paths;  // drop events: the dropped paths, in order
+};
 
 // Window thread only. Serves every window of the program until an event is
 // there, for at most `timeout_ms` (kWaitForever: no limit; 0: only what is
@@ -25,11 +35,7 @@ inline constexpr std::int32_t kWaitForever = -1;
 std::int32_t WaitEvent(std::int32_t timeout_ms = kWaitForever);
 
 // The event WaitEvent returned last; unchanged until the next WaitEvent.
-std::int32_t EventWindow();
-std::int32_t EventGadget();    // control events: the gadget number, else -1
-std::int32_t EventMenu();      // menu events: the menu number, else -1
-std::int32_t EventType();      // control events: kEventType...
-std::wstring EventDropText();  // drop events: the paths joined by LF
+const Event& TakenEvent();
 
 // Drops every event not yet taken (tests use it to start from a clean queue).
 void DiscardEvents();

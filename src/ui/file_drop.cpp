@@ -66,8 +66,7 @@ struct FileDropTarget final : IDropTarget {
     if (!data || data->GetData(&format, &medium) != S_OK) return S_OK;
     // Copy the paths out before the data object goes back to its source.
     try {
-      std::wstring paths = DroppedPathsText(static_cast<HDROP>(medium.hGlobal));
-      PushEvent({kEventDrop, window, -1, -1, 0, std::move(paths)});
+      PushEvent({kEventDrop, window, 0, -1, -1, DroppedPaths(static_cast<HDROP>(medium.hGlobal))});
       *effect = DROPEFFECT_COPY;
     } catch (...) {
     }
@@ -96,15 +95,14 @@ bool EnableFileDrop(std::int32_t window) {
   return registered;
 }
 
-std::wstring DroppedPathsText(HDROP drop) {
-  std::wstring text;
+std::vector<std::wstring> DroppedPaths(HDROP drop) {
+  std::vector<std::wstring> paths;
   UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT index = 0; index < count; ++index) {
     UINT length = DragQueryFileW(drop, index, nullptr, 0);
     std::wstring path(length + 1, L'\0');
     path.resize(DragQueryFileW(drop, index, path.data(), length + 1));
-    if (index > 0) text += L'\n';
-    text += path;
+    paths.push_back(std::move(path));
   }
-  return text;
+  return paths;
 }

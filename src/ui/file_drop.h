@@ -3,13 +3,14 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <windows.h>
 
 #include <shellapi.h>
 
 // Registers `window` as a drop target; a drop anywhere on it raises a drop
-// event with the paths joined by LF. Revoked when the window is destroyed.
+// event with the paths. Revoked when the window is destroyed.
 bool EnableFileDrop(std::int32_t window);
-// The paths of a list-of-files handle, in order, joined by LF.
-std::wstring DroppedPathsText(HDROP drop);
+// The paths of a list-of-files handle, in order.
+std::vector<std::wstring> DroppedPaths(HDROP drop);

@@ -8,24 +8,15 @@
 
 #include "ui/image.h"
 #include "ui/ui_state.h"
+#include "ui/write.h"
 #include "ui/window.h"
 
 namespace {
 
 using namespace ui;
 
-const wchar_t kHyperLinkClass[] = L"SumwickHyperLink";
-
 // Control ids stay clear of IDOK and IDCANCEL, which the system treats specially.
 constexpr std::int32_t kControlIdBase = 1000;
-
-struct HyperLinkLook {
-  COLORREF normal;
-  COLORREF hover;
-  bool hovering = false;
-  bool pressed = false;
-  HFONT font = nullptr;
-};
 
 // Panels are tab controls: what their children report goes on to the window.
 LRESULT CALLBACK PanelProcedure(HWND handle, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR) {
@@ -41,77 +32,16 @@ LRESULT CALLBACK PanelProcedure(HWND handle, UINT message, WPARAM wparam, LPARAM
   }
 }
 
-void PaintHyperLink(HWND handle, HyperLinkLook& look) {
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(handle, &paint);
-  RECT client;
-  GetClientRect(handle, &client);
-  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-  wchar_t text[1024] = L"";
-  GetWindowTextW(handle, text, 1024);
-  HGDIOBJ old_font = SelectObject(dc, look.font);
-  SetBkMode(dc, TRANSPARENT);
-  COLORREF normal = look.normal;
-  if (GadgetRecord* record = FindGadget(GadgetNumberOf(handle)); record && record->front != CLR_INVALID)
-    normal = record->front;  // SetGadgetColor's front colour replaces the normal one
-  SetTextColor(dc, look.hovering ? look.hover : normal);
-  DrawTextW(dc, text, -1, &client, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
-  SelectObject(dc, old_font);
-  EndPaint(handle, &paint);
+Write GadgetWrite(WriteKind kind, std::int32_t gadget) {
+  Write write;
+  write.kind = kind;
+  write.gadget = gadget;
+  return write;
 }
 
-LRESULT CALLBACK HyperLinkProcedure(HWND handle, UINT message, WPARAM wparam, LPARAM lparam) {
-  auto* look = reinterpret_cast<HyperLinkLook*>(GetWindowLongPtrW(handle, GWLP_USERDATA));
-  if (!look) return DefWindowProcW(handle, message, wparam, lparam);
-  switch (message) {
-    case WM_PAINT:
-      PaintHyperLink(handle, *look);
-      return 0;
-    case WM_SETCURSOR: {
-      HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
-      SetCursor(hand ? hand : LoadCursorW(nullptr, IDC_ARROW));
-      return TRUE;
-    }
-    case WM_MOUSEMOVE:
-      if (!look->hovering) {
-        look->hovering = true;
-        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, handle, 0};
-        TrackMouseEvent(&track);
-        InvalidateRect(handle, nullptr, FALSE);
-      }
-      return 0;
-    case WM_MOUSELEAVE:
-      look->hovering = false;
-      InvalidateRect(handle, nullptr, FALSE);
-      return 0;
-    case WM_LBUTTONDOWN:
-      look->pressed = true;
-      SetCapture(handle);
-      return 0;
-    case WM_LBUTTONUP: {
-      bool was_pressed = look->pressed;
-      look->pressed = false;
-      ReleaseCapture();
-      RECT client;
-      GetClientRect(handle, &client);
-      POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
-      if (was_pressed && PtInRect(&client, at)) {
-        // Reported like a button click, through the same path.
-        HWND parent = GetParent(handle);
-        SendMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(handle), BN_CLICKED),
-                     reinterpret_cast<LPARAM>(handle));
-      }
-      return 0;
-    }
-    case WM_NCDESTROY:
-      if (look->font) DeleteObject(look->font);
-      delete look;
-      SetWindowLongPtrW(handle, GWLP_USERDATA, 0);
-      return 0;
-    default:
-      return DefWindowProcW(handle, message, wparam, lparam);
-  }
-}
+}  // namespace
+
+namespace ui {
 
 HWND MakeGadget(std::int32_t gadget, GadgetKind kind, const wchar_t* window_class, const std::wstring& text,
                 DWORD style, DWORD extended, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) {
@@ -136,14 +66,48 @@ HWND MakeGadget(std::int32_t gadget, GadgetKind kind, const wchar_t* window_clas
   return handle;
 }
 
-Write GadgetWrite(WriteKind kind, std::int32_t gadget) {
-  Write write;
-  write.kind = kind;
-  write.gadget = gadget;
-  return write;
+void ApplyGadgetWrite(const Write& write, GadgetRecord& gadget) {
+  HWND handle = gadget.handle;
+  switch (write.kind) {
+    case WriteKind::GadgetText:
+      if (gadget.kind == GadgetKind::List) return;
+      // Workers repeat texts (a percent, a state); an unchanged label is not
+      // repainted. Fields always take the text: their change event is part of
+      // what setting them means.
+      if (gadget.kind != GadgetKind::Field && gadget.kind != GadgetKind::Editor && gadget.text == write.text &&
+          GetWindowTextLengthW(handle) == static_cast<int>(write.text.size()))
+        return;
+      {
+        std::lock_guard<std::recursive_mutex> hold(State().lock);
+        gadget.text = write.text;
+      }
+      SetWindowTextW(handle, write.text.c_str());
+      if (gadget.kind == GadgetKind::HyperLink) InvalidateRect(handle, nullptr, TRUE);
+      return;
+    case WriteKind::GadgetState:
+      if (gadget.kind == GadgetKind::CheckBox) {
+        {
+          std::lock_guard<std::recursive_mutex> hold(State().lock);
+          gadget.state = write.state ? 1 : 0;
+        }
+        SendMessageW(handle, BM_SETCHECK, write.state ? BST_CHECKED : BST_UNCHECKED, 0);
+      } else if (gadget.kind == GadgetKind::List) {
+        ApplyListWrite(write, gadget);
+      }
+      return;
+    case WriteKind::GadgetEnable:
+      EnableWindow(handle, write.enable);
+      return;
+    case WriteKind::GadgetResize:
+      MoveWindow(handle, write.place.left, write.place.top, write.place.right, write.place.bottom, TRUE);
+      return;
+    default:
+      ApplyListWrite(write, gadget);
+      return;
+  }
 }
 
-}  // namespace
+}  // namespace ui
 
 bool ButtonGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
                   const std::wstring& text) {
@@ -206,29 +170,6 @@ bool ImageGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32
   return handle != nullptr;
 }
 
-bool HyperLinkGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
-                     const std::wstring& text, COLORREF normal, COLORREF hover) {
-  if (!StartUi()) return false;
-  static bool registered = false;
-  if (!registered) {
-    WNDCLASSW link_class{};
-    link_class.lpfnWndProc = HyperLinkProcedure;
-    link_class.hInstance = GetModuleHandleW(nullptr);
-    link_class.lpszClassName = kHyperLinkClass;
-    registered = RegisterClassW(&link_class) != 0;
-  }
-  HWND handle = MakeGadget(gadget, GadgetKind::HyperLink, kHyperLinkClass, text, 0, 0, x, y, width, height);
-  if (!handle) return false;
-  auto* look = new HyperLinkLook{normal, hover};
-  LOGFONTW font{};
-  GetObjectW(GuiFont(), sizeof(font), &font);
-  font.lfUnderline = TRUE;
-  look->font = CreateFontIndirectW(&font);
-  SetWindowLongPtrW(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(look));
-  InvalidateRect(handle, nullptr, TRUE);
-  return true;
-}
-
 bool GadgetExists(std::int32_t gadget) {
   std::lock_guard<std::recursive_mutex> hold(State().lock);
   return FindGadget(gadget) != nullptr;
@@ -258,7 +199,7 @@ std::wstring GetGadgetText(std::int32_t gadget) {
 
 void SetGadgetState(std::int32_t gadget, std::int32_t state) {
   Write write = GadgetWrite(WriteKind::GadgetState, gadget);
-  write.a = state;
+  write.state = state;
   Carry(std::move(write));
 }
 
@@ -266,14 +207,9 @@ std::int32_t GetGadgetState(std::int32_t gadget) {
   std::lock_guard<std::recursive_mutex> hold(State().lock);
   GadgetRecord* record = FindGadget(gadget);
   if (!record) return -1;
-  if (record->kind == GadgetKind::List) {
-    if (OnWindowThread())
-      return static_cast<std::int32_t>(SendMessageW(record->handle, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
-                                                    LVNI_SELECTED));
-    for (std::size_t row = 0; row < record->rows.size(); ++row)
-      if (record->rows[row].state & kRowSelected) return static_cast<std::int32_t>(row);
-    return -1;
-  }
+  if (record->kind == GadgetKind::List && OnWindowThread())
+    return static_cast<std::int32_t>(SendMessageW(record->handle, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                                  LVNI_SELECTED));
   if (record->kind == GadgetKind::CheckBox && OnWindowThread())
     return SendMessageW(record->handle, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
   return record->state;
@@ -281,29 +217,12 @@ std::int32_t GetGadgetState(std::int32_t gadget) {
 
 void EnableGadget(std::int32_t gadget, bool enable) {
   Write write = GadgetWrite(WriteKind::GadgetEnable, gadget);
-  write.a = enable ? 1 : 0;
+  write.enable = enable;
   Carry(std::move(write));
-}
-
-bool IsGadgetEnabled(std::int32_t gadget) {
-  std::lock_guard<std::recursive_mutex> hold(State().lock);
-  GadgetRecord* record = FindGadget(gadget);
-  if (!record) return false;
-  return OnWindowThread() ? IsWindowEnabled(record->handle) != FALSE : record->enabled;
 }
 
 void ResizeGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) {
   Write write = GadgetWrite(WriteKind::GadgetResize, gadget);
-  write.a = x;
-  write.b = y;
-  write.c = width;
-  write.d = height;
-  Carry(std::move(write));
-}
-
-void SetGadgetColor(std::int32_t gadget, ColorPart part, COLORREF color) {
-  Write write = GadgetWrite(WriteKind::GadgetColor, gadget);
-  write.a = part == ColorPart::Front ? 0 : 1;
-  write.number = static_cast<std::intptr_t>(color);
+  write.place = RECT{x, y, width, height};
   Carry(std::move(write));
 }

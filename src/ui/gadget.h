@@ -18,6 +18,8 @@
 
 #include <windows.h>
 
+#include "ui/list_model.h"
+
 // Creation: in the current window, or inside the panel made last in it until
 // EndPanel. Positions are relative to that parent. False on failure.
 bool ButtonGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
@@ -49,16 +51,16 @@ bool ImageGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32
 bool HyperLinkGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
                      const std::wstring& text, COLORREF normal, COLORREF hover);
 
-// kListVirtual: the control stores no rows (owner data); it asks for texts and
-// ticks as it draws, and they are served from the services' copy of the rows.
-// The memory for a large list; the control then keeps only the selection.
-enum ListFlags : std::uint32_t {
-  kListPlain = 0, kListCheckBoxes = 1, kListFullRowSelect = 2, kListGridLines = 4, kListVirtual = 8
-};
+enum ListFlags : std::uint32_t { kListPlain = 0, kListCheckBoxes = 1, kListFullRowSelect = 2, kListGridLines = 4 };
 // Report view with column headers and single selection that stays visible
 // without the focus. `first_column` is column 0; add more with AddListColumn.
+// Without a model the services keep the rows (AddListRow and the rest of
+// list.h). With one the control keeps no rows (owner data): it draws from the
+// model, and its owner says when the rows changed (list.h); the control keeps
+// only the selection.
 bool ListGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
-                const std::wstring& first_column, std::int32_t first_width, std::uint32_t flags);
+                const std::wstring& first_column, std::int32_t first_width, std::uint32_t flags,
+                const ListModel* model = nullptr);
 bool AddListColumn(std::int32_t gadget, std::int32_t column, const std::wstring& title, std::int32_t width);
 
 bool GadgetExists(std::int32_t gadget);
@@ -71,8 +73,4 @@ std::wstring GetGadgetText(std::int32_t gadget);
 void SetGadgetState(std::int32_t gadget, std::int32_t state);
 std::int32_t GetGadgetState(std::int32_t gadget);
 void EnableGadget(std::int32_t gadget, bool enable);
-bool IsGadgetEnabled(std::int32_t gadget);
 void ResizeGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
-
-enum class ColorPart { Front, Back };
-void SetGadgetColor(std::int32_t gadget, ColorPart part, COLORREF color);

@@ -3,6 +3,6 @@
 
 #include <windows.h>
 
-// Posted to the post office window; lparam owns a heap-allocated ui::Write
-// that the window thread applies (or drops) and then frees.
-inline constexpr UINT kMessageCarryWrite = WM_APP + 1;
+// Posted to the post office window when its queue of writes goes from empty
+// to waiting; carries nothing, so a post that fails loses nothing.
+inline constexpr UINT kMessageWritesWaiting = WM_APP + 1;

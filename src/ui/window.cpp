@@ -1,5 +1,4 @@
-// Windows by number, the post office that carries workers' writes, and the
-// one window procedure that turns messages into events.
+// Windows by number, and the start of the services on the window thread.
 #include "ui/window.h"
 
 #include <windows.h>
@@ -12,101 +11,14 @@
 
 #include "ui/events.h"
 #include "ui/gadget.h"
-#include "ui/messages.h"
 #include "ui/ui_state.h"
+#include "ui/write.h"
 
 namespace ui {
 
 namespace {
 
 const wchar_t kWindowClass[] = L"SumwickWindow";
-const wchar_t kPostOfficeClass[] = L"SumwickPostOffice";
-
-// Generations of the windows a worker was bound to; null for unbound threads.
-thread_local const std::map<std::int32_t, std::uint32_t>* t_bound_generations = nullptr;
-
-LRESULT CALLBACK PostOfficeProcedure(HWND handle, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == kMessageCarryWrite) {
-    std::unique_ptr<Write> write(reinterpret_cast<Write*>(lparam));
-    ApplyWrite(*write, true);
-    return 0;
-  }
-  return DefWindowProcW(handle, message, wparam, lparam);
-}
-
-// The generation a write made now on this thread is meant for; 0 drops it.
-std::uint32_t GenerationForWrite(std::int32_t window) {
-  WindowRecord* record = FindWindowRecord(window);
-  if (!t_bound_generations) return record ? record->generation : 0;
-  auto bound = t_bound_generations->find(window);
-  return bound == t_bound_generations->end() ? 0 : bound->second;
-}
-
-void PushFromCommand(std::int32_t window, WPARAM wparam, LPARAM lparam) {
-  WindowRecord* record = FindWindowRecord(window);
-  HWND from = reinterpret_cast<HWND>(lparam);
-  if (!from || (record && from == record->toolbar)) {
-    PushEvent({kEventMenu, window, -1, LOWORD(wparam), 0, {}});
-    return;
-  }
-  std::int32_t gadget = GadgetNumberOf(from);
-  if (gadget < 0) return;
-  std::int32_t code = HIWORD(wparam);
-  if (code == BN_CLICKED) {
-    GadgetRecord* control = FindGadget(gadget);
-    if (control && control->kind == GadgetKind::CheckBox) {
-      std::lock_guard<std::recursive_mutex> hold(State().lock);
-      control->state = SendMessageW(from, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
-    }
-    PushEvent({kEventControl, window, gadget, -1, kEventTypeClick, {}});
-  } else if (code == EN_CHANGE) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(from)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(from, text.data(), static_cast<int>(text.size()))));
-    {
-      std::lock_guard<std::recursive_mutex> hold(State().lock);
-      if (GadgetRecord* control = FindGadget(gadget)) control->text = text;
-    }
-    PushEvent({kEventControl, window, gadget, -1, kEventTypeChange, {}});
-  }
-}
-
-LRESULT PushFromNotify(std::int32_t window, NMHDR* header) {
-  std::int32_t gadget = GadgetNumberOf(header->hwndFrom);
-  if (header->code == TTN_GETDISPINFOW) {
-    // Toolbar tooltips ask here when their text was left to the parent.
-    WindowRecord* record = FindWindowRecord(window);
-    auto* info = reinterpret_cast<NMTTDISPINFOW*>(const_cast<NMHDR*>(header));
-    if (record) {
-      auto tip = record->tooltips.find(static_cast<std::int32_t>(header->idFrom));
-      if (tip != record->tooltips.end()) info->lpszText = const_cast<wchar_t*>(tip->second.c_str());
-    }
-    return 0;
-  }
-  if (gadget < 0) return 0;
-  // First, so that a click's event finds the tick it toggled already taken.
-  LRESULT answer = AnswerVirtualList(gadget, header);
-  if (header->code == NM_RCLICK) {
-    PushEvent({kEventControl, window, gadget, -1, kEventTypeRightClick, {}});
-  } else if (header->code == NM_CLICK) {
-    PushEvent({kEventControl, window, gadget, -1, kEventTypeClick, {}});
-  } else if (header->code == LVN_ITEMCHANGED) {
-    const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
-    if (change->uChanged & LVIF_STATE) NoteListItemChanged(gadget, change->iItem);
-  }
-  return answer;
-}
-
-LRESULT ColorControl(HWND control, HDC dc, LRESULT fallback) {
-  GadgetRecord* record = FindGadget(GadgetNumberOf(control));
-  if (!record || (record->front == CLR_INVALID && !record->back_brush)) return fallback;
-  if (record->front != CLR_INVALID) SetTextColor(dc, record->front);
-  if (!record->back_brush) {
-    SetBkMode(dc, TRANSPARENT);
-    return fallback ? fallback : reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-  }
-  SetBkColor(dc, record->back);
-  return reinterpret_cast<LRESULT>(record->back_brush);
-}
 
 }  // namespace
 
@@ -143,158 +55,13 @@ void PushEvent(Event event) { State().events.push_back(std::move(event)); }
 
 HFONT GuiFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
 
-void Carry(Write write) {
-  UiState& state = State();
-  if (OnWindowThread()) {
-    ApplyWrite(write, false);
-    return;
-  }
-  {
-    std::lock_guard<std::recursive_mutex> hold(state.lock);
-    if (write.gadget >= 0) {
-      GadgetRecord* gadget = FindGadget(write.gadget);
-      if (!gadget) return;
-      write.window = gadget->window;
-      if (write.row >= 0) {
-        // Pin the row the caller meant now: by the time the write lands,
-        // rows above it may be gone.
-        if (write.row >= static_cast<std::int32_t>(gadget->rows.size())) return;
-        write.row_id = gadget->rows[static_cast<std::size_t>(write.row)].id;
-      }
-    }
-    write.generation = GenerationForWrite(write.window);
-    if (write.generation == 0 || !state.post_office) return;
-  }
-  auto* carried = new Write(std::move(write));
-  if (!PostMessageW(state.post_office, kMessageCarryWrite, 0, reinterpret_cast<LPARAM>(carried))) delete carried;
-}
-
-void ApplyWrite(const Write& write, bool carried) {
-  WindowRecord* window = nullptr;
-  GadgetRecord* gadget = nullptr;
-  if (write.gadget >= 0) {
-    gadget = FindGadget(write.gadget);
-    if (!gadget) return;
-    window = FindWindowRecord(gadget->window);
-  } else {
-    window = FindWindowRecord(write.window);
-  }
-  if (!window) return;
-  if (carried && (window->generation != write.generation || (gadget && gadget->window != write.window))) return;
-  if (!gadget) {
-    if (write.kind == WriteKind::WindowEnable) {
-      EnableWindow(window->handle, write.a != 0);
-    } else if (write.kind == WriteKind::WindowCall) {
-      if (write.call) write.call();
-    } else {
-      ApplyBarWrite(write, *window);
-    }
-    return;
-  }
-  HWND handle = gadget->handle;
-  switch (write.kind) {
-    case WriteKind::GadgetText:
-      if (gadget->kind == GadgetKind::List) return;
-      // Workers repeat texts (a percent, a state); an unchanged label is not
-      // repainted. Fields always take the text: their change event is part of
-      // what setting them means.
-      if (gadget->kind != GadgetKind::Field && gadget->kind != GadgetKind::Editor && gadget->text == write.text &&
-          GetWindowTextLengthW(handle) == static_cast<int>(write.text.size()))
-        return;
-      {
-        std::lock_guard<std::recursive_mutex> hold(State().lock);
-        gadget->text = write.text;
-      }
-      SetWindowTextW(handle, write.text.c_str());
-      if (gadget->kind == GadgetKind::HyperLink) InvalidateRect(handle, nullptr, TRUE);
-      return;
-    case WriteKind::GadgetState:
-      if (gadget->kind == GadgetKind::CheckBox) {
-        {
-          std::lock_guard<std::recursive_mutex> hold(State().lock);
-          gadget->state = write.a ? 1 : 0;
-        }
-        SendMessageW(handle, BM_SETCHECK, write.a ? BST_CHECKED : BST_UNCHECKED, 0);
-      } else if (gadget->kind == GadgetKind::List) {
-        ApplyListWrite(write, *gadget);
-      }
-      return;
-    case WriteKind::GadgetEnable:
-      {
-        std::lock_guard<std::recursive_mutex> hold(State().lock);
-        gadget->enabled = write.a != 0;
-      }
-      EnableWindow(handle, write.a != 0);
-      return;
-    case WriteKind::GadgetResize:
-      MoveWindow(handle, write.a, write.b, write.c, write.d, TRUE);
-      return;
-    case WriteKind::GadgetColor: {
-      COLORREF color = static_cast<COLORREF>(write.number);
-      if (gadget->kind == GadgetKind::List) {
-        SendMessageW(handle, write.a == 0 ? LVM_SETTEXTCOLOR : LVM_SETTEXTBKCOLOR, 0, color);
-        if (write.a != 0) SendMessageW(handle, LVM_SETBKCOLOR, 0, color);
-      } else if (write.a == 0) {
-        gadget->front = color;
-      } else {
-        if (gadget->back_brush) DeleteObject(gadget->back_brush);
-        gadget->back = color;
-        gadget->back_brush = CreateSolidBrush(color);
-      }
-      InvalidateRect(handle, nullptr, TRUE);
-      return;
-    }
-    default:
-      ApplyListWrite(write, *gadget);
-      return;
-  }
-}
-
-LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM wparam, LPARAM lparam) {
-  // A file drop target goes with its window (harmless where none was
-  // registered). Done here rather than by subclassing: a subclassed window
-  // looks its subclass up on every message, and under Wine that lookup is a
-  // server call, which made each list insert (three notifications) costly.
-  if (message == WM_DESTROY) RevokeDragDrop(handle);
-  std::int32_t window = WindowNumberOf(handle);
-  if (window < 0) return DefWindowProcW(handle, message, wparam, lparam);
-  switch (message) {
-    case WM_CLOSE:
-      PushEvent({kEventClose, window, -1, -1, 0, {}});
-      return 0;
-    case WM_SIZE:
-      if (WindowRecord* record = FindWindowRecord(window)) LayOutBars(*record);
-      if (wparam != SIZE_MINIMIZED) PushEvent({kEventSize, window, -1, -1, 0, {}});
-      return 0;
-    case WM_GETMINMAXINFO:
-      if (WindowRecord* record = FindWindowRecord(window); record && record->min_size.cx > 0) {
-        auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
-        info->ptMinTrackSize.x = record->min_size.cx;
-        info->ptMinTrackSize.y = record->min_size.cy;
-      }
-      return 0;
-    case WM_COMMAND:
-      PushFromCommand(window, wparam, lparam);
-      return 0;
-    case WM_NOTIFY:
-      return PushFromNotify(window, reinterpret_cast<NMHDR*>(lparam));
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORBTN:
-      return ColorControl(reinterpret_cast<HWND>(lparam), reinterpret_cast<HDC>(wparam),
-                          DefWindowProcW(handle, message, wparam, lparam));
-    default:
-      return DefWindowProcW(handle, message, wparam, lparam);
-  }
-}
-
 }  // namespace ui
 
 using namespace ui;
 
 bool StartUi() {
   UiState& state = State();
-  if (state.post_office) return OnWindowThread();
+  if (state.window_thread != 0) return OnWindowThread();
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES |
                                                       ICC_TAB_CLASSES | ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
@@ -311,14 +78,9 @@ bool StartUi() {
   window_class.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
                                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
   RegisterClassExW(&window_class);
-  WNDCLASSW post_class{};
-  post_class.lpfnWndProc = PostOfficeProcedure;
-  post_class.hInstance = instance;
-  post_class.lpszClassName = kPostOfficeClass;
-  RegisterClassW(&post_class);
+  if (!StartWriteQueue(instance)) return false;
   state.window_thread = GetCurrentThreadId();
-  state.post_office = CreateWindowExW(0, kPostOfficeClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
-  return state.post_office != nullptr;
+  return true;
 }
 
 bool OnWindowThread() { return State().window_thread == GetCurrentThreadId(); }
@@ -383,7 +145,6 @@ void CloseWindowNumber(std::int32_t number) {
     std::lock_guard<std::recursive_mutex> hold(State().lock);
     for (auto gadget = State().gadgets.begin(); gadget != State().gadgets.end();) {
       if (gadget->second.window == number) {
-        if (gadget->second.back_brush) DeleteObject(gadget->second.back_brush);
         gadget = State().gadgets.erase(gadget);
       } else {
         ++gadget;
@@ -404,6 +165,12 @@ void CloseWindowNumber(std::int32_t number) {
   if (State().current_window == number) State().current_window = -1;
 }
 
+void CloseEveryWindow() {
+  std::vector<std::int32_t> open;
+  for (const auto& [number, record] : State().windows) open.push_back(number);
+  for (auto number = open.rbegin(); number != open.rend(); ++number) CloseWindowNumber(*number);
+}
+
 bool IsWindowOpen(std::int32_t number) {
   std::lock_guard<std::recursive_mutex> hold(State().lock);
   WindowRecord* record = FindWindowRecord(number);
@@ -414,7 +181,7 @@ void EnableWindowNumber(std::int32_t number, bool enable) {
   Write write;
   write.kind = WriteKind::WindowEnable;
   write.window = number;
-  write.a = enable ? 1 : 0;
+  write.enable = enable;
   Carry(std::move(write));
 }
 
@@ -443,27 +210,6 @@ void SetCurrentWindow(std::int32_t number) {
     State().current_window = number;
     record->gadget_parent = record->handle;
   }
-}
-
-std::function<void()> BindToOpenWindows(std::function<void()> entry) {
-  auto generations = std::make_shared<std::map<std::int32_t, std::uint32_t>>();
-  {
-    std::lock_guard<std::recursive_mutex> hold(State().lock);
-    for (auto& [number, record] : State().windows) (*generations)[number] = record.generation;
-  }
-  return [generations, entry = std::move(entry)]() {
-    t_bound_generations = generations.get();
-    entry();
-    t_bound_generations = nullptr;
-  };
-}
-
-void CallOnWindowThread(std::int32_t number, std::function<void()> call) {
-  ui::Write write;
-  write.kind = ui::WriteKind::WindowCall;
-  write.window = number;
-  write.call = std::move(call);
-  ui::Carry(std::move(write));
 }
 
 HWND WindowHandle(std::int32_t number) {

@@ -17,8 +17,8 @@ enum class WindowStyle {
 inline constexpr std::int32_t kNoWindow = -1;
 
 // Sets up the services on the calling thread, which becomes the window thread:
-// common controls, OLE (for file drops), window classes and the post office
-// that carries workers' writes. Idempotent; OpenWindow calls it.
+// common controls, OLE (for file drops), window classes and the queue that
+// carries workers' writes. Idempotent; OpenWindow calls it.
 bool StartUi();
 bool OnWindowThread();
 
@@ -33,6 +33,9 @@ bool OpenWindow(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_
 // Destroys the window with its gadgets; activates the owner first. Writes
 // still on their way to it are dropped when they arrive.
 void CloseWindowNumber(std::int32_t number);
+// Closes every open window, the highest number first (tool windows before the
+// main window, which would take its owned windows along).
+void CloseEveryWindow();
 
 bool IsWindowOpen(std::int32_t number);
 // Safe from any thread.
@@ -54,6 +57,12 @@ std::function<void()> BindToOpenWindows(std::function<void()> entry);
 // window `number` has been closed since. For a worker's step that must be
 // decided where the window's state lives (is my run still the current one?).
 void CallOnWindowThread(std::int32_t number, std::function<void()> call);
+
+// How the write queue wakes the window thread; PostMessageW unless replaced.
+// A test replaces it with one that refuses, as a full message queue does on
+// Windows. Null restores PostMessageW. Returns the one it replaced.
+using WakePost = BOOL(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
+WakePost ReplaceWakePost(WakePost post);
 
 // The window's native handle, or null; for tests and for the few platform
 // calls the services do not cover.

@@ -6,16 +6,14 @@
 
 #include <shellapi.h>
 
-#include "app/main_window.h"
-#include "app/program.h"
 #include "ui/gadget.h"
 #include "ui/image.h"
 #include "ui/window.h"
+#include "version.h"
 #include "windows/about_icon.h"
 
 namespace {
 
-constexpr std::int32_t kAboutWindow = 4;
 constexpr std::int32_t kPicture = 100;
 constexpr std::int32_t kName = 101;
 constexpr std::int32_t kVersion = 102;
@@ -33,6 +31,7 @@ void AskShellToOpen(const std::wstring& address) {
 }
 
 PageOpener g_open_page = AskShellToOpen;
+std::int32_t g_owner = -1;
 
 }  // namespace
 
@@ -44,30 +43,39 @@ PageOpener ReplacePageOpener(PageOpener opener) {
   return before;
 }
 
-void OpenAboutWindow() {
-  if (!OpenWindow(kAboutWindow, 0, 0, 240, 175, L"About", WindowStyle::Tool, kMainWindow)) return;
+void OpenAboutWindow(const ToolWindowContext& context) {
+  if (!OpenWindow(kAboutWindow, 0, 0, 240, 175, L"About", WindowStyle::Tool, context.owner)) return;
+  g_owner = context.owner;
   CatchIconImage(kAboutImage, kAboutIcon, kAboutIconBytes, 48);
   ImageGadget(kPicture, 10, 10, 48, 48, kAboutImage);
   TextGadget(kName, 70, 10, 160, 20, L"Sumwick", kTextCentred);
-  TextGadget(kVersion, 70, 30, 160, 20, L"v.0.5.0 Build " + std::to_wstring(kBuildNumber), kTextCentred);
+  TextGadget(kVersion, 70, 30, 160, 20, L"v.0.5.0 Build " + std::to_wstring(SUMWICK_BUILD_NUMBER), kTextCentred);
   HyperLinkGadget(kLink, 10, 86, 210, 19, kIconsPageAddress, RGB(0, 0, 170), RGB(0, 0, 255));
   TextGadget(kIconsLabel, 10, 72, 70, 13, L"Icons:");
   TextGadget(kThanks, 10, 110, 210, 30,
              L"Thanks to all my friends for helping me out with the GUI-related changes.", kTextWrapped);
   ButtonGadget(kOkButton, 90, 143, 60, 23, L"OK");
-  EnableWindowNumber(kMainWindow, false);
+  EnableWindowNumber(context.owner, false);
 }
 
-void OnAboutWindowEvent() {
-  switch (TheProgram().event.gadget) {
+void OnAboutWindowEvent(const Event& event) {
+  switch (event.gadget) {
     case kLink:
       g_open_page(kIconsPageAddress);
       return;
     case kOkButton:
-      EnableWindowNumber(kMainWindow, true);
+      EnableWindowNumber(g_owner, true);
       CloseWindowNumber(kAboutWindow);
       return;
     default:
       return;
   }
+}
+
+const std::vector<DispatchRow>& AboutWindowRows() {
+  static const std::vector<DispatchRow> rows{
+      {kAboutWindow, kEventControl, kLink, kAnyType, nullptr, OnAboutWindowEvent},
+      {kAboutWindow, kEventControl, kOkButton, kAnyType, nullptr, OnAboutWindowEvent},
+  };
+  return rows;
 }

@@ -2,20 +2,17 @@
 // or pasted digest on a worker thread.
 #include "windows/file_verifier_window.h"
 
-#include "app/main_window.h"
-#include "app/program.h"
 #include "engine/md5_digest.h"
-#include "engine/worker.h"
 #include "formats/path_size.h"
 #include "ui/clipboard.h"
 #include "ui/gadget.h"
 #include "ui/requester.h"
 #include "ui/window.h"
 #include "windows/single_file_check.h"
+#include "windows/window_worker.h"
 
 namespace {
 
-constexpr std::int32_t kFileVerifierWindow = 3;
 constexpr std::int32_t kChecksumFrame = 11;
 constexpr std::int32_t kPathField = 12;
 constexpr std::int32_t kChooseButton = 13;
@@ -25,6 +22,8 @@ constexpr std::int32_t kPasteButton = 16;
 constexpr std::int32_t kStatusLabel = 17;
 constexpr std::int32_t kStatusLine = 18;
 constexpr std::int32_t kCheckButton = 19;
+
+ToolWindowContext g_context;
 
 // Check is usable only with a digest text and a file that still has bytes.
 bool ReadyToCheck() {
@@ -53,9 +52,10 @@ void CheckFile(const std::wstring& path, const std::wstring& expected) {
 
 }  // namespace
 
-void OpenFileVerifierWindow(const std::wstring& path) {
-  if (!OpenWindow(kFileVerifierWindow, 0, 0, 342, 162, L"File Verifier", WindowStyle::ToolWithClose, kMainWindow))
+void OpenFileVerifierWindow(const ToolWindowContext& context, const std::wstring& path) {
+  if (!OpenWindow(kFileVerifierWindow, 0, 0, 342, 162, L"File Verifier", WindowStyle::ToolWithClose, context.owner))
     return;
+  g_context = context;
   FrameGadget(kInputFileFrame, 10, 10, 320, 50, L"Input File");
   StringGadget(kPathField, 20, 30, 260, 20, path, kFieldReadOnly);
   ButtonGadget(kChooseButton, 280, 29, 40, 22, L"...");
@@ -66,12 +66,12 @@ void OpenFileVerifierWindow(const std::wstring& path) {
   TextGadget(kStatusLine, 50, 130, 210, 20, L"Idle");
   ButtonGadget(kCheckButton, 270, 126, 60, 30, L"Check");
   EnableGadget(kCheckButton, false);
-  EnableWindowNumber(kMainWindow, false);
+  EnableWindowNumber(context.owner, false);
 }
 
 void CloseFileVerifierWindow() {
   // A running check is left to finish; its writes to this window are dropped.
-  EnableWindowNumber(kMainWindow, true);
+  EnableWindowNumber(g_context.owner, true);
   CloseWindowNumber(kFileVerifierWindow);
 }
 
@@ -98,12 +98,17 @@ void StartSingleFileCheck() {
   // a window that may have been closed and opened again by the time it runs.
   const std::wstring path = GetGadgetText(kPathField);
   const std::wstring expected = GetGadgetText(kChecksumField);
-  Program& program = TheProgram();
-  const std::uint32_t worker = StartWorker(BindToOpenWindows([path, expected] { CheckFile(path, expected); }),
-                                           program.settings.thread_higher);
-  if (worker != 0) {
-    program.worker = worker;
-  } else {
+  if (!StartWindowWorker([path, expected] { CheckFile(path, expected); }, g_context.settings->thread_higher != 0))
     EnableInputs(true);  // without a worker nothing would ever give them back
-  }
+}
+
+const std::vector<DispatchRow>& FileVerifierWindowRows() {
+  static const std::vector<DispatchRow> rows{
+      {kFileVerifierWindow, kEventClose, kAnyNumber, kAnyType, CloseFileVerifierWindow},
+      {kFileVerifierWindow, kEventControl, kPasteButton, kAnyType, PasteChecksum},
+      {kFileVerifierWindow, kEventControl, kChooseButton, kAnyType, ChooseFileToVerify},
+      {kFileVerifierWindow, kEventControl, kChecksumField, kEventTypeChange, UpdateFileVerifierCheckButton},
+      {kFileVerifierWindow, kEventControl, kCheckButton, kAnyType, StartSingleFileCheck},
+  };
+  return rows;
 }

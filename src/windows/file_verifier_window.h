@@ -1,11 +1,18 @@
 // The file verifier window (window 3).
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
-// Menu event 10: opens the window with `path` as the file, then disables the main window.
-void OpenFileVerifierWindow(const std::wstring& path);
-// Close request of window 3: enables the main window, then closes.
+#include "ui/dispatch_row.h"
+#include "windows/tool_window.h"
+
+inline constexpr std::int32_t kFileVerifierWindow = 3;
+
+// Menu event 10: opens the window with `path` as the file, then disables its owner.
+void OpenFileVerifierWindow(const ToolWindowContext& context, const std::wstring& path);
+// Close request of window 3: enables the owner, then closes.
 void CloseFileVerifierWindow();
 // Gadget 16 (paste): the clipboard's text into the checksum field.
 void PasteChecksum();
@@ -15,3 +22,5 @@ void ChooseFileToVerify();
 void UpdateFileVerifierCheckButton();
 // Gadget 19 (Check): starts the worker that checks the file.
 void StartSingleFileCheck();
+// The window's rows of the dispatch table.
+const std::vector<DispatchRow>& FileVerifierWindowRows();

@@ -6,9 +6,6 @@
 #include <memory>
 #include <vector>
 
-#include "app/main_window.h"
-#include "app/program.h"
-#include "engine/worker.h"
 #include "formats/checksum_list_reader.h"
 #include "formats/path_size.h"
 #include "ui/gadget.h"
@@ -16,10 +13,10 @@
 #include "ui/requester.h"
 #include "ui/window.h"
 #include "windows/list_check.h"
+#include "windows/window_worker.h"
 
 namespace {
 
-constexpr std::int32_t kVerifierWindow = 2;
 constexpr std::int32_t kEntryList = 7;
 constexpr std::int32_t kStatusFrame = 8;
 constexpr std::int32_t kCheckButton = 9;
@@ -33,6 +30,7 @@ using Entries = std::vector<ChecksumEntry>;
 // its very last step, so a close request is refused until the worker no
 // longer touches the entries.
 struct Verifier {
+  ToolWindowContext context;
   std::shared_ptr<const Entries> entries;
   std::atomic<bool> busy{false};
 };
@@ -63,9 +61,10 @@ void CheckList(const Entries& entries, const std::vector<std::wstring>& before) 
   RunListCheck(entries, view);
 }
 
-void OpenVerifierWindow(const std::wstring& list_path) {
-  if (!OpenWindow(kVerifierWindow, 0, 0, 445, 331, L"MD5 File Verifier", WindowStyle::ToolWithClose, kMainWindow))
+void OpenVerifierWindow(const ToolWindowContext& context, const std::wstring& list_path) {
+  if (!OpenWindow(kVerifierWindow, 0, 0, 445, 331, L"MD5 File Verifier", WindowStyle::ToolWithClose, context.owner))
     return;
+  TheVerifier().context = context;
   ListGadget(kEntryList, 10, 10, 420, 240, L"File", 100, kListPlain);
   AddListColumn(kEntryList, 1, L"Hash", 100);
   AddListColumn(kEntryList, 2, L"Valid", 100);
@@ -75,7 +74,7 @@ void OpenVerifierWindow(const std::wstring& list_path) {
   auto entries = std::make_shared<Entries>(ReadChecksumList(list_path));
   for (std::size_t row = 0; row < entries->size(); ++row) {
     const ChecksumEntry& entry = (*entries)[row];
-    AddListRow(kEntryList, entry.name + L"\n" + entry.digest + L"\n", static_cast<std::intptr_t>(row));
+    AddListRow(kEntryList, entry.name + L"\n" + entry.digest + L"\n");
   }
   TheVerifier().entries = std::move(entries);
   // The window stays open with its empty list.
@@ -84,17 +83,17 @@ void OpenVerifierWindow(const std::wstring& list_path) {
 
 }  // namespace
 
-void VerifyMd5File() {
+void VerifyMd5File(const ToolWindowContext& context) {
   const std::wstring path = OpenFileRequester(L"Open", L"", L"MD5 Files|*.md5|All files|*", false);
   if (PathSize(path) <= 0) return;
-  OpenVerifierWindow(path);
-  if (IsWindowOpen(kVerifierWindow)) EnableWindowNumber(kMainWindow, false);
+  OpenVerifierWindow(context, path);
+  if (IsWindowOpen(kVerifierWindow)) EnableWindowNumber(context.owner, false);
 }
 
 void CloseMd5FileVerifierWindow() {
   Verifier& verifier = TheVerifier();
   if (verifier.busy.load()) return;
-  EnableWindowNumber(kMainWindow, true);
+  EnableWindowNumber(verifier.context.owner, true);
   CloseWindowNumber(kVerifierWindow);
   verifier.entries.reset();
 }
@@ -109,14 +108,20 @@ void StartVerifyListCheck() {
   const Entries& entries = *verifier.entries;
   for (std::size_t row = 0; row < entries.size(); ++row)
     before.push_back(GetListCellText(kEntryList, static_cast<std::int32_t>(row), kValidColumn));
-  Program& program = TheProgram();
-  const std::uint32_t worker = StartWorker(
-      BindToOpenWindows([&verifier, entries = verifier.entries, before = std::move(before)] {
+  const bool started = StartWindowWorker(
+      [&verifier, entries = verifier.entries, before = std::move(before)] {
         CheckList(*entries, before);
         verifier.busy.store(false);
-      }),
-      program.settings.thread_higher);
+      },
+      verifier.context.settings->thread_higher != 0);
   // Check stays disabled: the window can still be closed, and opened again.
-  if (worker != 0) program.worker = worker;
-  else verifier.busy.store(false);
+  if (!started) verifier.busy.store(false);
+}
+
+const std::vector<DispatchRow>& Md5FileVerifierWindowRows() {
+  static const std::vector<DispatchRow> rows{
+      {kVerifierWindow, kEventClose, kAnyNumber, kAnyType, CloseMd5FileVerifierWindow},
+      {kVerifierWindow, kEventControl, kCheckButton, kAnyType, StartVerifyListCheck},
+  };
+  return rows;
 }

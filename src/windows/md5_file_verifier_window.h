@@ -1,11 +1,20 @@
 // The MD5 file verifier window (window 2).
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
+
+#include "ui/dispatch_row.h"
+#include "windows/tool_window.h"
+
+inline constexpr std::int32_t kVerifierWindow = 2;
 
 // Menu event 9: requester for a checksum list file, then the window on it.
-void VerifyMd5File();
+void VerifyMd5File(const ToolWindowContext& context);
 // Close request of window 2: ignored while its check runs.
 void CloseMd5FileVerifierWindow();
 // Gadget 9 (Check): starts the worker that checks every listed file.
 void StartVerifyListCheck();
+// The window's rows of the dispatch table.
+const std::vector<DispatchRow>& Md5FileVerifierWindowRows();

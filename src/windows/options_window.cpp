@@ -2,24 +2,24 @@
 // effect only through OK, which stores them and reads them back.
 #include "windows/options_window.h"
 
-#include "app/main_window.h"
-#include "app/program.h"
 #include "ui/gadget.h"
 #include "ui/window.h"
 
 namespace {
 
-constexpr std::int32_t kOptionsWindow = 1;
 constexpr std::int32_t kOkButton = 1;
 constexpr std::int32_t kCancelButton = 2;
 constexpr std::int32_t kAutoCheckBox = 3;
 constexpr std::int32_t kPanel = 4;
 constexpr std::int32_t kThreadHigherBox = 5;
 
+ToolWindowContext g_context;
+
 }  // namespace
 
-void OpenOptionsWindow() {
-  if (!OpenWindow(kOptionsWindow, 0, 0, 370, 200, L"Options", WindowStyle::Tool, kMainWindow)) return;
+void OpenOptionsWindow(const ToolWindowContext& context) {
+  if (!OpenWindow(kOptionsWindow, 0, 0, 370, 200, L"Options", WindowStyle::Tool, context.owner)) return;
+  g_context = context;
   ButtonGadget(kOkButton, 210, 165, 70, 22, L"OK");
   ButtonGadget(kCancelButton, 290, 165, 70, 22, L"Cancel");
   PanelGadget(kPanel, 10, 10, 350, 145);
@@ -27,14 +27,14 @@ void OpenOptionsWindow() {
   CheckBoxGadget(kThreadHigherBox, 10, 25, 320, 20, L"Higher threads priority (more CPU cycles for the calculation)");
   EndPanel();
   // The values in memory, as the last load left them; the file is not read here.
-  const Settings& settings = TheProgram().settings;
+  const Settings& settings = *context.settings;
   SetGadgetState(kAutoCheckBox, settings.auto_check != 0 ? 1 : 0);
   SetGadgetState(kThreadHigherBox, settings.thread_higher != 0 ? 1 : 0);
-  EnableWindowNumber(kMainWindow, false);
+  EnableWindowNumber(context.owner, false);
 }
 
-void OnOptionsWindowEvent() {
-  const std::int32_t gadget = TheProgram().event.gadget;
+void OnOptionsWindowEvent(const Event& event) {
+  const std::int32_t gadget = event.gadget;
   if (gadget != kOkButton && gadget != kCancelButton) return;
   if (gadget == kOkButton) {
     Settings chosen;
@@ -43,8 +43,16 @@ void OnOptionsWindowEvent() {
     // A file that cannot be written is not reported: the reload then keeps
     // what the file held before, so memory and file never disagree.
     SaveSettings(chosen);
-    LoadProgramSettings();
+    *g_context.settings = LoadSettings();
   }
   CloseWindowNumber(kOptionsWindow);
-  EnableWindowNumber(kMainWindow, true);
+  EnableWindowNumber(g_context.owner, true);
+}
+
+const std::vector<DispatchRow>& OptionsWindowRows() {
+  static const std::vector<DispatchRow> rows{
+      {kOptionsWindow, kEventControl, kOkButton, kAnyType, nullptr, OnOptionsWindowEvent},
+      {kOptionsWindow, kEventControl, kCancelButton, kAnyType, nullptr, OnOptionsWindowEvent},
+  };
+  return rows;
 }

@@ -2,7 +2,6 @@
 // computed on the window thread.
 #include "windows/text_digest_window.h"
 
-#include "app/main_window.h"
 #include "engine/md5_digest.h"
 #include "ui/clipboard.h"
 #include "ui/gadget.h"
@@ -11,7 +10,6 @@
 
 namespace {
 
-constexpr std::int32_t kTextDigestWindow = 5;
 constexpr std::int32_t kTextEditor = 20;
 constexpr std::int32_t kResultFrame = 21;
 constexpr std::int32_t kResultField = 22;
@@ -19,23 +17,26 @@ constexpr std::int32_t kCopyButton = 23;
 constexpr std::int32_t kCalculateButton = 24;
 constexpr std::int32_t kPasteButton = 25;
 
+std::int32_t g_owner = -1;
+
 }  // namespace
 
-void OpenTextDigestWindow() {
-  // The position is replaced by the centring over the main window.
-  if (!OpenWindow(kTextDigestWindow, 296, 112, 441, 251, L"Text to MD5", WindowStyle::ToolWithClose, kMainWindow))
+void OpenTextDigestWindow(const ToolWindowContext& context) {
+  // The position is replaced by the centring over the owner.
+  if (!OpenWindow(kTextDigestWindow, 296, 112, 441, 251, L"Text to MD5", WindowStyle::ToolWithClose, context.owner))
     return;
+  g_owner = context.owner;
   EditorGadget(kTextEditor, 10, 10, 420, 140);
   FrameGadget(kResultFrame, 10, 150, 420, 50, L"Result");
   StringGadget(kResultField, 20, 170, 340, 20, L"", kFieldReadOnly | kFieldBorderless);
   ButtonGadget(kCopyButton, 370, 170, 50, 20, L"copy");
   ButtonGadget(kCalculateButton, 350, 210, 80, 30, L"Calculate");
   ButtonGadget(kPasteButton, 260, 210, 80, 30, L"Paste");
-  EnableWindowNumber(kMainWindow, false);
+  EnableWindowNumber(g_owner, false);
 }
 
 void CloseTextDigestWindow() {
-  EnableWindowNumber(kMainWindow, true);
+  EnableWindowNumber(g_owner, true);
   CloseWindowNumber(kTextDigestWindow);
 }
 
@@ -50,4 +51,14 @@ void CopyTextDigest() {
   // Before the first Calculate the field is empty and the clipboard stays as it is.
   const std::wstring result = GetGadgetText(kResultField);
   if (IsDigestText(result)) SetClipboardText(result);
+}
+
+const std::vector<DispatchRow>& TextDigestWindowRows() {
+  static const std::vector<DispatchRow> rows{
+      {kTextDigestWindow, kEventClose, kAnyNumber, kAnyType, CloseTextDigestWindow},
+      {kTextDigestWindow, kEventControl, kCalculateButton, kAnyType, CalculateTextDigest},
+      {kTextDigestWindow, kEventControl, kPasteButton, kAnyType, PasteTextToDigest},
+      {kTextDigestWindow, kEventControl, kCopyButton, kAnyType, CopyTextDigest},
+  };
+  return rows;
 }

@@ -1,11 +1,17 @@
 // The text digest window (window 5).
 #pragma once
 
-#include <string>
+#include <cstdint>
+#include <vector>
 
-// Menu event 11: opens the window over the main window, then disables the main window.
-void OpenTextDigestWindow();
-// Close request of window 5: enables the main window, then closes.
+#include "ui/dispatch_row.h"
+#include "windows/tool_window.h"
+
+inline constexpr std::int32_t kTextDigestWindow = 5;
+
+// Menu event 11: opens the window over its owner, then disables the owner.
+void OpenTextDigestWindow(const ToolWindowContext& context);
+// Close request of window 5: enables the owner, then closes.
 void CloseTextDigestWindow();
 // Gadget 24 (Calculate): the digest of the typed text into the result field.
 void CalculateTextDigest();
@@ -13,3 +19,5 @@ void CalculateTextDigest();
 void PasteTextToDigest();
 // Gadget 23 (copy): the result to the clipboard when it is a digest text.
 void CopyTextDigest();
+// The window's rows of the dispatch table.
+const std::vector<DispatchRow>& TextDigestWindowRows();

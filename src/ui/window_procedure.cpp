@@ -1,0 +1,103 @@
+// The one window procedure: turns the messages of every window into events.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <ole2.h>
+
+#include "ui/events.h"
+#include "ui/ui_state.h"
+
+namespace ui {
+
+namespace {
+
+void PushFromCommand(std::int32_t window, WPARAM wparam, LPARAM lparam) {
+  WindowRecord* record = FindWindowRecord(window);
+  HWND from = reinterpret_cast<HWND>(lparam);
+  if (!from || (record && from == record->toolbar)) {
+    PushEvent({kEventMenu, window, 0, -1, LOWORD(wparam), {}});
+    return;
+  }
+  std::int32_t gadget = GadgetNumberOf(from);
+  if (gadget < 0) return;
+  std::int32_t code = HIWORD(wparam);
+  if (code == BN_CLICKED) {
+    GadgetRecord* control = FindGadget(gadget);
+    if (control && control->kind == GadgetKind::CheckBox) {
+      std::lock_guard<std::recursive_mutex> hold(State().lock);
+      control->state = SendMessageW(from, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+    }
+    PushEvent({kEventControl, window, kEventTypeClick, gadget, -1, {}});
+  } else if (code == EN_CHANGE) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(from)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(from, text.data(), static_cast<int>(text.size()))));
+    {
+      std::lock_guard<std::recursive_mutex> hold(State().lock);
+      if (GadgetRecord* control = FindGadget(gadget)) control->text = text;
+    }
+    PushEvent({kEventControl, window, kEventTypeChange, gadget, -1, {}});
+  }
+}
+
+LRESULT PushFromNotify(std::int32_t window, NMHDR* header) {
+  std::int32_t gadget = GadgetNumberOf(header->hwndFrom);
+  if (header->code == TTN_GETDISPINFOW) {
+    // Toolbar tooltips ask here when their text was left to the parent.
+    WindowRecord* record = FindWindowRecord(window);
+    auto* info = reinterpret_cast<NMTTDISPINFOW*>(const_cast<NMHDR*>(header));
+    if (record) {
+      auto tip = record->tooltips.find(static_cast<std::int32_t>(header->idFrom));
+      if (tip != record->tooltips.end()) info->lpszText = const_cast<wchar_t*>(tip->second.c_str());
+    }
+    return 0;
+  }
+  if (gadget < 0) return 0;
+  // First, so that a click's event finds the tick it toggled already taken.
+  LRESULT answer = AnswerModelList(gadget, header);
+  if (header->code == NM_RCLICK) {
+    PushEvent({kEventControl, window, kEventTypeRightClick, gadget, -1, {}});
+  } else if (header->code == NM_CLICK) {
+    PushEvent({kEventControl, window, kEventTypeClick, gadget, -1, {}});
+  } else if (header->code == LVN_ITEMCHANGED) {
+    const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
+    if (change->uChanged & LVIF_STATE) NoteListItemChanged(gadget, change->iItem);
+  }
+  return answer;
+}
+
+}  // namespace
+
+LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM wparam, LPARAM lparam) {
+  // A file drop target goes with its window (harmless where none was
+  // registered). Done here rather than by subclassing: a subclassed window
+  // looks its subclass up on every message, and under Wine that lookup is a
+  // server call, which made each list insert (three notifications) costly.
+  if (message == WM_DESTROY) RevokeDragDrop(handle);
+  std::int32_t window = WindowNumberOf(handle);
+  if (window < 0) return DefWindowProcW(handle, message, wparam, lparam);
+  switch (message) {
+    case WM_CLOSE:
+      PushEvent({kEventClose, window, 0, -1, -1, {}});
+      return 0;
+    case WM_SIZE:
+      if (WindowRecord* record = FindWindowRecord(window)) LayOutBars(*record);
+      if (wparam != SIZE_MINIMIZED) PushEvent({kEventSize, window, 0, -1, -1, {}});
+      return 0;
+    case WM_GETMINMAXINFO:
+      if (WindowRecord* record = FindWindowRecord(window); record && record->min_size.cx > 0) {
+        auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
+        info->ptMinTrackSize.x = record->min_size.cx;
+        info->ptMinTrackSize.y = record->min_size.cy;
+      }
+      return 0;
+    case WM_COMMAND:
+      PushFromCommand(window, wparam, lparam);
+      return 0;
+    case WM_NOTIFY:
+      return PushFromNotify(window, reinterpret_cast<NMHDR*>(lparam));
+    default:
+      return DefWindowProcW(handle, message, wparam, lparam);
+  }
+}
+
+}  // namespace ui

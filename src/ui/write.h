@@ -1,0 +1,58 @@
+// Internal: a change to a window or a control, and how it reaches the window
+// thread. Not for use outside src/ui/.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include <windows.h>
+
+#include "ui/ui_state.h"
+
+namespace ui {
+
+enum class WriteKind {
+  GadgetText, GadgetState, GadgetEnable, GadgetResize,
+  ListAdd, ListRemove, ListClear, ListRowState, ListCell,
+  ToolbarEnable, StatusText, StatusProgress, WindowEnable, WindowCall,
+};
+
+// One write. Each kind reads only the fields named beside it.
+struct Write {
+  WriteKind kind = WriteKind::GadgetText;
+  std::int32_t window = -1;      // the target window; for gadget writes, filled in from the gadget
+  std::int32_t gadget = -1;      // -1 for window-level writes
+  std::uint32_t generation = 0;  // the target window's opening the write was made for
+  std::int32_t row = -1;         // List*: the row index when the write was made...
+  std::uint64_t row_id = 0;      // ...pinned to the row's identity once carried
+  std::int32_t column = 0;       // ListCell
+  std::int32_t state = 0;        // GadgetState: tick, or the row to select; ListRowState: kRow* bits
+  bool enable = false;           // GadgetEnable, ToolbarEnable, WindowEnable
+  std::int32_t button = 0;       // ToolbarEnable: the button's menu number
+  std::int32_t field = 0;        // StatusText
+  std::int32_t percent = 0;      // StatusProgress
+  RECT place{};                  // GadgetResize: left, top, width (right), height (bottom)
+  std::wstring text;             // GadgetText, ListAdd (cells joined by LF), ListCell, StatusText
+  std::function<void()> call;    // WindowCall: run on the window thread
+};
+
+// Applies `write` now on the window thread, or queues it there.
+void Carry(Write write);
+// Window thread: applies a write made on this thread or carried here.
+void ApplyWrite(const Write& write, bool carried);
+// Per-kind appliers, in the files of their controls.
+void ApplyGadgetWrite(const Write& write, GadgetRecord& gadget);
+void ApplyListWrite(const Write& write, GadgetRecord& gadget);
+void ApplyBarWrite(const Write& write, WindowRecord& window);
+
+// Window thread: the queue's wake-up window and event, made once.
+bool StartWriteQueue(HINSTANCE instance);
+// Window thread: applies every write waiting in the queue, in the order made.
+void DeliverWrites();
+// The queue's hidden window; it also serves as the clipboard's owner.
+HWND PostOffice();
+// Signalled whenever writes are waiting, posted or not: the event loop waits on it.
+HANDLE WritesWaiting();
+
+}  // namespace ui
