@@ -6,7 +6,7 @@
 #include "app/main_window.h"
 #include "app/program.h"
 #include "app/size_text.h"
-#include "formats/path_size.h"
+#include "os/path_size.h"
 #include "ui/clipboard.h"
 #include "ui/gadget.h"
 #include "ui/list.h"
@@ -59,7 +59,7 @@ FileRows& TheFileRows() {
 }
 
 void AddFileRow(const std::wstring& path) {
-  const std::int64_t size = PathSize(path);
+  const std::int64_t size = os::PathSize(path);
   FileRows& rows = TheFileRows();
   const RowId id = NextRowId(rows);
   const bool ticked = TheProgram().settings.auto_check != 0;
@@ -92,7 +92,7 @@ void AddDroppedPaths(const std::wstring& paths) {
     const std::wstring path = paths.substr(start, end - start);
     // A drop never carries an empty path; an empty piece is no file.
     if (!path.empty()) {
-      if (PathSize(path) == kPathIsFolder)
+      if (os::PathSize(path) == os::kPathIsFolder)
         AddFolderTree(path);
       else
         AddFileRow(path);

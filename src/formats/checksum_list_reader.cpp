@@ -2,10 +2,10 @@
 
 #include <new>
 
-#include "formats/path_size.h"
 #include "os/codepage.h"
 #include "os/file.h"
 #include "os/path_separator.h"
+#include "os/path_size.h"
 #include "os/whole_file.h"
 
 namespace {
@@ -170,7 +170,7 @@ std::vector<ChecksumEntry> ReadChecksumList(const std::wstring& path) {
     for (ChecksumLine& line : parser.lines()) {
       ChecksumEntry entry;
       entry.path = folder + line.name;
-      entry.size = PathSize(entry.path);
+      entry.size = os::PathSize(entry.path);
       if (entry.size <= 0) continue;
       entry.name = std::move(line.name);
       entry.digest = std::move(line.digest);

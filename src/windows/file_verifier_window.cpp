@@ -6,7 +6,7 @@
 #include "app/program.h"
 #include "engine/md5_digest.h"
 #include "engine/worker.h"
-#include "formats/path_size.h"
+#include "os/path_size.h"
 #include "ui/clipboard.h"
 #include "ui/gadget.h"
 #include "ui/requester.h"
@@ -28,7 +28,7 @@ constexpr std::int32_t kCheckButton = 19;
 
 // Check is usable only with a digest text and a file that still has bytes.
 bool ReadyToCheck() {
-  return IsDigestText(GetGadgetText(kChecksumField)) && PathSize(GetGadgetText(kPathField)) > 0;
+  return IsDigestText(GetGadgetText(kChecksumField)) && os::PathSize(GetGadgetText(kPathField)) > 0;
 }
 
 // The gadgets a check holds still, in the order they come back.
@@ -82,7 +82,7 @@ void PasteChecksum() {
 
 void ChooseFileToVerify() {
   const std::wstring path = OpenFileRequester(L"Select file..", L"", L"All Files|*", false);
-  if (PathSize(path) <= 0) return;
+  if (os::PathSize(path) <= 0) return;
   if (IsDigestText(GetGadgetText(kChecksumField))) EnableGadget(kCheckButton, true);
   SetGadgetText(kPathField, path);
 }

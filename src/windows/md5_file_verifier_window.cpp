@@ -10,7 +10,7 @@
 #include "app/program.h"
 #include "engine/worker.h"
 #include "formats/checksum_list_reader.h"
-#include "formats/path_size.h"
+#include "os/path_size.h"
 #include "ui/gadget.h"
 #include "ui/list.h"
 #include "ui/requester.h"
@@ -86,7 +86,7 @@ void OpenVerifierWindow(const std::wstring& list_path) {
 
 void VerifyMd5File() {
   const std::wstring path = OpenFileRequester(L"Open", L"", L"MD5 Files|*.md5|All files|*", false);
-  if (PathSize(path) <= 0) return;
+  if (os::PathSize(path) <= 0) return;
   OpenVerifierWindow(path);
   if (IsWindowOpen(kVerifierWindow)) EnableWindowNumber(kMainWindow, false);
 }

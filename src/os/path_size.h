@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace os {
+
 inline constexpr std::int64_t kPathNotFound = -1;
 inline constexpr std::int64_t kPathIsFolder = -2;
 
@@ -13,3 +15,5 @@ inline constexpr std::int64_t kPathIsFolder = -2;
 // empty path or when nothing is there. Trailing separators are ignored. Paths
 // of any length that the file system holds are answered for in full.
 std::int64_t PathSize(const std::wstring& path);
+
+}  // namespace os
