@@ -11,6 +11,7 @@
 
 #include "os/file.h"
 #include "os/folder.h"
+#include "os/path_text.h"
 #include "test_files.h"
 
 namespace fs = std::filesystem;

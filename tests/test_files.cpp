@@ -11,6 +11,7 @@
 
 #include "os/codepage.h"
 #include "os/folder.h"
+#include "os/path_text.h"
 #ifdef _WIN32
 #include "os/win32/long_path.h"
 #endif
@@ -103,7 +104,7 @@ DeepFolder::~DeepFolder() {
 #endif
 }
 
-std::wstring DeepFolder::PathOf(const std::wstring& name) const { return path + os::kPathSeparator + name; }
+std::wstring DeepFolder::PathOf(const std::wstring& name) const { return os::JoinPath(path, name); }
 
 std::string PatternBytes(std::size_t size, std::uint32_t seed) {
   std::string bytes(size, '\0');

@@ -7,6 +7,7 @@
 #include "app/program.h"
 #include "app/size_text.h"
 #include "os/path_size.h"
+#include "os/path_text.h"
 #include "ui/clipboard.h"
 #include "ui/gadget.h"
 #include "ui/list.h"
@@ -64,7 +65,7 @@ void AddFileRow(const std::wstring& path) {
   const RowId id = NextRowId(rows);
   const bool ticked = TheProgram().settings.auto_check != 0;
   const std::int32_t index = CountListRows(kFileListGadget);
-  AddListRow(kFileListGadget, FileNamePart(path) + L"\n" + SizeText(size) + L"\n", static_cast<std::intptr_t>(id));
+  AddListRow(kFileListGadget, os::FileNamePart(path) + L"\n" + SizeText(size) + L"\n", static_cast<std::intptr_t>(id));
   if (CountListRows(kFileListGadget) != index + 1) return;  // the control took no row: no entry either
   if (ticked) SetListRowState(kFileListGadget, index, kRowTicked);
   AppendRow(rows, FileEntry{path, size}, ticked);  // FileRows' flag: the state at adding only

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "os/folder.h"
+#include "os/path_text.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include "os/codepage.h"
 #include "os/file.h"
-#include "os/path_separator.h"
 #include "os/path_size.h"
+#include "os/path_text.h"
 #include "os/whole_file.h"
 
 namespace {
@@ -163,9 +163,7 @@ std::vector<ChecksumEntry> ReadChecksumList(const std::wstring& path) {
   if (!read_ok) return {};
 
   std::vector<ChecksumEntry> entries;
-  std::size_t folder_end = path.size();
-  while (folder_end > 0 && !os::IsPathSeparator(path[folder_end - 1])) --folder_end;
-  const std::wstring folder = path.substr(0, folder_end);
+  const std::wstring folder = os::FolderPart(path);
   try {
     for (ChecksumLine& line : parser.lines()) {
       ChecksumEntry entry;

@@ -4,8 +4,6 @@
 #include <functional>
 #include <string>
 
-#include "os/path_separator.h"
-
 namespace os {
 
 struct FolderItem {
@@ -20,9 +18,5 @@ struct FolderItem {
 // in the order the file system returns them; "." and ".." are left out.
 // Returns false when the folder cannot be listed (nothing is visited then).
 bool ListFolder(const std::wstring& folder, const std::function<void(const FolderItem&)>& visit);
-
-// `folder` + separator + `name`, without doubling a separator the folder
-// already ends with (as a drive root does).
-std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 
 }  // namespace os

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "os/path_text.h"
 #include "os/win32/long_path.h"
 
 namespace os {
