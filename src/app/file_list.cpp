@@ -59,8 +59,9 @@ FileRows& TheFileRows() {
   return rows;
 }
 
-void AddFileRow(const std::wstring& path) {
-  const std::int64_t size = os::PathSize(path);
+void AddFileRow(const std::wstring& path) { AddFileRow(path, os::PathSize(path)); }
+
+void AddFileRow(const std::wstring& path, std::int64_t size) {
   FileRows& rows = TheFileRows();
   const RowId id = NextRowId(rows);
   const bool ticked = TheProgram().settings.auto_check != 0;
@@ -73,7 +74,7 @@ void AddFileRow(const std::wstring& path) {
 
 void AddFolderTree(const std::wstring& folder) {
   HoldRedraw();
-  WalkFolderTree(folder, AddFileRow);
+  WalkFolderTree(folder, [](const std::wstring& path, std::int64_t size) { AddFileRow(path, size); });
   ReleaseRedraw();
 }
 

@@ -22,6 +22,8 @@ FileRows& TheFileRows();
 
 // Appends one row: name, size text, empty Hash, ticked when auto.check is on.
 void AddFileRow(const std::wstring& path);
+// The same with the size already known, as os::PathSize answers it.
+void AddFileRow(const std::wstring& path, std::int64_t size);
 // One row for every file below `folder`, depth first; links to folders are not followed.
 void AddFolderTree(const std::wstring& folder);
 

@@ -1,6 +1,7 @@
 // Listing a folder's entries, as the folder walk needs them.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -12,6 +13,9 @@ struct FolderItem {
   // A link to another folder (symbolic link, junction, mount point). Walks do
   // not descend into these: a link to an ancestor would never end.
   bool is_folder_link = false;
+  // For a file: its size as PathSize answers for it. Win32 takes it from the
+  // listing itself; POSIX looks it up through links, as PathSize does.
+  std::int64_t size = 0;
 };
 
 // Calls `visit` for every entry of `folder`, hidden and system ones included,

@@ -11,8 +11,7 @@ std::int64_t PathSize(const std::wstring& path) {
     case PathKind::kFolder:
       return kPathIsFolder;
     case PathKind::kFile:
-      // No file system records a size beyond the signed range; clamp anyway.
-      return info.size > static_cast<std::uint64_t>(INT64_MAX) ? INT64_MAX : static_cast<std::int64_t>(info.size);
+      return ClampedFileSize(info.size);
     case PathKind::kNothing:
       break;
   }
