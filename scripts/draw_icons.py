@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Draws the program icon and the four toolbar icons and writes them as icon
-files, plus src/app/toolbar_icons.cpp holding the toolbar icons as data.
+files, which the resource script compiles into the program.
 
 The output is committed, so the build needs no Python; run this again only
 after changing a picture:  python3 scripts/draw_icons.py
@@ -174,22 +174,9 @@ def main():
     os.makedirs(OUT, exist_ok=True)
     with open(os.path.join(OUT, "sumwick.ico"), "wb") as f:
         f.write(icon_file([render(PROGRAM, s) for s in (48, 32, 16)]))
-    toolbar = [("open", "Open", OPEN), ("start", "Start", START), ("stop", "Stop", STOP),
-               ("options", "Options", OPTIONS)]
-    arrays = []
-    for name, title, layers in toolbar:
-        data = icon_file([render(layers, 16)])
-        assert len(data) == 1150, len(data)
+    for name, layers in (("open", OPEN), ("start", START), ("stop", STOP), ("options", OPTIONS)):
         with open(os.path.join(OUT, "toolbar_%s.ico" % name), "wb") as f:
-            f.write(data)
-        lines = []
-        for i in range(0, len(data), 16):
-            lines.append("    " + ", ".join("0x%02x" % b for b in data[i:i + 16]) + ",")
-        arrays.append("const std::uint8_t kToolbar%sIcon[kToolbarIconBytes] = {\n%s\n};\n" % (title, "\n".join(lines)))
-    with open(os.path.join(ROOT, "src", "app", "toolbar_icons.cpp"), "w") as f:
-        f.write("// Written by scripts/draw_icons.py from the pictures drawn there; do not edit.\n")
-        f.write('#include "app/toolbar_icons.h"\n\n')
-        f.write("\n".join(arrays))
+            f.write(icon_file([render(layers, 16)]))
 
 
 if __name__ == "__main__":

@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cwctype>
 
 #include <string>
@@ -17,7 +18,6 @@
 #include "app/main_window.h"
 #include "app/program.h"
 #include "app/save_checksum_list.h"
-#include "app/toolbar_icons.h"
 #include "engine/worker.h"
 #include "formats/settings.h"
 #include "ui/bars.h"
@@ -377,28 +377,25 @@ TEST(DispatchTable, CloseRequestAndExitSetTheQuitFlag) {
   TheProgram().quit = 0;
 }
 
-TEST(ToolbarIcons, AreOneImageIconFilesThatDecode) {
-  const std::uint8_t* icons[] = {kToolbarOpenIcon, kToolbarStartIcon, kToolbarStopIcon, kToolbarOptionsIcon};
+TEST(ToolbarIcons, AreOne16PixelImageEachLoadedAsStored) {
   for (int image = 0; image < 4; ++image) {
-    const std::uint8_t* data = icons[image];
-    EXPECT_EQ(data[2], 1);   // type icon
-    EXPECT_EQ(data[4], 1);   // one image
-    EXPECT_EQ(data[6], 16);  // 16 x 16
-    EXPECT_EQ(data[7], 16);
-    EXPECT_EQ(data[12], 32);  // bits per pixel
-    ASSERT_TRUE(CatchIconImage(20 + image, data, kToolbarIconBytes, 16));
-    ICONINFO info{};
-    ASSERT_TRUE(GetIconInfo(ImageIcon(20 + image), &info));
-    BITMAP bitmap{};
-    GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap);
-    EXPECT_EQ(bitmap.bmWidth, 16);
-    EXPECT_EQ(bitmap.bmHeight, 16);
-    EXPECT_EQ(bitmap.bmBitsPixel, 32);
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
+    const std::int32_t resource = kToolbarIconResources[image];
+    EXPECT_EQ(IconResourceImageCount(resource), 1);
+    const HICON stored = StoredIconImage(resource, 16);
+    ASSERT_NE(stored, nullptr);
+    ASSERT_TRUE(LoadIconImage(20 + image, resource, 16));
+    const IconImageSize size = SizeOfIcon(ImageIcon(20 + image));
+    EXPECT_EQ(size.width, 16);
+    EXPECT_EQ(size.height, 16);
+    EXPECT_EQ(size.bits, 32);
+    const std::vector<std::uint32_t> pixels = IconPixels(ImageIcon(20 + image));
+    ASSERT_EQ(pixels.size(), 2u * 16 * 16);
+    EXPECT_LT(std::count(pixels.begin(), pixels.begin() + 16 * 16, 0u), 16 * 16) << "a picture, not a blank";
+    EXPECT_EQ(pixels, IconPixels(stored));
+    DestroyIcon(stored);
   }
-  const std::uint8_t not_an_icon[32] = {1, 2, 3};
-  EXPECT_FALSE(CatchIconImage(30, not_an_icon, sizeof(not_an_icon), 16));
+  EXPECT_FALSE(LoadIconImage(30, 999, 16)) << "no such resource";
+  EXPECT_EQ(ImageIcon(30), nullptr);
 }
 
 // The real program, as a child process.

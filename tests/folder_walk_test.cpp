@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
@@ -11,15 +12,21 @@
 
 #include "os/file.h"
 #include "os/folder.h"
+#include "os/path_size.h"
+#include "os/path_text.h"
 #include "test_files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::wstring> Walk(const std::wstring& folder) {
+// The walked paths in order; their sizes in `sizes` when given.
+std::vector<std::wstring> Walk(const std::wstring& folder, std::vector<std::int64_t>* sizes = nullptr) {
   std::vector<std::wstring> files;
-  WalkFolderTree(folder, [&](const std::wstring& path) { files.push_back(path); });
+  WalkFolderTree(folder, [&](const std::wstring& path, std::int64_t size) {
+    files.push_back(path);
+    if (sizes) sizes->push_back(size);
+  });
   return files;
 }
 
@@ -48,16 +55,29 @@ TEST(FolderWalk, DepthFirstInListingOrder) {
   folder.Write(L"b/two", "2");
   folder.Write(L"c.txt", "c");
   folder.Write(L"d/\u00e9t\u00e9 \u4e2d.txt", "unicode");
-  const std::vector<std::wstring> files = Walk(root.wstring());
+  std::vector<std::int64_t> sizes;
+  const std::vector<std::wstring> files = Walk(root.wstring(), &sizes);
   std::vector<std::wstring> expected;
   ExpectedWalk(root.wstring(), expected);
   EXPECT_EQ(files, expected);
   EXPECT_EQ(files.size(), 6u) << "every file at every depth, nothing for the empty folder";
-  for (const auto& path : files) {
-    const os::FileHandle file = os::OpenForReading(path);
+  for (std::size_t k = 0; k < files.size(); ++k) {
+    const os::FileHandle file = os::OpenForReading(files[k]);
     EXPECT_NE(file, os::kNoFile) << "each walked path names a readable file";
     os::CloseFile(file);
+    EXPECT_EQ(sizes[k], os::PathSize(files[k])) << "the size the listing gave, as PathSize answers it";
   }
+}
+
+TEST(FolderWalk, SizesBeyondFourGigabytes) {
+  ScratchFolder folder;
+  const std::uint64_t size = (std::uint64_t{5} << 30) + 3;
+  folder.WriteSparse(L"big", size);
+  folder.Write(L"empty", "");
+  std::vector<std::int64_t> sizes;
+  Walk(folder.root.wstring(), &sizes);
+  std::sort(sizes.begin(), sizes.end());
+  EXPECT_EQ(sizes, (std::vector<std::int64_t>{0, static_cast<std::int64_t>(size)}));
 }
 
 TEST(FolderWalk, UnreadableOrMissingFolderAddsNothing) {
@@ -110,7 +130,9 @@ TEST(FolderWalk, HiddenFilesAndLinksToFolders) {
   // A link back to the top would loop for ever if it were followed.
   fs::create_directory_symlink(folder.root, folder.root / "sub" / "loop");
   fs::create_symlink(folder.root / "sub" / "file", folder.root / "file link");
-  std::vector<std::wstring> files = Walk(folder.root.wstring());
+  std::vector<std::int64_t> sizes;
+  std::vector<std::wstring> files = Walk(folder.root.wstring(), &sizes);
+  EXPECT_EQ(sizes, std::vector<std::int64_t>(3, 1)) << "a byte each: a link's size is its target's";
   std::sort(files.begin(), files.end());
   EXPECT_EQ(files, (std::vector<std::wstring>{folder.PathOf(L".hidden"), folder.PathOf(L"file link"),
                                               folder.PathOf(L"sub/file")}));

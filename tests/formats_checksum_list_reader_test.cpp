@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "os/codepage.h"
+#include "os/replace_file.h"
 #include "test_files.h"
 
 namespace {
@@ -180,6 +181,20 @@ TEST(ReadChecksumList, EachEncodingFindsTheFile) {
   EXPECT_EQ(Summary(ReadChecksumList(folder.Write(L"ansi.md5", ansi_line))), expected);
   EXPECT_EQ(Summary(ReadChecksumList(folder.Write(L"bare-utf8.md5", os::WideToUtf8(name) + "  " + kDigest))), "")
       << "UTF-8 without the mark reads as 8-bit and names a file that is not there";
+}
+
+TEST(ReadChecksumList, ListsPastTheClassicLimit) {
+  ScratchFolder folder;
+  const DeepFolder deep(folder.root.wstring(), 400);
+  ASSERT_FALSE(deep.path.empty());
+  const std::wstring file = deep.PathOf(L"file.txt");
+  ASSERT_TRUE(os::ReplaceFileContents(file, "seven b"));
+  const std::wstring list = deep.PathOf(L"sums.md5");
+  ASSERT_TRUE(os::ReplaceFileContents(list, "file.txt  " + kDigest + "\r\n"));
+  const auto entries = ReadChecksumList(list);
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].path, file);
+  EXPECT_EQ(entries[0].size, 7);
 }
 
 TEST(ReadChecksumList, UnreadableListsGiveNothing) {

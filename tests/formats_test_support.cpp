@@ -5,12 +5,6 @@
 #include <iterator>
 #include <vector>
 
-#ifdef _WIN32
-#include <windows.h>
-
-#include "os/win32/long_path.h"
-#endif
-
 std::string FileBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return "<missing>";
@@ -24,13 +18,4 @@ std::string FolderListing(const std::filesystem::path& folder) {
   std::string listing;
   for (const auto& name : names) listing += name + "\n";
   return listing;
-}
-
-bool MakeFolder(const std::wstring& path) {
-#ifdef _WIN32
-  return CreateDirectoryW(os::ExtendedLengthPath(path).c_str(), nullptr) != FALSE;
-#else
-  std::error_code error;
-  return std::filesystem::create_directory(path, error);
-#endif
 }

@@ -9,6 +9,3 @@ std::string FileBytes(const std::filesystem::path& path);
 
 // The names in a folder, sorted, one per line: shows stray temporary files.
 std::string FolderListing(const std::filesystem::path& folder);
-
-// A folder the standard library cannot make on Win32 beyond 260 characters.
-bool MakeFolder(const std::wstring& path);

@@ -37,12 +37,4 @@ TEST(SizeText, HalfwayHundredthsRoundUpInEveryUnit) {
   EXPECT_EQ(SizeText(1744830464), L"1.63 GB");
 }
 
-TEST(FileNamePart, TextAfterTheLastSeparator) {
-  EXPECT_EQ(FileNamePart(L"C:\\a\\b.txt"), L"b.txt");
-  EXPECT_EQ(FileNamePart(L"/home/x/y"), L"y");
-  EXPECT_EQ(FileNamePart(L"C:\\a/b\\c"), L"c");
-  EXPECT_EQ(FileNamePart(L"plain"), L"plain");
-  EXPECT_EQ(FileNamePart(L"C:\\folder\\"), L"");
-}
-
 }  // namespace

@@ -5,7 +5,16 @@
 #include <fstream>
 #include <system_error>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "os/codepage.h"
+#include "os/folder.h"
+#include "os/path_text.h"
+#ifdef _WIN32
+#include "os/win32/long_path.h"
+#endif
 
 namespace fs = std::filesystem;
 
@@ -60,6 +69,42 @@ std::wstring ScratchFolder::WriteSparse(const std::wstring& name, std::uint64_t 
   fs::resize_file(path, size);
   return Wide(path);
 }
+
+namespace {
+
+bool MakeFolder(const std::wstring& path) {
+#ifdef _WIN32
+  return CreateDirectoryW(os::ExtendedLengthPath(path).c_str(), nullptr) != FALSE;
+#else
+  std::error_code error;
+  return fs::create_directory(os::WideToUtf8(path), error);
+#endif
+}
+
+}  // namespace
+
+DeepFolder::DeepFolder(const std::wstring& root_folder, std::size_t length) : root(root_folder) {
+  std::wstring deep = root;
+  while (deep.size() < length) {
+    deep += os::kPathSeparator + std::wstring(60, L'd');
+    if (!MakeFolder(deep)) return;
+  }
+  path = deep;
+}
+
+DeepFolder::~DeepFolder() {
+#ifdef _WIN32
+  // ScratchFolder's removal, through the standard library, would stop here.
+  if (path.empty()) return;
+  os::ListFolder(path, [this](const os::FolderItem& item) {
+    if (!item.is_folder) DeleteFileW(os::ExtendedLengthPath(PathOf(item.name)).c_str());
+  });
+  for (std::wstring at = path; at.size() > root.size(); at.resize(at.rfind(os::kPathSeparator)))
+    RemoveDirectoryW(os::ExtendedLengthPath(at).c_str());
+#endif
+}
+
+std::wstring DeepFolder::PathOf(const std::wstring& name) const { return os::JoinPath(path, name); }
 
 std::string PatternBytes(std::size_t size, std::uint32_t seed) {
   std::string bytes(size, '\0');

@@ -21,5 +21,22 @@ struct ScratchFolder {
   std::filesystem::path root;
 };
 
+// Nested folders of 60-character names inside `root`, made until the deepest
+// path is at least `length` characters long: past the classic 260-character
+// limit where the standard library stops on Win32. When it goes it removes the
+// files in its deepest folder and the folders it made.
+struct DeepFolder {
+  DeepFolder(const std::wstring& root, std::size_t length);
+  ~DeepFolder();
+  DeepFolder(const DeepFolder&) = delete;
+  DeepFolder& operator=(const DeepFolder&) = delete;
+
+  // The path of `name` inside the deepest folder.
+  std::wstring PathOf(const std::wstring& name) const;
+
+  std::wstring root;
+  std::wstring path;  // the deepest folder; empty when one could not be made
+};
+
 // `size` bytes of a fixed pseudo-random pattern.
 std::string PatternBytes(std::size_t size, std::uint32_t seed = 1);

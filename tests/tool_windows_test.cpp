@@ -25,9 +25,9 @@
 #include "ui/clipboard.h"
 #include "ui/events.h"
 #include "ui/gadget.h"
+#include "ui/image.h"
 #include "ui/window.h"
 #include "ui_test_support.h"
-#include "windows/about_icon.h"
 #include "windows/about_window.h"
 
 namespace {
@@ -930,22 +930,18 @@ TEST_F(ToolWindowsTest, AboutShowsIconNameVersionLinkAndThanks) {
 }
 
 TEST_F(ToolWindowsTest, AboutPictureIsTheProgramIconsOwn48PixelImage) {
-  ASSERT_EQ(kAboutIcon[4], 1);  // one entry
-  ASSERT_EQ(kAboutIcon[6], 48);
-  ASSERT_EQ(kAboutIcon[7], 48);
-  ASSERT_EQ(kAboutIcon[12], 32);
-  // The program icon's 48-pixel image, as the resource compiler stored it.
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  HRSRC group = FindResourceW(instance, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
-  ASSERT_NE(group, nullptr);
-  auto* directory = static_cast<BYTE*>(LockResource(LoadResource(instance, group)));
-  int id = LookupIconIdFromDirectoryEx(directory, TRUE, 48, 48, LR_DEFAULTCOLOR);
-  HRSRC image = FindResourceW(instance, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(3));  // RT_ICON
-  ASSERT_NE(image, nullptr);
-  const DWORD size = SizeofResource(instance, image);
-  const auto* bytes = static_cast<const std::uint8_t*>(LockResource(LoadResource(instance, image)));
-  ASSERT_EQ(kAboutIconBytes, 6 + 16 + size);
-  EXPECT_TRUE(std::equal(bytes, bytes + size, kAboutIcon + 22));
+  const HICON stored = StoredIconImage(kProgramIconResource, 48);
+  ASSERT_NE(stored, nullptr);
+  EXPECT_EQ(SizeOfIcon(stored).bits, 32);
+  Menu(kMenuAbout);
+  ASSERT_TRUE(IsWindowOpen(4));
+  const auto shown = reinterpret_cast<HICON>(SendMessageW(GadgetHandle(100), STM_GETICON, 0, 0));
+  const std::vector<std::uint32_t> pixels = IconPixels(shown);
+  ASSERT_EQ(pixels.size(), 2u * 48 * 48);
+  EXPECT_LT(std::count(pixels.begin(), pixels.begin() + 48 * 48, 0u), 48 * 48) << "a picture, not a blank";
+  EXPECT_EQ(pixels, IconPixels(stored));
+  DestroyIcon(stored);
+  Click(106);
 }
 
 TEST_F(ToolWindowsTest, AboutLinkAsksTheShellOncePerClickOnTheLinkOnly) {

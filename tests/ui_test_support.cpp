@@ -97,6 +97,67 @@ IconImageSize SizeOfIcon(HICON icon) {
   return {bitmap.bmWidth, bitmap.bmHeight, bitmap.bmBitsPixel};
 }
 
+std::vector<std::uint32_t> IconPixels(HICON icon) {
+  ICONINFO info{};
+  if (!icon || !GetIconInfo(icon, &info)) return {};
+  std::vector<std::uint32_t> pixels;
+  HDC screen = GetDC(nullptr);
+  for (HBITMAP bitmap : {info.hbmColor, info.hbmMask}) {
+    BITMAP shape{};
+    if (!bitmap || !GetObjectW(bitmap, sizeof(shape), &shape)) continue;
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof(format.bmiHeader);
+    format.bmiHeader.biWidth = shape.bmWidth;
+    format.bmiHeader.biHeight = -shape.bmHeight;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    const std::size_t start = pixels.size();
+    pixels.resize(start + static_cast<std::size_t>(shape.bmWidth) * shape.bmHeight);
+    GetDIBits(screen, bitmap, 0, static_cast<UINT>(shape.bmHeight), pixels.data() + start, &format, DIB_RGB_COLORS);
+  }
+  ReleaseDC(nullptr, screen);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  return info.hbmColor ? pixels : std::vector<std::uint32_t>{};
+}
+
+namespace {
+
+// The group directory of icon resource `resource`: a 6-byte header whose
+// bytes 4..5 count the images, then 14 bytes per image.
+const BYTE* IconDirectory(std::int32_t resource) {
+  HMODULE module = GetModuleHandleW(nullptr);
+  HRSRC group = FindResourceW(module, MAKEINTRESOURCEW(resource), RT_GROUP_ICON);
+  return group ? static_cast<const BYTE*>(LockResource(LoadResource(module, group))) : nullptr;
+}
+
+}  // namespace
+
+int IconResourceImageCount(std::int32_t resource) {
+  const BYTE* directory = IconDirectory(resource);
+  return directory ? directory[4] | (directory[5] << 8) : 0;
+}
+
+HICON StoredIconImage(std::int32_t resource, std::int32_t size) {
+  const BYTE* directory = IconDirectory(resource);
+  if (!directory) return nullptr;
+  const int count = IconResourceImageCount(resource);
+  for (int k = 0; k < count; ++k) {
+    const BYTE* entry = directory + 6 + 14 * k;
+    if ((entry[0] == 0 ? 256 : entry[0]) != size || (entry[1] == 0 ? 256 : entry[1]) != size) continue;
+    HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC image = FindResourceW(module, MAKEINTRESOURCEW(entry[12] | (entry[13] << 8)), RT_ICON);
+    if (!image) return nullptr;
+    const DWORD bytes = SizeofResource(module, image);
+    // The decoder may write to its input, so it gets a copy.
+    const auto* stored = static_cast<const BYTE*>(LockResource(LoadResource(module, image)));
+    std::vector<BYTE> copy(stored, stored + bytes);
+    return CreateIconFromResourceEx(copy.data(), bytes, TRUE, 0x00030000, size, size, LR_DEFAULTCOLOR);
+  }
+  return nullptr;
+}
+
 HWND FindDialog(const std::wstring& title) {
   for (int i = 0; i < 1200; ++i) {
     HWND dialog = FindWindowW(L"#32770", title.c_str());

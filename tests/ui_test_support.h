@@ -54,6 +54,15 @@ struct IconImageSize {
   int bits = 0;
 };
 IconImageSize SizeOfIcon(HICON icon);
+// The pixels of an icon's colour image and then of its mask, top-down at 32
+// bits each; empty when it has no colour image.
+std::vector<std::uint32_t> IconPixels(HICON icon);
+// How many images icon resource `resource` of this executable holds; 0 when
+// there is no such resource.
+int IconResourceImageCount(std::int32_t resource);
+// The image of exactly `size` x `size` pixels in icon resource `resource`,
+// decoded as stored, never scaled; null when it has none. The caller destroys it.
+HICON StoredIconImage(std::int32_t resource, std::int32_t size);
 
 // Answers the requester titled `title` from another thread, as a user would:
 // types `name` into its file name box (when given) and presses OK, else

@@ -2,7 +2,7 @@
 
 #include "app/folder_walk.h"
 #include "app/main_window.h"
-#include "formats/path_size.h"
+#include "os/path_size.h"
 #include "ui/clipboard.h"
 #include "ui/gadget.h"
 #include "ui/list.h"
@@ -50,14 +50,14 @@ void AddFileRow(const std::wstring& path, std::int64_t size, bool ticked) {
 
 void AddFolderTree(const std::wstring& folder, bool ticked) {
   BeginBulk();
-  WalkFolderTree(folder, [ticked](const std::wstring& path) { AddFileRow(path, PathSize(path), ticked); });
+  WalkFolderTree(folder, [ticked](const std::wstring& path, std::int64_t size) { AddFileRow(path, size, ticked); });
   EndBulk();
 }
 
 void AddFilesByRequester(bool ticked) {
   std::wstring path = OpenFileRequester(L"Open", L"", L"All Files| *", true);
   BeginBulk();
-  for (; !path.empty(); path = NextSelectedFile()) AddFileRow(path, PathSize(path), ticked);
+  for (; !path.empty(); path = NextSelectedFile()) AddFileRow(path, os::PathSize(path), ticked);
   EndBulk();
 }
 
@@ -66,8 +66,8 @@ void AddDroppedPaths(const std::vector<std::wstring>& paths, bool ticked) {
   for (const std::wstring& path : paths) {
     // A drop never carries an empty path; an empty one is no file.
     if (path.empty()) continue;
-    const std::int64_t size = PathSize(path);
-    if (size == kPathIsFolder)
+    const std::int64_t size = os::PathSize(path);
+    if (size == os::kPathIsFolder)
       AddFolderTree(path, ticked);
     else
       AddFileRow(path, size, ticked);

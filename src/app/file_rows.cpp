@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/size_text.h"
+#include "os/path_text.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ std::wstring RowCell(const FileRows& rows, std::size_t index, std::int32_t colum
   const FileRow& row = rows.rows[index];
   switch (column) {
     case kFileColumn:
-      return FileNamePart(row.entry.path);
+      return os::FileNamePart(row.entry.path);
     case kSizeColumn:
       return SizeText(row.entry.size);
     case kHashColumn:
@@ -103,6 +104,6 @@ std::vector<ChecksumRow> ChecksumRowsOf(const FileRows& rows) {
   std::lock_guard<std::mutex> lock(rows.mutex);
   std::vector<ChecksumRow> out;
   out.reserve(rows.rows.size());
-  for (const FileRow& row : rows.rows) out.push_back(ChecksumRow{row.ticked, FileNamePart(row.entry.path), row.hash});
+  for (const FileRow& row : rows.rows) out.push_back(ChecksumRow{row.ticked, os::FileNamePart(row.entry.path), row.hash});
   return out;
 }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "os/folder.h"
+#include "os/path_text.h"
 
 namespace {
 
@@ -20,7 +21,8 @@ Level ListLevel(const std::wstring& folder) {
 
 }  // namespace
 
-void WalkFolderTree(const std::wstring& folder, const std::function<void(const std::wstring& path)>& add_file) {
+void WalkFolderTree(const std::wstring& folder,
+                    const std::function<void(const std::wstring& path, std::int64_t size)>& add_file) {
   std::vector<Level> stack;
   stack.push_back(ListLevel(folder));
   while (!stack.empty()) {
@@ -34,7 +36,7 @@ void WalkFolderTree(const std::wstring& folder, const std::function<void(const s
     if (item.is_folder) {
       stack.push_back(ListLevel(path));  // invalidates `level`
     } else if (!item.is_folder_link) {
-      add_file(path);
+      add_file(path, item.size);
     }
   }
 }

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "app/file_list.h"
-#include "app/toolbar_icons.h"
 #include "ui/bars.h"
 #include "ui/file_drop.h"
 #include "ui/gadget.h"
@@ -76,11 +75,10 @@ void BuildFileList() {
 
 std::wstring MainWindowTitle() { return L"Sumwick 0.5 Build " + std::to_wstring(SUMWICK_BUILD_NUMBER); }
 
-bool DecodeToolbarImages() {
-  const std::uint8_t* icons[] = {kToolbarOpenIcon, kToolbarStartIcon, kToolbarStopIcon, kToolbarOptionsIcon};
+bool LoadToolbarImages() {
   bool all = true;
   for (std::int32_t image = 0; image < 4; ++image)
-    all = CatchIconImage(image, icons[image], kToolbarIconBytes, 16) && all;
+    all = LoadIconImage(image, kToolbarIconResources[image], 16) && all;
   return all;
 }
 

@@ -30,8 +30,12 @@ inline constexpr std::int32_t kStateField = 1;
 
 std::wstring MainWindowTitle();
 
-// Decodes the four toolbar icons into images 0 to 3.
-bool DecodeToolbarImages();
+// The toolbar's icon resources (resources/sumwick.rc), in button order: Open,
+// Start, Stop, Options. Each holds one 16 x 16 image.
+inline constexpr std::int32_t kToolbarIconResources[4] = {2, 3, 4, 5};
+
+// Loads the four toolbar icons into images 0 to 3.
+bool LoadToolbarImages();
 
 // Opens window 0 and builds everything on it. When the window cannot be
 // opened nothing else is built and the result is false.

@@ -25,7 +25,7 @@ bool StartUp() {
   ClearRows(TheFileRows());  // the entries start empty, as the list does
   StartUi();  // common controls and OLE, which the file drop needs
   LoadProgramSettings();
-  DecodeToolbarImages();
+  LoadToolbarImages();
   return BuildMainWindow();
 }
 

@@ -27,8 +27,3 @@ std::wstring SizeText(std::int64_t size) {
   }
   return L"";
 }
-
-std::wstring FileNamePart(const std::wstring& path) {
-  const std::size_t cut = path.find_last_of(L"\\/");
-  return cut == std::wstring::npos ? path : path.substr(cut + 1);
-}

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "os/ascii_case.h"
+
 namespace {
 
 inline std::uint32_t LoadLittle32(const std::uint8_t* p) {
@@ -214,17 +216,10 @@ std::wstring DigestTextOf(const std::uint8_t digest[16]) {
 bool IsDigestText(const std::wstring& text) {
   if (text.size() != 32) return false;
   for (const wchar_t ch : text) {
-    // Lowercase ASCII letters only; other characters keep their code.
-    const wchar_t lower = (ch >= L'A' && ch <= L'Z') ? static_cast<wchar_t>(ch + 32) : ch;
+    const wchar_t lower = os::AsciiLower(ch);
     if (!((lower >= L'0' && lower <= L'9') || (lower >= L'a' && lower <= L'f'))) return false;
   }
   return true;
 }
 
-bool SameDigestText(const std::wstring& a, const std::wstring& b) {
-  if (a.size() != b.size()) return false;
-  const auto lower = [](wchar_t ch) { return (ch >= L'A' && ch <= L'Z') ? static_cast<wchar_t>(ch + 32) : ch; };
-  for (std::size_t k = 0; k < a.size(); ++k)
-    if (lower(a[k]) != lower(b[k])) return false;
-  return true;
-}
+bool SameDigestText(const std::wstring& a, const std::wstring& b) { return os::EqualIgnoringAsciiCase(a, b); }

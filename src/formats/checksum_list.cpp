@@ -2,8 +2,9 @@
 
 #include <new>
 
+#include "os/ascii_case.h"
 #include "os/codepage.h"
-#include "os/path_separator.h"
+#include "os/path_text.h"
 #include "os/replace_file.h"
 
 std::wstring ChecksumListText(const std::vector<ChecksumRow>& rows) {
@@ -23,13 +24,9 @@ std::string ChecksumListBytes(const std::vector<ChecksumRow>& rows) {
 }
 
 std::wstring WithMd5Extension(const std::wstring& path) {
-  std::size_t start = path.size();
-  while (start > 0 && !os::IsPathSeparator(path[start - 1])) --start;
-  const std::size_t dot = path.rfind(L'.');
-  if (dot != std::wstring::npos && dot >= start && path.size() - dot == 4) {
-    auto lower = [](wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
-    if (lower(path[dot + 1]) == L'm' && lower(path[dot + 2]) == L'd' && path[dot + 3] == L'5') return path;
-  }
+  const std::wstring name = os::FileNamePart(path);
+  const std::size_t dot = name.rfind(L'.');
+  if (dot != std::wstring::npos && os::EqualIgnoringAsciiCase(name.substr(dot), L".md5")) return path;
   return path + L".md5";
 }
 

@@ -2,10 +2,10 @@
 
 #include <new>
 
-#include "formats/path_size.h"
 #include "os/codepage.h"
 #include "os/file.h"
-#include "os/path_separator.h"
+#include "os/path_size.h"
+#include "os/path_text.h"
 #include "os/whole_file.h"
 
 namespace {
@@ -163,14 +163,12 @@ std::vector<ChecksumEntry> ReadChecksumList(const std::wstring& path) {
   if (!read_ok) return {};
 
   std::vector<ChecksumEntry> entries;
-  std::size_t folder_end = path.size();
-  while (folder_end > 0 && !os::IsPathSeparator(path[folder_end - 1])) --folder_end;
-  const std::wstring folder = path.substr(0, folder_end);
+  const std::wstring folder = os::FolderPart(path);
   try {
     for (ChecksumLine& line : parser.lines()) {
       ChecksumEntry entry;
       entry.path = folder + line.name;
-      entry.size = PathSize(entry.path);
+      entry.size = os::PathSize(entry.path);
       if (entry.size <= 0) continue;
       entry.name = std::move(line.name);
       entry.digest = std::move(line.digest);

@@ -2,22 +2,13 @@
 
 #include <limits>
 
+#include "os/ascii_case.h"
 #include "os/replace_file.h"
 #include "os/whole_file.h"
 
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
-}
 
 std::string Latin1ToUtf8(std::string_view bytes) {
   std::string text;
@@ -134,7 +125,7 @@ bool IniDocument::SelectGroup(std::string_view name) {
     return true;
   }
   for (std::size_t i = 0; i < entries_.size(); ++i) {
-    if (entries_[i].kind == IniEntry::Kind::kGroup && EqualIgnoringAsciiCase(entries_[i].name, name)) {
+    if (entries_[i].kind == IniEntry::Kind::kGroup && os::EqualIgnoringAsciiCase(entries_[i].name, name)) {
       current_ = i;
       return true;
     }
@@ -155,7 +146,7 @@ std::size_t IniDocument::GroupEnd() const {
 std::size_t IniDocument::FindKey(std::string_view key) const {
   const std::size_t end = GroupEnd();
   for (std::size_t i = GroupBegin(); i < end; ++i) {
-    if (entries_[i].kind == IniEntry::Kind::kKey && EqualIgnoringAsciiCase(entries_[i].name, key)) return i;
+    if (entries_[i].kind == IniEntry::Kind::kKey && os::EqualIgnoringAsciiCase(entries_[i].name, key)) return i;
   }
   return end;
 }

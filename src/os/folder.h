@@ -1,10 +1,9 @@
 // Listing a folder's entries, as the folder walk needs them.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
-
-#include "os/path_separator.h"
 
 namespace os {
 
@@ -14,15 +13,14 @@ struct FolderItem {
   // A link to another folder (symbolic link, junction, mount point). Walks do
   // not descend into these: a link to an ancestor would never end.
   bool is_folder_link = false;
+  // For a file: its size as PathSize answers for it. Win32 takes it from the
+  // listing itself; POSIX looks it up through links, as PathSize does.
+  std::int64_t size = 0;
 };
 
 // Calls `visit` for every entry of `folder`, hidden and system ones included,
 // in the order the file system returns them; "." and ".." are left out.
 // Returns false when the folder cannot be listed (nothing is visited then).
 bool ListFolder(const std::wstring& folder, const std::function<void(const FolderItem&)>& visit);
-
-// `folder` + separator + `name`, without doubling a separator the folder
-// already ends with (as a drive root does).
-std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 
 }  // namespace os

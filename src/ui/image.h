@@ -1,14 +1,17 @@
-// Images by number, decoded from icon-file data held in the program.
+// Images by number, loaded from the program's icon resources.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 #include <windows.h>
 
-// Decodes the entry of `size` x `size` pixels (or the first entry when there
-// is none of that size) of the icon file in `data`. False when the data is
-// not an icon file or cannot be decoded. Window thread only.
-bool CatchIconImage(std::int32_t image, const std::uint8_t* data, std::size_t bytes, std::int32_t size);
+// The program icon: the windows' own icon, in every size the program draws it.
+inline constexpr std::int32_t kProgramIconResource = 1;
+
+// Loads icon resource `resource` of the program's executable as image
+// `image`, taking its entry of `size` x `size` pixels (the system scales the
+// nearest when there is none of that size). False when the program holds no
+// such icon; the image keeps what it held then. Window thread only.
+bool LoadIconImage(std::int32_t image, std::int32_t resource, std::int32_t size);
 HICON ImageIcon(std::int32_t image);
 void FreeImages();

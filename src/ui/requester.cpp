@@ -9,6 +9,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "os/path_text.h"
 #include "ui/ui_state.h"
 #include "ui/window.h"
 
@@ -81,11 +82,6 @@ bool Request(const std::wstring& title, const std::wstring& filter, std::vector<
   return chosen != FALSE;
 }
 
-std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
-  if (!folder.empty() && folder.back() == L'\\') return folder + name;
-  return folder + L"\\" + name;
-}
-
 }  // namespace
 
 std::wstring OpenFileRequester(const std::wstring& title, const std::wstring& start_name,
@@ -102,13 +98,13 @@ std::wstring OpenFileRequester(const std::wstring& title, const std::wstring& st
   selection.folder = first;
   for (; *rest; rest += wcslen(rest) + 1) selection.names.emplace_back(rest);
   selection.next = 1;
-  return JoinPath(selection.folder, selection.names[0]);
+  return os::JoinPath(selection.folder, selection.names[0]);
 }
 
 std::wstring NextSelectedFile() {
   Selection& selection = LastSelection();
   if (selection.next >= selection.names.size()) return L"";
-  return JoinPath(selection.folder, selection.names[selection.next++]);
+  return os::JoinPath(selection.folder, selection.names[selection.next++]);
 }
 
 std::wstring SaveFileRequester(const std::wstring& title, const std::wstring& start_name,

@@ -10,7 +10,6 @@
 #include "ui/image.h"
 #include "ui/window.h"
 #include "version.h"
-#include "windows/about_icon.h"
 
 namespace {
 
@@ -46,7 +45,7 @@ PageOpener ReplacePageOpener(PageOpener opener) {
 void OpenAboutWindow(const ToolWindowContext& context) {
   if (!OpenWindow(kAboutWindow, 0, 0, 240, 175, L"About", WindowStyle::Tool, context.owner)) return;
   g_owner = context.owner;
-  CatchIconImage(kAboutImage, kAboutIcon, kAboutIconBytes, 48);
+  LoadIconImage(kAboutImage, kProgramIconResource, 48);
   ImageGadget(kPicture, 10, 10, 48, 48, kAboutImage);
   TextGadget(kName, 70, 10, 160, 20, L"Sumwick", kTextCentred);
   TextGadget(kVersion, 70, 30, 160, 20, L"v.0.5.0 Build " + std::to_wstring(SUMWICK_BUILD_NUMBER), kTextCentred);

@@ -3,7 +3,7 @@
 #include "windows/file_verifier_window.h"
 
 #include "engine/md5_digest.h"
-#include "formats/path_size.h"
+#include "os/path_size.h"
 #include "ui/clipboard.h"
 #include "ui/gadget.h"
 #include "ui/requester.h"
@@ -27,7 +27,7 @@ ToolWindowContext g_context;
 
 // Check is usable only with a digest text and a file that still has bytes.
 bool ReadyToCheck() {
-  return IsDigestText(GetGadgetText(kChecksumField)) && PathSize(GetGadgetText(kPathField)) > 0;
+  return IsDigestText(GetGadgetText(kChecksumField)) && os::PathSize(GetGadgetText(kPathField)) > 0;
 }
 
 // The gadgets a check holds still, in the order they come back.
@@ -82,7 +82,7 @@ void PasteChecksum() {
 
 void ChooseFileToVerify() {
   const std::wstring path = OpenFileRequester(L"Select file..", L"", L"All Files|*", false);
-  if (PathSize(path) <= 0) return;
+  if (os::PathSize(path) <= 0) return;
   if (IsDigestText(GetGadgetText(kChecksumField))) EnableGadget(kCheckButton, true);
   SetGadgetText(kPathField, path);
 }

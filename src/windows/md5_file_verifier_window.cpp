@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "formats/checksum_list_reader.h"
-#include "formats/path_size.h"
+#include "os/path_size.h"
 #include "ui/gadget.h"
 #include "ui/list.h"
 #include "ui/requester.h"
@@ -85,7 +85,7 @@ void OpenVerifierWindow(const ToolWindowContext& context, const std::wstring& li
 
 void VerifyMd5File(const ToolWindowContext& context) {
   const std::wstring path = OpenFileRequester(L"Open", L"", L"MD5 Files|*.md5|All files|*", false);
-  if (PathSize(path) <= 0) return;
+  if (os::PathSize(path) <= 0) return;
   OpenVerifierWindow(context, path);
   if (IsWindowOpen(kVerifierWindow)) EnableWindowNumber(context.owner, false);
 }

@@ -1,11 +1,11 @@
 #include "windows/single_file_check.h"
 
 #include "engine/file_digest_job.h"
-#include "formats/path_size.h"
+#include "os/path_size.h"
 
 SingleCheckResult CheckOneFile(const std::wstring& path, const std::wstring& expected,
                                const std::function<void(std::int32_t percent)>& progress) {
-  const std::int64_t size = PathSize(path);
+  const std::int64_t size = os::PathSize(path);
   if (size <= 0) return SingleCheckResult::NoResult;
   FileDigestJob job;
   std::wstring digest;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "os/codepage.h"
+#include "os/path_size.h"
 
 namespace os {
 
@@ -26,6 +27,9 @@ bool ListFolder(const std::wstring& folder, const std::function<void(const Folde
       item.is_folder = true;
     } else if (entry->d_type == DT_UNKNOWN) {
       item.is_folder = ::lstat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    }
+    if (!item.is_folder && !item.is_folder_link) {
+      item.size = ::stat(full.c_str(), &info) != 0 ? kPathNotFound : info.st_size > 0 ? info.st_size : 0;
     }
     visit(item);
   }

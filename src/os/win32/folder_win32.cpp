@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "os/path_size.h"
+#include "os/path_text.h"
 #include "os/win32/long_path.h"
 
 namespace os {
@@ -24,6 +26,7 @@ bool ListFolder(const std::wstring& folder, const std::function<void(const Folde
                          (data.dwReserved0 == IO_REPARSE_TAG_SYMLINK || data.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
     item.is_folder = is_folder && !is_link;
     item.is_folder_link = is_folder && is_link;
+    item.size = ClampedFileSize((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
     visit(item);
   } while (FindNextFileW(find, &data));
   FindClose(find);

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "os/path_separator.h"
+#include "os/path_text.h"
 #include "os/win32/long_path.h"
 
 namespace os {

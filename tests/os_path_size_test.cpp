@@ -1,19 +1,19 @@
-#include "formats/path_size.h"
+#include "os/path_size.h"
 
 #include <gtest/gtest.h>
 
-#include "formats/checksum_list_reader.h"
-#include "formats_test_support.h"
 #include "os/replace_file.h"
 #include "test_files.h"
 
 #ifdef _WIN32
 #include <windows.h>
-
-#include "os/win32/long_path.h"
 #endif
 
 namespace {
+
+using os::kPathIsFolder;
+using os::kPathNotFound;
+using os::PathSize;
 
 #ifdef _WIN32
 constexpr wchar_t kSeparator = L'\\';
@@ -43,35 +43,15 @@ TEST(PathSize, SizesBeyondFourGigabytes) {
   EXPECT_EQ(PathSize(folder.WriteSparse(L"big", size)), static_cast<std::int64_t>(size));
 }
 
-// Well past the classic 260-character limit, in components of 60 characters.
 TEST(PathSize, LongPathsWork) {
   ScratchFolder folder;
-  std::wstring deep = folder.root.wstring();
-  while (deep.size() < 400) {
-    deep += kSeparator + std::wstring(60, L'd');
-    ASSERT_TRUE(MakeFolder(deep));
-  }
-  const std::wstring file = deep + kSeparator + L"file.txt";
+  const DeepFolder deep(folder.root.wstring(), 400);
+  ASSERT_FALSE(deep.path.empty());
+  const std::wstring file = deep.PathOf(L"file.txt");
   ASSERT_TRUE(os::ReplaceFileContents(file, "seven b"));
   EXPECT_EQ(PathSize(file), 7);
-  EXPECT_EQ(PathSize(deep), kPathIsFolder);
-  EXPECT_EQ(PathSize(deep + kSeparator + L"missing.txt"), kPathNotFound);
-
-  const std::wstring list = deep + kSeparator + L"sums.md5";
-  ASSERT_TRUE(os::ReplaceFileContents(list, "file.txt  0cc175b9c0f1b6a831c399e269772661\r\n"));
-  const auto entries = ReadChecksumList(list);
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].path, file);
-  EXPECT_EQ(entries[0].size, 7);
-#ifdef _WIN32
-  // The standard library's removal stops at the classic limit.
-  DeleteFileW(os::ExtendedLengthPath(file).c_str());
-  DeleteFileW(os::ExtendedLengthPath(list).c_str());
-  while (deep.size() > folder.root.wstring().size()) {
-    RemoveDirectoryW(os::ExtendedLengthPath(deep).c_str());
-    deep.resize(deep.rfind(kSeparator));
-  }
-#endif
+  EXPECT_EQ(PathSize(deep.path), kPathIsFolder);
+  EXPECT_EQ(PathSize(deep.PathOf(L"missing.txt")), kPathNotFound);
 }
 
 #ifdef _WIN32

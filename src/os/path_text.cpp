@@ -1,0 +1,23 @@
+#include "os/path_text.h"
+
+namespace os {
+namespace {
+
+std::size_t LastComponentStart(const std::wstring& path) {
+  std::size_t start = path.size();
+  while (start > 0 && !IsPathSeparator(path[start - 1])) --start;
+  return start;
+}
+
+}  // namespace
+
+std::wstring FileNamePart(const std::wstring& path) { return path.substr(LastComponentStart(path)); }
+
+std::wstring FolderPart(const std::wstring& path) { return path.substr(0, LastComponentStart(path)); }
+
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
+  if (!folder.empty() && IsPathSeparator(folder.back())) return folder + name;
+  return folder + kPathSeparator + name;
+}
+
+}  // namespace os
