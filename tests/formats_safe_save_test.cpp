@@ -1,14 +1,17 @@
 // A save that fails must leave the file it would have replaced as it was, and
-// no temporary file behind.
+// no temporary file behind; a save works for any name the file system takes.
 #include <gtest/gtest.h>
 
 #include "formats/checksum_list.h"
 #include "formats/settings.h"
 #include "formats_test_support.h"
+#include "os/whole_file.h"
 #include "test_files.h"
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "os/win32/long_path.h"
 #else
 #include <csignal>
 #include <sys/resource.h>
@@ -34,6 +37,34 @@ TEST(SafeSave, TargetIsAFolder) {
   EXPECT_FALSE(WriteChecksumList(folder.PathOf(L"sums.md5"), kRows));
   EXPECT_EQ(FileBytes(folder.root / "sums.md5" / "inside.txt"), "kept");
   EXPECT_EQ(FolderListing(folder.root), "sums.md5\n");
+}
+
+std::string WholeFile(const std::wstring& path) {
+  std::string bytes;
+  return os::ReadWholeFile(path, &bytes) ? bytes : "<missing>";
+}
+
+// The temporary file has a name of its own, so any name the file system takes
+// can be saved, up to the longest file name component.
+TEST(SafeSave, NamesAsLongAsTheFileSystemTakes) {
+  ScratchFolder folder;
+  std::string listing;
+  for (const std::size_t length : {250, 255}) {
+    const std::wstring name = std::wstring(length - 4, L'n') + L".md5";
+    const std::wstring path = folder.PathOf(name);
+    EXPECT_TRUE(WriteChecksumList(path, {})) << length;
+    EXPECT_EQ(WholeFile(path), "\xEF\xBB\xBF") << length;
+    EXPECT_TRUE(WriteChecksumList(path, kRows)) << length << " over an existing file";
+    EXPECT_EQ(WholeFile(path), ChecksumListBytes(kRows)) << length;
+    listing += std::string(length - 4, 'n') + ".md5\n";
+  }
+  EXPECT_EQ(FolderListing(folder.root), listing);
+#ifdef _WIN32
+  // The standard library's removal stops at the classic path limit.
+  for (const std::size_t length : {250, 255}) {
+    DeleteFileW(os::ExtendedLengthPath(folder.PathOf(std::wstring(length - 4, L'n') + L".md5")).c_str());
+  }
+#endif
 }
 
 #ifdef _WIN32

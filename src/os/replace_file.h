@@ -11,6 +11,9 @@ namespace os {
 // does not exist. On any failure (folder missing or not writable, disk full,
 // `path` read-only, locked or a folder) `path` keeps its old content and the
 // temporary file is removed. Returns whether `path` now holds `bytes`.
+//
+// The temporary file has a short name of its own (os/replace_file_temp.h), so
+// any name the file system takes can be replaced.
 bool ReplaceFileContents(const std::wstring& path, std::string_view bytes);
 
 }  // namespace os
