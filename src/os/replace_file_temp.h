@@ -2,7 +2,8 @@
 //
 // A temporary file lives beside its target but has a short name of its own, so
 // that a target of any length the file system takes can be replaced. The names
-// follow one strict pattern that no user file has:
+// follow one strict pattern that no user file has, so that the files a killed
+// process left behind can be found and removed without touching anything else:
 //
 //   .sumwick-save-PPPPPPPP-CCCCCCCC-RRRRRRRR.tmp
 //
@@ -34,6 +35,27 @@ std::basic_string<Char> Name(std::uint32_t pid, std::uint32_t count, std::uint32
   }
   name.append(kSuffix.begin(), kSuffix.end());
   return name;
+}
+
+// Whether `name` (a bare file name) is exactly of the pattern Name makes.
+template <typename Char>
+bool IsName(std::basic_string_view<Char> name) {
+  if (name.size() != kNameLength) return false;
+  std::size_t i = 0;
+  for (const char c : kPrefix) {
+    if (name[i++] != Char(c)) return false;
+  }
+  for (int field = 0; field < kFields; ++field) {
+    if (field > 0 && name[i++] != Char('-')) return false;
+    for (int digit = 0; digit < kDigits; ++digit, ++i) {
+      const Char c = name[i];
+      if (!((c >= Char('0') && c <= Char('9')) || (c >= Char('a') && c <= Char('f')))) return false;
+    }
+  }
+  for (const char c : kSuffix) {
+    if (name[i++] != Char(c)) return false;
+  }
+  return true;
 }
 
 // Spreads the bits of a clock reading or similar into 32 bits of noise. Not
