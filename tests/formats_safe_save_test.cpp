@@ -1,17 +1,27 @@
 // A save that fails must leave the file it would have replaced as it was, and
-// no temporary file behind.
+// no temporary file behind; a save works for any name the file system takes.
 #include <gtest/gtest.h>
+
+#include <thread>
 
 #include "formats/checksum_list.h"
 #include "formats/settings.h"
 #include "formats_test_support.h"
+#include "os/whole_file.h"
 #include "test_files.h"
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "os/win32/long_path.h"
 #else
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <unistd.h>
+
+#include "os/codepage.h"
 #endif
 
 namespace {
@@ -34,6 +44,115 @@ TEST(SafeSave, TargetIsAFolder) {
   EXPECT_FALSE(WriteChecksumList(folder.PathOf(L"sums.md5"), kRows));
   EXPECT_EQ(FileBytes(folder.root / "sums.md5" / "inside.txt"), "kept");
   EXPECT_EQ(FolderListing(folder.root), "sums.md5\n");
+}
+
+std::string WholeFile(const std::wstring& path) {
+  std::string bytes;
+  return os::ReadWholeFile(path, &bytes) ? bytes : "<missing>";
+}
+
+// The temporary file has a name of its own, so any name the file system takes
+// can be saved, up to the longest file name component.
+TEST(SafeSave, NamesAsLongAsTheFileSystemTakes) {
+  ScratchFolder folder;
+  std::string listing;
+  for (const std::size_t length : {250, 255}) {
+    const std::wstring name = std::wstring(length - 4, L'n') + L".md5";
+    const std::wstring path = folder.PathOf(name);
+    EXPECT_TRUE(WriteChecksumList(path, {})) << length;
+    EXPECT_EQ(WholeFile(path), "\xEF\xBB\xBF") << length;
+    EXPECT_TRUE(WriteChecksumList(path, kRows)) << length << " over an existing file";
+    EXPECT_EQ(WholeFile(path), ChecksumListBytes(kRows)) << length;
+    listing += std::string(length - 4, 'n') + ".md5\n";
+  }
+  EXPECT_EQ(FolderListing(folder.root), listing);
+#ifdef _WIN32
+  // The standard library's removal stops at the classic path limit.
+  for (const std::size_t length : {250, 255}) {
+    DeleteFileW(os::ExtendedLengthPath(folder.PathOf(std::wstring(length - 4, L'n') + L".md5")).c_str());
+  }
+#endif
+}
+
+// Holds a temporary file open the way a running save does.
+struct SaveInProgress {
+  explicit SaveInProgress(const std::wstring& path) {
+#ifdef _WIN32
+    file = CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    holding = file != INVALID_HANDLE_VALUE;
+#else
+    fd = ::open(os::WideToUtf8(path).c_str(), O_WRONLY | O_CLOEXEC);
+    holding = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+#endif
+  }
+  ~SaveInProgress() {
+#ifdef _WIN32
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+#else
+    if (fd >= 0) ::close(fd);
+#endif
+  }
+#ifdef _WIN32
+  HANDLE file = INVALID_HANDLE_VALUE;
+#else
+  int fd = -1;
+#endif
+  bool holding = false;
+};
+
+// A killed save leaves its temporary file behind. The next save in that folder
+// removes such files, but only this program's own and none that a running save
+// still holds; nor do concurrent saves in one folder remove each other's.
+TEST(SafeSave, StaleTemporaryFilesGoAtTheNextSave) {
+  ScratchFolder folder;
+  ScratchFolder elsewhere;
+  const std::vector<std::wstring> stale = {L".sumwick-save-00000001-00000000-00000000.tmp",
+                                           L".sumwick-save-0000fffe-0000002a-9e3779b9.tmp"};
+  const std::wstring running = L".sumwick-save-00000002-00000001-0badcafe.tmp";
+  const std::vector<std::wstring> users = {L".sumwick-save-notes.tmp",
+                                           L".sumwick-save-00000001-00000000-00000000.tmp.bak",
+                                           L".sumwick-save-0000000A-00000000-00000000.tmp",
+                                           L".sumwick-save-00000001-00000000-0000000.tmp",
+                                           L"sumwick-save-00000001-00000000-00000000.tmp"};
+  for (const auto& name : stale) folder.Write(name, "partial list");
+  for (const auto& name : users) folder.Write(name, "mine");
+  elsewhere.Write(stale[0], "partial list");
+  const std::string users_listed = ".sumwick-save-00000001-00000000-0000000.tmp\n"
+                                   ".sumwick-save-00000001-00000000-00000000.tmp.bak\n"
+                                   ".sumwick-save-0000000A-00000000-00000000.tmp\n"
+                                   ".sumwick-save-notes.tmp\n";
+  const std::wstring target = folder.PathOf(L"sums.md5");
+  {
+    folder.Write(running, "partial list");
+    SaveInProgress save(folder.PathOf(running));
+    ASSERT_TRUE(save.holding);
+    EXPECT_TRUE(WriteChecksumList(target, kRows));
+    EXPECT_EQ(FolderListing(folder.root),
+              ".sumwick-save-00000001-00000000-0000000.tmp\n"
+              ".sumwick-save-00000001-00000000-00000000.tmp.bak\n"
+              ".sumwick-save-00000002-00000001-0badcafe.tmp\n"
+              ".sumwick-save-0000000A-00000000-00000000.tmp\n"
+              ".sumwick-save-notes.tmp\n"
+              "sums.md5\n"
+              "sumwick-save-00000001-00000000-00000000.tmp\n");
+  }
+  EXPECT_TRUE(WriteChecksumList(target, kRows));
+  EXPECT_EQ(FolderListing(folder.root),
+            users_listed + "sums.md5\nsumwick-save-00000001-00000000-00000000.tmp\n") << "no longer running";
+  for (const auto& name : users) EXPECT_EQ(FileBytes(folder.PathOf(name)), "mine");
+  EXPECT_EQ(FolderListing(elsewhere.root), ".sumwick-save-00000001-00000000-00000000.tmp\n");
+
+  // Each save's clean-up runs while the other's temporary file is being written.
+  bool saved[2] = {true, true};
+  std::thread second([&] {
+    for (int i = 0; i < 40; ++i) saved[1] = WriteChecksumList(folder.PathOf(L"b.md5"), kRows) && saved[1];
+  });
+  for (int i = 0; i < 40; ++i) saved[0] = WriteChecksumList(folder.PathOf(L"a.md5"), kRows) && saved[0];
+  second.join();
+  EXPECT_TRUE(saved[0]);
+  EXPECT_TRUE(saved[1]);
+  EXPECT_EQ(FolderListing(folder.root),
+            users_listed + "a.md5\nb.md5\nsums.md5\nsumwick-save-00000001-00000000-00000000.tmp\n");
 }
 
 #ifdef _WIN32

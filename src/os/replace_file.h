@@ -11,6 +11,11 @@ namespace os {
 // does not exist. On any failure (folder missing or not writable, disk full,
 // `path` read-only, locked or a folder) `path` keeps its old content and the
 // temporary file is removed. Returns whether `path` now holds `bytes`.
+//
+// The temporary file has a short name of its own (os/replace_file_temp.h), so
+// any name the file system takes can be replaced. Before writing, removes the
+// temporary files that earlier saves in that folder left behind when their
+// process was killed, leaving those of saves still running.
 bool ReplaceFileContents(const std::wstring& path, std::string_view bytes);
 
 }  // namespace os
