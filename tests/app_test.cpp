@@ -25,6 +25,7 @@
 #include "ui/gadget.h"
 #include "ui/image.h"
 #include "ui/window.h"
+#include "program_test_support.h"
 #include "test_files.h"
 #include "ui_test_support.h"
 #include "windows/about_window.h"
@@ -100,14 +101,7 @@ RECT ListRect() {
   return rect;
 }
 
-struct MainWindowTest : testing::Test {
-  static void SetUpTestSuite() { ASSERT_TRUE(StartUp()); }
-  void SetUp() override {
-    ASSERT_TRUE(IsWindowOpen(kMainWindow));
-    ServeFor(50);
-    DiscardEvents();
-  }
-};
+using MainWindowTest = ProgramTest;
 
 TEST_F(MainWindowTest, TitlePositionAndSizes) {
   HWND main = WindowHandle(kMainWindow);
@@ -479,7 +473,6 @@ TEST(Program, ExitEndsTheProgramWithExitCodeZero) {
   EXPECT_EQ(WaitForExit(run), 0u);
 }
 
-// Last, since it builds the main window again.
 TEST(StartUpSettings, AreReadFromTheWorkingDirectoryBeforeTheWindowIsBuilt) {
   ScratchFolder scratch;
   std::wstring file = scratch.Write(L"placeholder", "");

@@ -23,6 +23,7 @@
 #include "app/main_window.h"
 #include "app/program.h"
 #include "engine/md5_digest.h"
+#include "program_test_support.h"
 #include "test_files.h"
 #include "ui/events.h"
 #include "ui/gadget.h"
@@ -235,22 +236,7 @@ void ExpectRowsInStep() {
     ASSERT_EQ(Cell(index, 0), row.entry.path.substr(row.entry.path.find_last_of(L"\\/") + 1)) << index;
 }
 
-struct FileListTest : testing::Test {
-  static void SetUpTestSuite() { ASSERT_TRUE(StartUp()); }
-  void SetUp() override {
-    ASSERT_TRUE(IsWindowOpen(kMainWindow));
-    SetForegroundWindow(Main());
-    TheProgram().settings.auto_check = 1;
-    if (!StartEnabled()) Command(kMenuStop);
-    Command(kMenuClearList);
-    Dispatch(50);
-    ASSERT_EQ(RowCount(), 0);
-  }
-  void TearDown() override {
-    // Leave no worker running into the next test's rows.
-    if (!StartEnabled()) Command(kMenuStop);
-    Dispatch(100);
-  }
+struct FileListTest : ProgramTest {
   void Run() {
     Command(kMenuStart);
     ASSERT_TRUE(DispatchUntil(ShowsIdle, 60000)) << "the run never came back to idle";

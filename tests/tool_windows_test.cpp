@@ -21,6 +21,7 @@
 #include "engine/md5_digest.h"
 #include "engine/worker.h"
 #include "formats/settings.h"
+#include "program_test_support.h"
 #include "test_files.h"
 #include "ui/clipboard.h"
 #include "ui/events.h"
@@ -277,21 +278,7 @@ bool ServeUntilWorkerEnds(std::int32_t ms = 60000) {
   return ServeUntilTrue([] { return !WorkerRunning(); }, ms);
 }
 
-struct ToolWindowsTest : testing::Test {
-  static void SetUpTestSuite() { ASSERT_TRUE(StartUp()); }
-  void SetUp() override {
-    ASSERT_TRUE(IsWindowOpen(kMainWindow));
-    Serve(50);
-    DiscardEvents();
-    ASSERT_TRUE(IsWindowEnabled(Main())) << "a previous test left a tool window open";
-  }
-  void TearDown() override {
-    // Leave no window behind for the next test, even after a failure.
-    for (std::int32_t window = 1; window <= 5; ++window) CloseWindowNumber(window);
-    EnableWindowNumber(kMainWindow, true);
-    Serve(50);
-  }
-};
+using ToolWindowsTest = ProgramTest;
 
 // ---- MD5 file verifier
 
@@ -790,7 +777,6 @@ TEST_F(ToolWindowsTest, OptionsShowsTheSettingsInMemoryInItsPanel) {
 
   RequestClose(1);
   EXPECT_TRUE(IsWindowOpen(1)) << "Options closes only through its buttons";
-  TheProgram().settings = Settings{};
 }
 
 TEST_F(ToolWindowsTest, OptionsCancelChangesNothingAndCreatesNoFile) {
@@ -841,7 +827,6 @@ TEST_F(ToolWindowsTest, OptionsOkWritesTheFileAndReadsItBack) {
   EXPECT_EQ(FileBytes(folder.SettingsPath()), "\xEF\xBB\xBF\r\n[hash]\r\nthread.higher = 0\r\nauto.check = 1\r\n");
   EXPECT_EQ(TheProgram().settings.auto_check, 1);
   EXPECT_TRUE(IsWindowEnabled(Main()));
-  TheProgram().settings = Settings{};
 }
 
 TEST_F(ToolWindowsTest, OptionsOkWithAFileThatCannotBeWrittenClosesAndKeepsWhatTheFileHolds) {
@@ -861,7 +846,6 @@ TEST_F(ToolWindowsTest, OptionsOkWithAFileThatCannotBeWrittenClosesAndKeepsWhatT
   EXPECT_EQ(after, held);
   EXPECT_EQ(TheProgram().settings.thread_higher, 1);
   EXPECT_EQ(TheProgram().settings.auto_check, 0);
-  TheProgram().settings = Settings{};
 }
 
 // ---- About
