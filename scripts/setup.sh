@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-dev g++-mingw-w64-x86-64 mingw-w64-tools wine wine64
-          xvfb xauth xdotool imagemagick googletest libgtest-dev libbenchmark-dev libssl-dev)
+          xvfb xauth xdotool imagemagick googletest libgtest-dev libbenchmark-dev libssl-dev zip)
 
 missing=()
 for p in "${packages[@]}"; do
