@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/file_list.h"
+#include "os/decimal_text.h"
 #include "ui/bars.h"
 #include "ui/file_drop.h"
 #include "ui/gadget.h"
@@ -73,7 +74,7 @@ void BuildFileList() {
 
 }  // namespace
 
-std::wstring MainWindowTitle() { return L"Sumwick 0.5 Build " + std::to_wstring(SUMWICK_BUILD_NUMBER); }
+std::wstring MainWindowTitle() { return L"Sumwick 0.5 Build " + os::DecimalText(SUMWICK_BUILD_NUMBER); }
 
 bool LoadToolbarImages() {
   bool all = true;

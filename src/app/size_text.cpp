@@ -1,29 +1,23 @@
 #include "app/size_text.h"
 
-#include <cmath>
-#include <cstdio>
+#include "os/decimal_text.h"
 
 std::wstring SizeText(std::int64_t size) {
-  if (size < 1024) return std::to_wstring(static_cast<std::uint64_t>(size)) + L" B";
+  if (size < 1024) return os::DecimalText(static_cast<std::uint64_t>(size)) + L" B";
   static const struct {
-    std::int64_t limit;
-    double unit;
-    const char* word;
-  } kUnits[] = {
-      {1LL << 20, 1024.0, "KB"},
-      {1LL << 30, 1048576.0, "MB"},
-      {1LL << 40, 1073741824.0, "GB"},
-      {1LL << 50, 1099511627776.0, "TB"},
-  };
+    int shift;  // the unit is 2^shift bytes
+    const wchar_t* word;
+  } kUnits[] = {{10, L"KB"}, {20, L"MB"}, {30, L"GB"}, {40, L"TB"}};
+  const auto bytes = static_cast<std::uint64_t>(size);
   for (const auto& u : kUnits) {
-    if (size >= u.limit) continue;
-    // The quotient is exact in double for these sizes; round hundredths half
-    // up ourselves, since printf would round 1.125 to even.
-    const double hundredths = std::floor(static_cast<double>(size) / u.unit * 100.0 + 0.5);
-    char text[64];
-    std::snprintf(text, sizeof text, "%.0f.%02.0f %s", std::floor(hundredths / 100.0),
-                  std::fmod(hundredths, 100.0), u.word);
-    return std::wstring(text, text + std::char_traits<char>::length(text));
+    if (bytes >= (std::uint64_t{1} << (u.shift + 10))) continue;
+    // Hundredths of the unit, half-way rounding up, in exact integers: below
+    // 2^50 bytes the product stays far below 2^64.
+    const std::uint64_t unit = std::uint64_t{1} << u.shift;
+    const std::uint64_t hundredths = (bytes * 100 + unit / 2) >> u.shift;
+    const std::uint64_t fraction = hundredths % 100;
+    return os::DecimalText(hundredths / 100) + L"." + (fraction < 10 ? L"0" : L"") + os::DecimalText(fraction) +
+           L" " + u.word;
   }
   return L"";
 }

@@ -6,6 +6,7 @@
 
 #include <shellapi.h>
 
+#include "os/decimal_text.h"
 #include "ui/gadget.h"
 #include "ui/image.h"
 #include "ui/window.h"
@@ -48,7 +49,7 @@ void OpenAboutWindow(const ToolWindowContext& context) {
   LoadIconImage(kAboutImage, kProgramIconResource, 48);
   ImageGadget(kPicture, 10, 10, 48, 48, kAboutImage);
   TextGadget(kName, 70, 10, 160, 20, L"Sumwick", kTextCentred);
-  TextGadget(kVersion, 70, 30, 160, 20, L"v.0.5.0 Build " + std::to_wstring(SUMWICK_BUILD_NUMBER), kTextCentred);
+  TextGadget(kVersion, 70, 30, 160, 20, L"v.0.5.0 Build " + os::DecimalText(SUMWICK_BUILD_NUMBER), kTextCentred);
   HyperLinkGadget(kLink, 10, 86, 210, 19, kIconsPageAddress, RGB(0, 0, 170), RGB(0, 0, 255));
   TextGadget(kIconsLabel, 10, 72, 70, 13, L"Icons:");
   TextGadget(kThanks, 10, 110, 210, 30,

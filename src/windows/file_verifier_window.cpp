@@ -3,6 +3,7 @@
 #include "windows/file_verifier_window.h"
 
 #include "engine/md5_digest.h"
+#include "os/decimal_text.h"
 #include "os/path_size.h"
 #include "ui/clipboard.h"
 #include "ui/gadget.h"
@@ -43,7 +44,7 @@ void EnableInputs(bool enable) {
 // verifier window has been opened meanwhile.
 void CheckFile(const std::wstring& path, const std::wstring& expected) {
   const SingleCheckResult result = CheckOneFile(path, expected, [](std::int32_t percent) {
-    SetGadgetText(kStatusLine, std::to_wstring(percent) + L"%");
+    SetGadgetText(kStatusLine, os::DecimalText(static_cast<std::uint64_t>(percent)) + L"%");
   });
   if (result == SingleCheckResult::Valid) SetGadgetText(kStatusLine, L"Checksum valid");
   if (result == SingleCheckResult::Invalid) SetGadgetText(kStatusLine, L"Checksum invalid");

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "formats/checksum_list_reader.h"
+#include "os/decimal_text.h"
 #include "os/path_size.h"
 #include "ui/gadget.h"
 #include "ui/list.h"
@@ -48,10 +49,10 @@ void CheckList(const Entries& entries, const std::vector<std::wstring>& before) 
   };
   ListCheckView view;
   view.hashing = [](std::size_t row, std::size_t rows) {
-    SetGadgetText(kStatusLine, L"Overall status: Calculating md5 for " + std::to_wstring(row + 1) + L"/" +
-                                   std::to_wstring(rows));
+    SetGadgetText(kStatusLine, L"Overall status: Calculating md5 for " + os::DecimalText(row + 1) + L"/" +
+                                   os::DecimalText(rows));
   };
-  view.progress = [&](std::size_t row, std::int32_t percent) { set_valid(row, std::to_wstring(percent) + L"%"); };
+  view.progress = [&](std::size_t row, std::int32_t percent) { set_valid(row, os::DecimalText(static_cast<std::uint64_t>(percent)) + L"%"); };
   view.verdict = [&](std::size_t row, bool intact) { set_valid(row, intact ? L"OK" : L"Invalid"); };
   view.unread = [&](std::size_t row) { set_valid(row, before[row]); };
   view.done = [] {
