@@ -219,6 +219,45 @@ TEST(FileDigestJob, SmallerBufferWhenTheChunkCannotBeHad) {
   EXPECT_EQ(run.reports, (std::vector<std::int32_t>{41, 83, 100}));
 }
 
+TEST(FileDigestJob, ReadingAheadOrInTurnGivesTheSame) {
+  ScratchFolder folder;
+  const std::string bytes = PatternBytes(2500000);
+  const std::wstring path = folder.Write(L"f", bytes);
+  const std::wstring stopped_path = folder.WriteSparse(L"stopped", 3 << 20);
+  const std::wstring truth = DigestOfBuffer(bytes.data(), 2500000);
+  // One buffer: reads in turn. Two: the second is the read-ahead buffer.
+  for (int buffers : {1, 2}) {
+    SCOPED_TRACE(std::to_string(buffers) + " buffers");
+    int given = 0;
+    FileDigestJob job([&](std::uint32_t size) {
+      if (size > 1024 * 1024 || given == buffers) return std::unique_ptr<std::uint8_t[]>();
+      ++given;
+      return std::unique_ptr<std::uint8_t[]>(new std::uint8_t[size]());
+    });
+    ASSERT_EQ(job.chunk_size, 1024u * 1024);
+    for (int k = 0; k < 2; ++k) {  // one reader serves file after file, stopped or not
+      JobRun run = DigestWithJob(job, path, 2500000);
+      EXPECT_EQ(run.digest, truth);
+      EXPECT_EQ(run.reports, (std::vector<std::int32_t>{41, 83, 100}));
+
+      StopToken stop;
+      std::vector<std::int32_t> reports;
+      std::wstring text;
+      const DigestOutcome outcome = job.DigestFile(
+          stopped_path, 3 << 20,
+          [&](std::int32_t percent) {
+            reports.push_back(percent);
+            stop.requested.store(1);
+          },
+          &stop, &text);
+      EXPECT_EQ(outcome, DigestOutcome::Stopped);
+      EXPECT_EQ(text, L"");
+      EXPECT_EQ(reports, (std::vector<std::int32_t>{33}));
+    }
+    EXPECT_EQ(job.read_ahead != nullptr, buffers == 2);
+  }
+}
+
 TEST(FileDigestJob, NoBufferAtAllNeverReads) {
   FileDigestJob job([](std::uint32_t) { return std::unique_ptr<std::uint8_t[]>(); });
   EXPECT_FALSE(job.HasBuffer());

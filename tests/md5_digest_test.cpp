@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
+
+// Names the path in gtest's messages.
+void PrintTo(Md5Path path, std::ostream* out) { *out << (path == Md5Path::Portable ? "portable" : "AVX-512VL"); }
 
 namespace {
 
@@ -51,9 +56,30 @@ const std::vector<Vector>& Vectors() {
   return vectors;
 }
 
-std::wstring InPieces(const std::string& input, std::size_t piece) {
+// Each block path in turn, whatever the CPU; a path this CPU or OS cannot run
+// skips its tests with a message.
+class Md5PathTest : public testing::TestWithParam<Md5Path> {
+ protected:
+  void SetUp() override {
+    if (!Md5PathRuns(GetParam())) GTEST_SKIP() << "this CPU or its OS lacks AVX-512VL; that path is not tested here";
+  }
+};
+
+INSTANTIATE_TEST_SUITE_P(Paths, Md5PathTest, testing::Values(Md5Path::Portable, Md5Path::Avx512Vl),
+                         [](const testing::TestParamInfo<Md5Path>& info) {
+                           return info.param == Md5Path::Portable ? "Portable" : "Avx512Vl";
+                         });
+
+std::wstring OnPath(Md5Path path, const void* bytes, std::size_t length) {
   Md5Digest digest;
-  digest.Start();
+  digest.Start(path);
+  digest.Add(bytes, static_cast<std::uint32_t>(length));
+  return digest.Finish();
+}
+
+std::wstring InPieces(Md5Path path, const std::string& input, std::size_t piece) {
+  Md5Digest digest;
+  digest.Start(path);
   for (std::size_t at = 0; at < input.size(); at += piece) {
     const std::size_t n = std::min(piece, input.size() - at);
     EXPECT_TRUE(digest.Add(input.data() + at, static_cast<std::uint32_t>(n)));
@@ -62,21 +88,60 @@ std::wstring InPieces(const std::string& input, std::size_t piece) {
   return digest.Finish();
 }
 
-TEST(Md5Digest, KnownAnswersFedEveryWay) {
+TEST_P(Md5PathTest, KnownAnswersFedEveryWay) {
   for (const Vector& v : Vectors()) {
     SCOPED_TRACE(std::string(v.source) + ", length " + std::to_string(v.input.size()));
-    EXPECT_EQ(DigestOfBuffer(v.input.data(), static_cast<std::int32_t>(v.input.size())), v.digest);
+    EXPECT_EQ(OnPath(GetParam(), v.input.data(), v.input.size()), v.digest);
     // Piece sizes that start, fill and overrun the block buffer.
     for (std::size_t piece : {std::size_t{1}, std::size_t{3}, std::size_t{63}, std::size_t{64}, std::size_t{65},
                               std::size_t{1000}, std::size_t{16777216}}) {
       if (piece == 1 && v.input.size() > 100000) continue;  // bytewise adds little beyond this
       SCOPED_TRACE("pieces of " + std::to_string(piece));
-      EXPECT_EQ(InPieces(v.input, piece), v.digest);
+      EXPECT_EQ(InPieces(GetParam(), v.input, piece), v.digest);
     }
     // From a buffer that does not start on a word boundary.
     std::vector<char> shifted(v.input.size() + 3);
     if (!v.input.empty()) std::memcpy(shifted.data() + 3, v.input.data(), v.input.size());
-    EXPECT_EQ(DigestOfBuffer(shifted.data() + 3, static_cast<std::int32_t>(v.input.size())), v.digest);
+    EXPECT_EQ(OnPath(GetParam(), shifted.data() + 3, v.input.size()), v.digest);
+  }
+}
+
+TEST_P(Md5PathTest, RandomPiecesGiveTheWholeDigest) {
+  const std::string input = ArithmeticPattern(300000);
+  const std::wstring whole = OnPath(Md5Path::Portable, input.data(), input.size());
+  std::uint32_t x = 12345;  // xorshift: the same pieces every run
+  for (int round = 0; round < 20; ++round) {
+    Md5Digest digest;
+    digest.Start(GetParam());
+    for (std::size_t at = 0; at < input.size();) {
+      x ^= x << 13;
+      x ^= x >> 17;
+      x ^= x << 5;
+      // Mostly under a block or a few blocks, now and then many.
+      const std::size_t limit = x % 8 == 0 ? 20000 : x % 2 ? 200 : 70;
+      const std::size_t n = std::min<std::size_t>((x >> 8) % (limit + 1), input.size() - at);
+      digest.Add(input.data() + at, static_cast<std::uint32_t>(n));
+      at += n;
+    }
+    EXPECT_EQ(digest.Finish(), whole) << "round " << round;
+  }
+}
+
+TEST(Md5Digest, TheFastestPathRunsHere) {
+  EXPECT_TRUE(Md5PathRuns(Md5Path::Portable));
+  EXPECT_TRUE(Md5PathRuns(Md5FastestPath()));
+  EXPECT_EQ(Md5FastestPath(), Md5PathRuns(Md5Path::Avx512Vl) ? Md5Path::Avx512Vl : Md5Path::Portable);
+  const std::string input = ArithmeticPattern(1000);
+  EXPECT_EQ(DigestOfBuffer(input.data(), 1000), OnPath(Md5Path::Portable, input.data(), 1000));
+}
+
+TEST(Md5Digest, BothPathsAgreeOnEveryLengthAtOddOffsets) {
+  if (!Md5PathRuns(Md5Path::Avx512Vl))
+    GTEST_SKIP() << "this CPU or its OS lacks AVX-512VL; only the portable path runs here";
+  const std::string input = ArithmeticPattern(10000 + 16);
+  for (std::size_t length = 0; length <= 10000; ++length) {
+    const char* at = input.data() + 1 + 2 * (length % 8);  // offsets 1, 3, ... 15
+    ASSERT_EQ(OnPath(Md5Path::Avx512Vl, at, length), OnPath(Md5Path::Portable, at, length)) << "length " << length;
   }
 }
 

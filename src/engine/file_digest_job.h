@@ -30,12 +30,17 @@ using ProgressReport = std::function<void(std::int32_t percent)>;
 // Allocates a zero-filled buffer of the given size, or returns null.
 using ChunkAllocator = std::function<std::unique_ptr<std::uint8_t[]>(std::uint32_t size)>;
 
-// One per worker run: owns the chunk buffer, the open file and the digest.
+// The thread that reads the next chunk while the current one is hashed.
+struct ReadAhead;
+
+// One per worker run: owns the chunk buffers, the open file and the digest.
 struct FileDigestJob {
   // Allocates the chunk buffer: kChunkSize bytes, or when that fails the
   // largest of its halvings down to kSmallestChunkSize that succeeds.
+  // `allocate` is kept for the second buffer (see read_ahead).
   FileDigestJob();
   explicit FileDigestJob(const ChunkAllocator& allocate);
+  ~FileDigestJob();
 
   // False when not even the smallest buffer could be had; DigestFile then
   // returns NotOpened for every file.
@@ -49,6 +54,18 @@ struct FileDigestJob {
   std::unique_ptr<std::uint8_t[]> buffer;
   std::uint32_t chunk_size = 0;
   Md5Digest digest;
+
+  // Reading beside hashing: after a read that fills the chunk, the next read
+  // runs on a reader thread into a second buffer while this chunk is hashed,
+  // reported and paused after. The reads, reports, pauses, stop checks and
+  // outcomes are those of reading in turn. The thread and the second buffer
+  // (chunk_size bytes from the allocator) are had at the first full chunk and
+  // kept for the job's life; without either, reads simply run in turn.
+  bool ReadAheadReady();
+  ChunkAllocator allocate_chunk;
+  std::unique_ptr<std::uint8_t[]> second_buffer;
+  std::unique_ptr<ReadAhead> read_ahead;
+  bool read_ahead_unavailable = false;
 };
 
 // Percent of `done` in `expected`, truncated toward zero; 0 when expected is 0.

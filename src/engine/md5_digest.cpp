@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/md5_blocks.h"
 #include "os/ascii_case.h"
 
 namespace {
@@ -19,29 +20,43 @@ inline void StoreLittle32(std::uint8_t* p, std::uint32_t v) {
 
 inline std::uint32_t RotateLeft(std::uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
 
+// Keeps a value as computed: clang would otherwise fold the early adds into
+// the ones after the round function, putting them back on the chain (about
+// 0.85 of OpenSSL's speed instead of 1.05).
+#if defined(__GNUC__) || defined(__clang__)
+#define MD5_KEEP(v) __asm__("" : "+r"(v))
+#else
+#define MD5_KEEP(v) (void)0
+#endif
+
 // The four rounds of RFC 1321. The message word and constant are added first,
 // so only the round function waits for b, the word finished one step earlier.
 // F and I take one fewer operation than the RFC's forms; G's two halves never
 // share a set bit, so they are added separately and only the second needs b.
 #define MD5_F(a, b, c, d, x, s, t)  \
   a += (x) + (t);                   \
+  MD5_KEEP(a);                      \
   a += (((c) ^ (d)) & (b)) ^ (d);   \
   a = RotateLeft(a, s) + (b)
 #define MD5_G(a, b, c, d, x, s, t)  \
   a += (x) + (t) + (~(d) & (c));    \
+  MD5_KEEP(a);                      \
   a += (d) & (b);                   \
   a = RotateLeft(a, s) + (b)
 #define MD5_H(a, b, c, d, x, s, t)  \
   a += (x) + (t);                   \
+  MD5_KEEP(a);                      \
   a += (b) ^ ((c) ^ (d));           \
   a = RotateLeft(a, s) + (b)
 #define MD5_I(a, b, c, d, x, s, t)  \
   a += (x) + (t);                   \
+  MD5_KEEP(a);                      \
   a += (c) ^ ((b) | ~(d));          \
   a = RotateLeft(a, s) + (b)
 
-// Transforms `blocks` consecutive 64-byte blocks.
-void Transform(std::uint32_t state[4], const std::uint8_t* p, std::size_t blocks) {
+}  // namespace
+
+void Md5BlocksPortable(std::uint32_t state[4], const std::uint8_t* p, std::size_t blocks) {
   std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
   for (; blocks > 0; --blocks, p += 64) {
     const std::uint32_t x0 = LoadLittle32(p), x1 = LoadLittle32(p + 4), x2 = LoadLittle32(p + 8),
@@ -135,10 +150,15 @@ void Transform(std::uint32_t state[4], const std::uint8_t* p, std::size_t blocks
 #undef MD5_G
 #undef MD5_H
 #undef MD5_I
+#undef MD5_KEEP
+
+namespace {
 
 constexpr std::uint8_t kPadding[64] = {0x80};
 
-void Update(Md5Context& context, const std::uint8_t* input, std::uint32_t length) {
+// The one buffering routine, whatever the path: whole blocks go to the block
+// function straight from the input, the rest waits in the context's buffer.
+void Update(Md5BlockFunction transform, Md5Context& context, const std::uint8_t* input, std::uint32_t length) {
   std::uint32_t fill = (context.count[0] >> 3) & 0x3F;
   const std::uint32_t low_bits = length << 3;
   context.count[0] += low_bits;
@@ -149,10 +169,10 @@ void Update(Md5Context& context, const std::uint8_t* input, std::uint32_t length
   const std::uint32_t room = 64 - fill;
   if (length >= room) {
     std::memcpy(&context.buffer[fill], input, room);
-    Transform(context.state, context.buffer, 1);
+    transform(context.state, context.buffer, 1);
     i = room;
     const std::uint32_t whole = (length - i) / 64;
-    Transform(context.state, input + i, whole);
+    if (whole > 0) transform(context.state, input + i, whole);
     i += whole * 64;
     fill = 0;
   }
@@ -161,7 +181,18 @@ void Update(Md5Context& context, const std::uint8_t* input, std::uint32_t length
 
 }  // namespace
 
-void Md5Digest::Start() {
+bool Md5PathRuns(Md5Path path) {
+  if (path == Md5Path::Portable) return true;
+  static const bool avx512vl = Avx512VlRuns();
+  return avx512vl;
+}
+
+Md5Path Md5FastestPath() { return Md5PathRuns(Md5Path::Avx512Vl) ? Md5Path::Avx512Vl : Md5Path::Portable; }
+
+void Md5Digest::Start() { Start(Md5FastestPath()); }
+
+void Md5Digest::Start(Md5Path path) {
+  transform = path == Md5Path::Avx512Vl && Md5PathRuns(path) ? Md5BlocksAvx512Vl : Md5BlocksPortable;
   context.state[0] = 0x67452301;
   context.state[1] = 0xefcdab89;
   context.state[2] = 0x98badcfe;
@@ -173,7 +204,7 @@ void Md5Digest::Start() {
 
 bool Md5Digest::Add(const void* bytes, std::uint32_t length) {
   if (!started) return false;
-  if (length > 0) Update(context, static_cast<const std::uint8_t*>(bytes), length);
+  if (length > 0) Update(transform, context, static_cast<const std::uint8_t*>(bytes), length);
   return true;
 }
 
@@ -184,8 +215,8 @@ std::wstring Md5Digest::Finish() {
   StoreLittle32(bits + 4, context.count[1]);
   const std::uint32_t fill = (context.count[0] >> 3) & 0x3F;
   const std::uint32_t pad_length = fill < 56 ? 56 - fill : 120 - fill;
-  Update(context, kPadding, pad_length);
-  Update(context, bits, 8);
+  Update(transform, context, kPadding, pad_length);
+  Update(transform, context, bits, 8);
 
   std::uint8_t digest[16];
   for (int k = 0; k < 4; ++k) StoreLittle32(digest + 4 * k, context.state[k]);
