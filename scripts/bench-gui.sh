@@ -49,3 +49,14 @@ echo "md5sum_seconds=$(printf '%.3f' "$md5sum_seconds")"
 echo "md5sum_digest=$md5sum_digest"
 [ "$(value run_digest)" = "$md5sum_digest" ] && echo "digests agree" || echo "DIGESTS DIFFER"
 echo "ratio (run / md5sum) = $(printf '%.2f' "$(echo "$run_seconds / $md5sum_seconds" | bc -l)")"
+
+# The figures against their bars.
+private_after=$(value private_mb_after)
+stripped="$work/Sumwick.stripped.exe"
+x86_64-w64-mingw32-strip -o "$stripped" "$root/build/windows/src/Sumwick.exe"
+exe_kb=$(( $(stat -c %s "$stripped") / 1024 ))
+echo "== figures (bar)"
+echo "drop of $(value drop_rows) files until listed: $(value drop_seconds) s (<= 1.0 s)"
+echo "private memory with those rows: ${private_after} MB (<= 40 MB)"
+echo "1 GiB run / md5sum: $(printf '%.2f' "$(echo "$run_seconds / $md5sum_seconds" | bc -l)") (<= 0.80)"
+echo "Sumwick.exe stripped: ${exe_kb} KB (<= 400 KB; scripts/package.sh builds the released one)"
