@@ -146,13 +146,14 @@ void ApplyListWrite(const Write& write, GadgetRecord& gadget) {
       if (gadget.has_model) {
         // The model has let the row go already; the place follows.
         SendMessageW(list, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
-        return;
+      } else {
+        if (row < 0 || row >= count) return;
+        // The control first, so that its notifications still find the copy aligned.
+        SendMessageW(list, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+        std::lock_guard<std::recursive_mutex> hold(state.lock);
+        gadget.rows.erase(gadget.rows.begin() + row);
       }
-      if (row < 0 || row >= count) return;
-      // The control first, so that its notifications still find the copy aligned.
-      SendMessageW(list, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
-      std::lock_guard<std::recursive_mutex> hold(state.lock);
-      gadget.rows.erase(gadget.rows.begin() + row);
+      NoteListItemChanged(write.gadget, -1);  // the selection below moved up
       return;
     }
     default:
