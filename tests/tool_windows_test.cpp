@@ -392,7 +392,7 @@ TEST_F(ToolWindowsTest, VerifierChecksEveryRowWithProgressAndRefusesToCloseMeanw
   EXPECT_TRUE(IsWindowEnabled(Main()));
 }
 
-TEST_F(ToolWindowsTest, VerifierLeavesTheCellOfAFileGoneSinceAsItWas) {
+TEST_F(ToolWindowsTest, VerifierEmptiesTheCellOfAFileGoneSince) {
   ScratchFolder scratch;
   const std::string kept = PatternBytes(3000, 5);
   const std::string gone = PatternBytes(4000, 6);
@@ -410,7 +410,7 @@ TEST_F(ToolWindowsTest, VerifierLeavesTheCellOfAFileGoneSinceAsItWas) {
   EXPECT_EQ(Cell(7, 0, 2), L"");
   EXPECT_EQ(Cell(7, 1, 2), L"OK");
 
-  // Back, checked, gone again: its cell keeps the earlier verdict.
+  // Back, checked, gone again: the earlier verdict goes with it.
   scratch.Write(L"gone.bin", gone);
   Click(9);
   ASSERT_TRUE(ServeUntilTrue([] { return Cell(7, 0, 2) == L"OK" && Enabled(9); }));
@@ -419,8 +419,8 @@ TEST_F(ToolWindowsTest, VerifierLeavesTheCellOfAFileGoneSinceAsItWas) {
   Click(9);
   ASSERT_TRUE(ServeUntilTrue([] { return Text(10) == L"Overall status: Done" && Enabled(9); }));
   ASSERT_TRUE(ServeUntilWorkerEnds());
-  EXPECT_EQ(Cell(7, 0, 2), L"OK");
-  EXPECT_EQ(cells.texts, (std::vector<std::wstring>{L"1:100%", L"1:OK"}));
+  EXPECT_EQ(Cell(7, 0, 2), L"");
+  EXPECT_EQ(cells.texts, (std::vector<std::wstring>{L"0:", L"1:100%", L"1:OK"}));
 }
 
 TEST_F(ToolWindowsTest, VerifierOnAListWithoutUsableLinesSaysSoAndStaysOpenEmpty) {
@@ -600,20 +600,25 @@ TEST_F(ToolWindowsTest, FileVerifierChecksOnAWorkerAndSaysValidOrInvalid) {
   ServeUntilWorkerEnds();
 }
 
-TEST_F(ToolWindowsTest, FileVerifierLeavesTheStatusOfAFileDeletedBeforeCheck) {
+TEST_F(ToolWindowsTest, FileVerifierShowsIdleWhenACheckGivesNoResult) {
   ScratchFolder scratch;
   const std::string bytes = PatternBytes(6000, 9);
   const std::wstring file = scratch.Write(L"file.bin", bytes);
   ReadyFileVerifier(file, DigestOfBuffer(bytes.data(), static_cast<std::int32_t>(bytes.size())));
   ASSERT_TRUE(Enabled(19));
+  Click(19);
+  ASSERT_TRUE(ServeUntilWorkerEnds());
+  Serve(100);
+  ASSERT_EQ(Text(18), L"Checksum valid");
+
+  // Deleted before the next check: the earlier verdict does not stand for it.
   ASSERT_TRUE(DeleteFileW(file.c_str()));
   Recorder status(GadgetHandle(18));
   Recorder check(GadgetHandle(19));
   Click(19);
   ASSERT_TRUE(ServeUntilWorkerEnds());
   Serve(100);
-  EXPECT_TRUE(status.texts.empty());
-  EXPECT_EQ(Text(18), L"Idle");
+  EXPECT_EQ(status.texts, std::vector<std::wstring>{L"Idle"});
   EXPECT_EQ(check.enables, (std::vector<int>{0, 1})) << "the controls come back enabled";
   EXPECT_TRUE(Enabled(13) && Enabled(15) && Enabled(16));
 }

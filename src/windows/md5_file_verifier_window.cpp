@@ -40,9 +40,10 @@ Verifier& TheVerifier() {
   return verifier;
 }
 
-// Runs on the worker. `before` holds the Valid cells as the check found them:
-// a file that cannot be read to its end gets its cell back as it was.
-void CheckList(const Entries& entries, const std::vector<std::wstring>& before) {
+// Runs on the worker. A file that cannot be read to its end this time gets an
+// empty Valid cell, as before any check: an earlier verdict would pass for
+// this check's.
+void CheckList(const Entries& entries) {
   const auto set_valid = [](std::size_t row, const std::wstring& text) {
     SetListCellText(kEntryList, static_cast<std::int32_t>(row), kValidColumn, text);
   };
@@ -53,7 +54,7 @@ void CheckList(const Entries& entries, const std::vector<std::wstring>& before) 
   };
   view.progress = [&](std::size_t row, std::int32_t percent) { set_valid(row, std::to_wstring(percent) + L"%"); };
   view.verdict = [&](std::size_t row, bool intact) { set_valid(row, intact ? L"OK" : L"Invalid"); };
-  view.unread = [&](std::size_t row) { set_valid(row, before[row]); };
+  view.unread = [&](std::size_t row) { set_valid(row, L""); };
   view.done = [] {
     EnableGadget(kCheckButton, true);
     SetGadgetText(kStatusLine, L"Overall status: Done");
@@ -104,13 +105,9 @@ void StartVerifyListCheck() {
   // The worker's enabling of Check must come after this, so this comes first.
   EnableGadget(kCheckButton, false);
   verifier.busy.store(true);
-  std::vector<std::wstring> before;
-  const Entries& entries = *verifier.entries;
-  for (std::size_t row = 0; row < entries.size(); ++row)
-    before.push_back(GetListCellText(kEntryList, static_cast<std::int32_t>(row), kValidColumn));
   const bool started = StartWindowWorker(
-      [&verifier, entries = verifier.entries, before = std::move(before)] {
-        CheckList(*entries, before);
+      [&verifier, entries = verifier.entries] {
+        CheckList(*entries);
         verifier.busy.store(false);
       },
       verifier.context.settings->thread_higher != 0);
