@@ -27,6 +27,7 @@
 #include "ui/events.h"
 #include "ui/gadget.h"
 #include "ui/image.h"
+#include "ui/requester.h"
 #include "ui/window.h"
 #include "ui_test_support.h"
 #include "windows/about_window.h"
@@ -851,6 +852,39 @@ TEST_F(ToolWindowsTest, OptionsOkWithAFileThatCannotBeWrittenClosesAndKeepsWhatT
   EXPECT_EQ(after, held);
   EXPECT_EQ(TheProgram().settings.thread_higher, 1);
   EXPECT_EQ(TheProgram().settings.auto_check, 0);
+}
+
+// The open requester as Windows may show it: the current folder follows the
+// chosen file, OFN_NOCHANGEDIR or not.
+bool g_dialog_moved_folder = false;
+BOOL WINAPI OpenDialogThatMovesTheFolder(OPENFILENAMEW* request) {
+  const BOOL chosen = GetOpenFileNameW(request);
+  if (chosen) {
+    const std::wstring folder(request->lpstrFile, request->nFileOffset);
+    g_dialog_moved_folder = SetCurrentDirectoryW(folder.c_str()) != FALSE;
+  }
+  return chosen;
+}
+
+TEST_F(ToolWindowsTest, AFileChosenInAnotherFolderLeavesTheSettingsFileWhereItWas) {
+  InScratchFolder folder;
+  ScratchFolder elsewhere;
+  const std::string bytes = PatternBytes(100, 1);
+  const std::wstring file = elsewhere.Write(L"file.bin", bytes);
+  const std::wstring list = elsewhere.Write(L"files.md5", ListFile({{"file.bin", DigestOf(bytes)}}));
+  const OpenDialog dialog = ReplaceOpenDialog(OpenDialogThatMovesTheFolder);
+  for (const auto& [menu, chosen] : {std::pair{kMenuAddFile, file}, std::pair{kMenuVerifyMd5File, list}}) {
+    DeleteFileW(folder.SettingsPath().c_str());
+    g_dialog_moved_folder = false;
+    MenuWithRequester(menu, L"Open", chosen);
+    EXPECT_TRUE(g_dialog_moved_folder) << menu;
+    if (IsWindowOpen(2)) RequestClose(2);
+    Menu(kMenuOptions);
+    Click(1);
+    EXPECT_NE(FileBytes(folder.SettingsPath()), "(none)") << menu;
+    EXPECT_EQ(FileBytes(elsewhere.PathOf(L"settings.ini")), "(none)") << menu;
+  }
+  ReplaceOpenDialog(dialog);
 }
 
 // ---- About
