@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cwctype>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <thread>
@@ -27,6 +28,7 @@
 #include "ui/events.h"
 #include "ui/gadget.h"
 #include "ui/image.h"
+#include "ui/requester.h"
 #include "ui/window.h"
 #include "ui_test_support.h"
 #include "windows/about_window.h"
@@ -177,15 +179,7 @@ void ExpectGadgets(HWND parent, const std::vector<Placed>& gadgets) {
 
 LONG Style(std::int32_t gadget) { return GetWindowLongW(GadgetHandle(gadget), GWL_STYLE); }
 
-std::wstring Cell(std::int32_t gadget, int row, int column) {
-  wchar_t text[256] = L"";
-  LVITEMW item{};
-  item.iSubItem = column;
-  item.pszText = text;
-  item.cchTextMax = 256;
-  SendMessageW(GadgetHandle(gadget), LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-  return text;
-}
+std::wstring Cell(std::int32_t gadget, int row, int column) { return ListCellText(GadgetHandle(gadget), row, column); }
 
 int Rows(std::int32_t gadget) {
   return static_cast<int>(SendMessageW(GadgetHandle(gadget), LVM_GETITEMCOUNT, 0, 0));
@@ -193,11 +187,13 @@ int Rows(std::int32_t gadget) {
 
 // ---- Recording what lands in a control, on the window thread
 
-// Texts set (WM_SETTEXT; for a list, "row:text" of every Valid cell set) and
-// enabled states set (WM_ENABLE), in the order the window thread applies them.
+// Texts set (WM_SETTEXT) and enabled states set (WM_ENABLE), in the order the
+// window thread applies them; for the verifier's list, what each row's Valid
+// cell shows whenever the row is drawn again, each change once.
 struct Recorder {
   std::vector<std::wstring> texts;
   std::vector<int> enables;
+  std::map<int, std::vector<std::wstring>> valid;
   HWND handle = nullptr;
 
   static LRESULT CALLBACK Procedure(HWND handle, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
@@ -205,15 +201,18 @@ struct Recorder {
     auto* recorder = reinterpret_cast<Recorder*>(data);
     if (message == WM_SETTEXT) recorder->texts.emplace_back(reinterpret_cast<const wchar_t*>(lparam));
     if (message == WM_ENABLE) recorder->enables.push_back(wparam ? 1 : 0);
-    if (message == LVM_SETITEMTEXTW) {
-      const auto* item = reinterpret_cast<const LVITEMW*>(lparam);
-      if (item->iSubItem == 2) recorder->texts.push_back(std::to_wstring(wparam) + L":" + item->pszText);
-    }
+    if (message == LVM_REDRAWITEMS)
+      for (int row = static_cast<int>(wparam); row <= static_cast<int>(lparam); ++row) recorder->NoteValid(row);
     if (message == WM_NCDESTROY) {
       RemoveWindowSubclass(handle, Procedure, 1);
       recorder->handle = nullptr;
     }
     return DefSubclassProc(handle, message, wparam, lparam);
+  }
+  void NoteValid(int row) {
+    const std::wstring text = ListCellText(handle, row, 2);
+    std::vector<std::wstring>& shown = valid[row];
+    if (shown.empty() || shown.back() != text) shown.emplace_back(text);
   }
   explicit Recorder(HWND control) : handle(control) {
     SetWindowSubclass(handle, Procedure, 1, reinterpret_cast<DWORD_PTR>(this));
@@ -278,6 +277,21 @@ bool ServeUntilWorkerEnds(std::int32_t ms = 60000) {
   return ServeUntilTrue([] { return !WorkerRunning(); }, ms);
 }
 
+// What a row's Valid cell showed during one check: whole percents rising,
+// then `verdict`. The row shows its text as it is when drawn, so a quick
+// file may skip percents.
+void ExpectPercentsThenVerdict(const std::vector<std::wstring>& shown, const std::wstring& verdict) {
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown.back(), verdict);
+  int last = -1;
+  for (std::size_t i = 0; i + 1 < shown.size(); ++i) {
+    ASSERT_TRUE(!shown[i].empty() && shown[i].back() == L'%') << Narrow(shown[i]);
+    const int value = std::stoi(shown[i]);
+    EXPECT_GT(value, last);
+    last = value;
+  }
+}
+
 using ToolWindowsTest = ProgramTest;
 
 // ---- MD5 file verifier
@@ -304,6 +318,7 @@ TEST_F(ToolWindowsTest, VerifierRequesterOpensTheWindowOnAListAndItsRows) {
   EXPECT_EQ(Style(8) & BS_TYPEMASK, BS_GROUPBOX);
   EXPECT_EQ(Style(7) & LVS_TYPEMASK, LVS_REPORT);
   EXPECT_FALSE(SendMessageW(GadgetHandle(7), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_CHECKBOXES);
+  EXPECT_TRUE(Style(7) & LVS_OWNERDATA) << "drawn from the window's rows, so a long list opens at once";
   const std::wstring titles[] = {L"File", L"Hash", L"Valid"};
   for (int column = 0; column < 3; ++column) {
     wchar_t text[32] = L"";
@@ -324,6 +339,10 @@ TEST_F(ToolWindowsTest, VerifierRequesterOpensTheWindowOnAListAndItsRows) {
   EXPECT_EQ(Cell(7, 1, 0), L"second.bin");
   EXPECT_EQ(Narrow(Cell(7, 1, 1)), Upper(DigestOf(second)));
   EXPECT_TRUE(Enabled(9));
+  // Space on a selected row: the list has no ticks to toggle.
+  SetGadgetState(7, 1);
+  PressKey(GadgetHandle(7), VK_SPACE);
+  EXPECT_EQ(GetGadgetState(7), 1);
 
   CloseOrder order(2);
   RequestClose(2);
@@ -370,21 +389,10 @@ TEST_F(ToolWindowsTest, VerifierChecksEveryRowWithProgressAndRefusesToCloseMeanw
   EXPECT_EQ(Cell(7, 1, 2), L"OK");
   EXPECT_EQ(Cell(7, 2, 2), L"OK") << "a digest recorded in upper case matches the intact file";
 
-  // Per row: whole percents rising to 100, then the verdict.
-  std::vector<std::wstring> first_row, later_rows;
-  for (const std::wstring& text : cells.texts) (text.rfind(L"0:", 0) == 0 ? first_row : later_rows).push_back(text);
-  ASSERT_GE(first_row.size(), 3u);
-  EXPECT_EQ(first_row[first_row.size() - 2], L"0:100%");
-  EXPECT_EQ(first_row.back(), L"0:Invalid");
-  int last = 0;
-  for (std::size_t i = 0; i + 1 < first_row.size(); ++i) {
-    const std::wstring percent = first_row[i].substr(2);
-    ASSERT_EQ(percent.back(), L'%') << Narrow(percent);
-    const int value = std::stoi(percent);
-    EXPECT_GT(value, last);
-    last = value;
-  }
-  EXPECT_EQ(later_rows, (std::vector<std::wstring>{L"1:100%", L"1:OK", L"2:100%", L"2:OK"}));
+  ASSERT_GE(cells.valid[0].size(), 3u) << "a long file shows its progress";
+  ExpectPercentsThenVerdict(cells.valid[0], L"Invalid");
+  ExpectPercentsThenVerdict(cells.valid[1], L"OK");
+  ExpectPercentsThenVerdict(cells.valid[2], L"OK");
 
   ASSERT_TRUE(ServeUntilWorkerEnds());
   RequestClose(2);
@@ -392,7 +400,7 @@ TEST_F(ToolWindowsTest, VerifierChecksEveryRowWithProgressAndRefusesToCloseMeanw
   EXPECT_TRUE(IsWindowEnabled(Main()));
 }
 
-TEST_F(ToolWindowsTest, VerifierLeavesTheCellOfAFileGoneSinceAsItWas) {
+TEST_F(ToolWindowsTest, VerifierEmptiesTheCellOfAFileGoneSince) {
   ScratchFolder scratch;
   const std::string kept = PatternBytes(3000, 5);
   const std::string gone = PatternBytes(4000, 6);
@@ -410,7 +418,7 @@ TEST_F(ToolWindowsTest, VerifierLeavesTheCellOfAFileGoneSinceAsItWas) {
   EXPECT_EQ(Cell(7, 0, 2), L"");
   EXPECT_EQ(Cell(7, 1, 2), L"OK");
 
-  // Back, checked, gone again: its cell keeps the earlier verdict.
+  // Back, checked, gone again: the earlier verdict goes with it.
   scratch.Write(L"gone.bin", gone);
   Click(9);
   ASSERT_TRUE(ServeUntilTrue([] { return Cell(7, 0, 2) == L"OK" && Enabled(9); }));
@@ -419,8 +427,9 @@ TEST_F(ToolWindowsTest, VerifierLeavesTheCellOfAFileGoneSinceAsItWas) {
   Click(9);
   ASSERT_TRUE(ServeUntilTrue([] { return Text(10) == L"Overall status: Done" && Enabled(9); }));
   ASSERT_TRUE(ServeUntilWorkerEnds());
-  EXPECT_EQ(Cell(7, 0, 2), L"OK");
-  EXPECT_EQ(cells.texts, (std::vector<std::wstring>{L"1:100%", L"1:OK"}));
+  EXPECT_EQ(Cell(7, 0, 2), L"");
+  EXPECT_EQ(cells.valid[0], std::vector<std::wstring>{L""});
+  ExpectPercentsThenVerdict(cells.valid[1], L"OK");
 }
 
 TEST_F(ToolWindowsTest, VerifierOnAListWithoutUsableLinesSaysSoAndStaysOpenEmpty) {
@@ -600,20 +609,25 @@ TEST_F(ToolWindowsTest, FileVerifierChecksOnAWorkerAndSaysValidOrInvalid) {
   ServeUntilWorkerEnds();
 }
 
-TEST_F(ToolWindowsTest, FileVerifierLeavesTheStatusOfAFileDeletedBeforeCheck) {
+TEST_F(ToolWindowsTest, FileVerifierShowsIdleWhenACheckGivesNoResult) {
   ScratchFolder scratch;
   const std::string bytes = PatternBytes(6000, 9);
   const std::wstring file = scratch.Write(L"file.bin", bytes);
   ReadyFileVerifier(file, DigestOfBuffer(bytes.data(), static_cast<std::int32_t>(bytes.size())));
   ASSERT_TRUE(Enabled(19));
+  Click(19);
+  ASSERT_TRUE(ServeUntilWorkerEnds());
+  Serve(100);
+  ASSERT_EQ(Text(18), L"Checksum valid");
+
+  // Deleted before the next check: the earlier verdict does not stand for it.
   ASSERT_TRUE(DeleteFileW(file.c_str()));
   Recorder status(GadgetHandle(18));
   Recorder check(GadgetHandle(19));
   Click(19);
   ASSERT_TRUE(ServeUntilWorkerEnds());
   Serve(100);
-  EXPECT_TRUE(status.texts.empty());
-  EXPECT_EQ(Text(18), L"Idle");
+  EXPECT_EQ(status.texts, std::vector<std::wstring>{L"Idle"});
   EXPECT_EQ(check.enables, (std::vector<int>{0, 1})) << "the controls come back enabled";
   EXPECT_TRUE(Enabled(13) && Enabled(15) && Enabled(16));
 }
@@ -846,6 +860,39 @@ TEST_F(ToolWindowsTest, OptionsOkWithAFileThatCannotBeWrittenClosesAndKeepsWhatT
   EXPECT_EQ(after, held);
   EXPECT_EQ(TheProgram().settings.thread_higher, 1);
   EXPECT_EQ(TheProgram().settings.auto_check, 0);
+}
+
+// The open requester as Windows may show it: the current folder follows the
+// chosen file, OFN_NOCHANGEDIR or not.
+bool g_dialog_moved_folder = false;
+BOOL WINAPI OpenDialogThatMovesTheFolder(OPENFILENAMEW* request) {
+  const BOOL chosen = GetOpenFileNameW(request);
+  if (chosen) {
+    const std::wstring folder(request->lpstrFile, request->nFileOffset);
+    g_dialog_moved_folder = SetCurrentDirectoryW(folder.c_str()) != FALSE;
+  }
+  return chosen;
+}
+
+TEST_F(ToolWindowsTest, AFileChosenInAnotherFolderLeavesTheSettingsFileWhereItWas) {
+  InScratchFolder folder;
+  ScratchFolder elsewhere;
+  const std::string bytes = PatternBytes(100, 1);
+  const std::wstring file = elsewhere.Write(L"file.bin", bytes);
+  const std::wstring list = elsewhere.Write(L"files.md5", ListFile({{"file.bin", DigestOf(bytes)}}));
+  const OpenDialog dialog = ReplaceOpenDialog(OpenDialogThatMovesTheFolder);
+  for (const auto& [menu, chosen] : {std::pair{kMenuAddFile, file}, std::pair{kMenuVerifyMd5File, list}}) {
+    DeleteFileW(folder.SettingsPath().c_str());
+    g_dialog_moved_folder = false;
+    MenuWithRequester(menu, L"Open", chosen);
+    EXPECT_TRUE(g_dialog_moved_folder) << menu;
+    if (IsWindowOpen(2)) RequestClose(2);
+    Menu(kMenuOptions);
+    Click(1);
+    EXPECT_NE(FileBytes(folder.SettingsPath()), "(none)") << menu;
+    EXPECT_EQ(FileBytes(elsewhere.PathOf(L"settings.ini")), "(none)") << menu;
+  }
+  ReplaceOpenDialog(dialog);
 }
 
 // ---- About

@@ -53,16 +53,6 @@ RECT RectInParent(HWND child) {
   return rect;
 }
 
-std::wstring CellOfControl(HWND list, int row, int column) {
-  wchar_t text[256] = L"";
-  LVITEMW item{};
-  item.iSubItem = column;
-  item.pszText = text;
-  item.cchTextMax = 256;
-  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-  return text;
-}
-
 bool TickedInControl(HWND list, int row) {
   return (SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK) &
           LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
@@ -86,10 +76,10 @@ void AddThreeRows(HWND list) {
   AddListRow(0, L"c.txt\n3 B\nffff");
   ASSERT_EQ(RowCountOfControl(list), 3);
   EXPECT_EQ(CountListRows(0), 3);
-  EXPECT_EQ(CellOfControl(list, 0, 0), L"a.txt");
-  EXPECT_EQ(CellOfControl(list, 1, 1), L"2 B");
-  EXPECT_EQ(CellOfControl(list, 1, 2), L"");
-  EXPECT_EQ(CellOfControl(list, 2, 2), L"ffff");
+  EXPECT_EQ(ListCellText(list, 0, 0), L"a.txt");
+  EXPECT_EQ(ListCellText(list, 1, 1), L"2 B");
+  EXPECT_EQ(ListCellText(list, 1, 2), L"");
+  EXPECT_EQ(ListCellText(list, 2, 2), L"ffff");
   EXPECT_EQ(GetListCellText(0, 2, 0), L"c.txt");
 }
 
@@ -231,11 +221,11 @@ TEST_F(UiTest, ListRowsKeepTheirCellsAndTheControlItsSelection) {
   EXPECT_EQ(selected_on_worker, 2);
 
   SetListCellText(0, 1, 2, L"digest");
-  EXPECT_EQ(CellOfControl(list, 1, 2), L"digest");
+  EXPECT_EQ(ListCellText(list, 1, 2), L"digest");
   RemoveListRow(0, 0);
   ASSERT_EQ(RowCountOfControl(list), 2);
-  EXPECT_EQ(CellOfControl(list, 0, 0), L"b.txt");
-  EXPECT_EQ(CellOfControl(list, 0, 2), L"digest");
+  EXPECT_EQ(ListCellText(list, 0, 0), L"b.txt");
+  EXPECT_EQ(ListCellText(list, 0, 2), L"digest");
   EXPECT_EQ(GetGadgetState(0), 1) << "the selection moved up with its row";
 
   // A row holds one cell per column: extra ones dropped, and a cell keeps to one line.
@@ -243,7 +233,7 @@ TEST_F(UiTest, ListRowsKeepTheirCellsAndTheControlItsSelection) {
   SetListCellText(0, 2, 1, L"6\nB");
   EXPECT_EQ(GetListCellText(0, 2, 2), L"abcd");
   EXPECT_EQ(GetListCellText(0, 2, 3), L"");
-  EXPECT_EQ(CellOfControl(list, 2, 1), L"6 B");
+  EXPECT_EQ(ListCellText(list, 2, 1), L"6 B");
   ClearList(0);
   EXPECT_EQ(RowCountOfControl(list), 0);
   EXPECT_EQ(CountListRows(0), 0);
@@ -307,7 +297,7 @@ TEST_F(UiTest, ModelListDrawsFromItsModelAndGivesItTheUsersTicks) {
   ShowListRowCount(0);
   ASSERT_EQ(RowCountOfControl(list), 3);
   EXPECT_EQ(CountListRows(0), 3);
-  EXPECT_EQ(CellOfControl(list, 2, 2), L"ffff");
+  EXPECT_EQ(ListCellText(list, 2, 2), L"ffff");
   EXPECT_EQ(GetListCellText(0, 1, 0), L"b.txt");
   LVITEMW item{};
   item.mask = LVIF_TEXT;
@@ -369,7 +359,7 @@ TEST_F(UiTest, ModelListDrawsFromItsModelAndGivesItTheUsersTicks) {
     rows.rows[1].cells[2] = L"digest";
   }).join();
   RedrawListRow(0, 1);
-  EXPECT_EQ(CellOfControl(list, 1, 2), L"digest");
+  EXPECT_EQ(ListCellText(list, 1, 2), L"digest");
 
   // Remove: the model lets the row go, then the control its place; the
   // selection moves up with its row.
@@ -379,8 +369,8 @@ TEST_F(UiTest, ModelListDrawsFromItsModelAndGivesItTheUsersTicks) {
   }
   RemoveListRow(0, 0);
   ASSERT_EQ(RowCountOfControl(list), 2);
-  EXPECT_EQ(CellOfControl(list, 0, 0), L"b.txt");
-  EXPECT_EQ(CellOfControl(list, 0, 2), L"digest");
+  EXPECT_EQ(ListCellText(list, 0, 0), L"b.txt");
+  EXPECT_EQ(ListCellText(list, 0, 2), L"digest");
   EXPECT_EQ(GetGadgetState(0), 0);
 
   // Typing a letter finds the row from the model (the control holds no text to search).
@@ -599,7 +589,7 @@ TEST_F(UiTest, WritesFromWorkerThreadsLandOnTheWindowThread) {
   // Each worker's rows keep their order.
   int last_first = -1, last_second = 999;
   for (int row = 0; row < 2 * kRowsPerWorker; ++row) {
-    const std::wstring cell = CellOfControl(GadgetHandle(0), row, 0);
+    const std::wstring cell = ListCellText(GadgetHandle(0), row, 0);
     ASSERT_EQ(cell.rfind(L"row ", 0), 0u) << row;
     const int number = std::stoi(cell.substr(4));
     int& last = number < 1000 ? last_first : last_second;
@@ -622,7 +612,7 @@ TEST_F(UiTest, WritesFromWorkerThreadsLandOnTheWindowThread) {
   EXPECT_EQ(count_seen, 2 * kRowsPerWorker);
   EXPECT_EQ(text_seen, L"written by a worker");
   EXPECT_EQ(state_seen, 1);
-  EXPECT_EQ(cell_seen, CellOfControl(GadgetHandle(0), 1, 0));
+  EXPECT_EQ(cell_seen, ListCellText(GadgetHandle(0), 1, 0));
 }
 
 TEST_F(UiTest, AWorkersRowWriteFollowsItsRowWhenRowsAboveAreDeleted) {
@@ -640,10 +630,10 @@ TEST_F(UiTest, AWorkersRowWriteFollowsItsRowWhenRowsAboveAreDeleted) {
   ServeFor(100);
   HWND list = GadgetHandle(0);
   ASSERT_EQ(RowCountOfControl(list), 2);
-  EXPECT_EQ(CellOfControl(list, 0, 0), L"file2");
-  EXPECT_EQ(CellOfControl(list, 0, 1), L"digest of file2");
-  EXPECT_EQ(CellOfControl(list, 1, 0), L"file3");
-  EXPECT_EQ(CellOfControl(list, 1, 1), L"by index");
+  EXPECT_EQ(ListCellText(list, 0, 0), L"file2");
+  EXPECT_EQ(ListCellText(list, 0, 1), L"digest of file2");
+  EXPECT_EQ(ListCellText(list, 1, 0), L"file3");
+  EXPECT_EQ(ListCellText(list, 1, 1), L"by index");
 }
 
 // Windows refuses posts to a thread whose queue holds 10,000 of them; Wine

@@ -42,6 +42,16 @@ std::wstring WindowText(HWND handle) {
   return text;
 }
 
+std::wstring ListCellText(HWND list, int row, int column) {
+  wchar_t text[512] = L"";
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = text;
+  item.cchTextMax = 512;
+  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  return text;
+}
+
 std::wstring ClassName(HWND handle) {
   wchar_t name[128] = L"";
   GetClassNameW(handle, name, 128);

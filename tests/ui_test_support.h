@@ -35,6 +35,9 @@ std::vector<SeenEvent> ServeFor(std::int32_t ms);
 // Serves the queue until `done` holds or `ms` milliseconds pass; the result of `done`.
 bool ServeUntil(const std::function<bool()>& done, std::int32_t ms = 5000);
 std::wstring WindowText(HWND handle);
+// A cell of list view `list` as the control itself answers (for a list drawn
+// from a model, what it would draw).
+std::wstring ListCellText(HWND list, int row, int column);
 // Empties the clipboard as another program would; false when it cannot be opened.
 bool EmptyClipboardNow();
 std::wstring ClassName(HWND handle);

@@ -40,10 +40,11 @@ TEST(ListCheck, GoodCorruptedMissingAndUpperCaseRows) {
   view.verdict = [&](std::size_t row, bool intact) {
     log.push_back(std::to_wstring(row) + (intact ? L": OK" : L": Invalid"));
   };
+  view.unread = [&](std::size_t row) { log.push_back(std::to_wstring(row) + L": unread"); };
   view.done = [&] { log.push_back(L"done"); };
   RunListCheck(entries, view);
   EXPECT_EQ(log, (std::vector<std::wstring>{L"hashing 1/4", L"0: 100%", L"0: OK", L"hashing 2/4", L"1: 100%",
-                                            L"1: Invalid", L"hashing 3/4", L"hashing 4/4", L"3: 100%",
+                                            L"1: Invalid", L"hashing 3/4", L"2: unread", L"hashing 4/4", L"3: 100%",
                                             L"3: OK", L"done"}));
 }
 
@@ -74,7 +75,7 @@ TEST(ListCheck, OnlyLetterCaseIsForgiven) {
 TEST(ListCheck, AFileThatFailsPartWayIsUnreadAndNotJudged) {
   ScratchFolder folder;
   // Reading a process's own memory file from offset 0 fails with an I/O error;
-  // a file that is not there is not opened at all, which is no read failure.
+  // a file that is not there is not opened at all: neither is judged.
   const std::vector<ChecksumEntry> entries{{L"mem", kAbc, L"/proc/self/mem", 100},
                                            {L"gone", kAbc, folder.PathOf(L"gone"), 3},
                                            {L"good", kAbc, folder.Write(L"good", "abc"), 3}};
@@ -84,7 +85,8 @@ TEST(ListCheck, AFileThatFailsPartWayIsUnreadAndNotJudged) {
   view.verdict = [&](std::size_t row, bool) { log.push_back(L"verdict " + std::to_wstring(row)); };
   view.unread = [&](std::size_t row) { log.push_back(L"unread " + std::to_wstring(row)); };
   RunListCheck(entries, view);
-  EXPECT_EQ(log, (std::vector<std::wstring>{L"hashing 0", L"unread 0", L"hashing 1", L"hashing 2", L"verdict 2"}));
+  EXPECT_EQ(log, (std::vector<std::wstring>{L"hashing 0", L"unread 0", L"hashing 1", L"unread 1", L"hashing 2",
+                                            L"verdict 2"}));
 }
 #endif
 

@@ -12,6 +12,7 @@
 struct ListModel {
   std::function<std::int32_t()> count;
   std::function<std::wstring(std::int32_t row, std::int32_t column)> cell;
+  // Both empty for a list without tick boxes.
   std::function<bool(std::int32_t row)> ticked;
   // The user ticked or unticked the row (a click on its tick box, or space).
   std::function<void(std::int32_t row, bool ticked)> set_ticked;

@@ -15,7 +15,7 @@ namespace {
 // The user's click on a tick box, or space: the model changes at once (a
 // worker reading it next sees the new tick), then the row is drawn again.
 void ToggleTick(GadgetRecord& gadget, std::int32_t row) {
-  if (row < 0 || row >= gadget.model.count()) return;
+  if (!gadget.model.set_ticked || row < 0 || row >= gadget.model.count()) return;
   gadget.model.set_ticked(row, !gadget.model.ticked(row));
   SendMessageW(gadget.handle, LVM_REDRAWITEMS, row, row);
 }
@@ -53,7 +53,7 @@ LRESULT AnswerModelList(std::int32_t gadget, NMHDR* header) {
         text.copy(item.pszText, length);
         item.pszText[length] = L'\0';
       }
-      if (item.mask & LVIF_STATE) {
+      if ((item.mask & LVIF_STATE) && model.ticked) {
         item.state = (item.state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(model.ticked(item.iItem) ? 2 : 1);
         item.stateMask |= LVIS_STATEIMAGEMASK;
       }

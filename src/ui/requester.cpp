@@ -26,6 +26,8 @@ struct Selection {
   std::size_t next = 0;
 };
 
+OpenDialog g_open_dialog = GetOpenFileNameW;
+
 Selection& LastSelection() {
   static Selection selection;
   return selection;
@@ -62,6 +64,17 @@ void EnableAgain(const std::vector<HWND>& disabled) {
   for (HWND handle : disabled) EnableWindow(handle, TRUE);
 }
 
+// The process's current folder; "" when it cannot be read.
+std::wstring CurrentFolder() {
+  const DWORD size = GetCurrentDirectoryW(0, nullptr);
+  if (size == 0) return std::wstring();
+  std::wstring folder(size, L'\0');
+  const DWORD length = GetCurrentDirectoryW(size, folder.data());
+  if (length == 0 || length >= size) return std::wstring();
+  folder.resize(length);
+  return folder;
+}
+
 // Shows the open or save requester over the active window; `buffer` holds
 // the start name and receives the result.
 bool Request(const std::wstring& title, const std::wstring& filter, std::vector<wchar_t>& buffer, DWORD flags,
@@ -77,7 +90,12 @@ bool Request(const std::wstring& title, const std::wstring& filter, std::vector<
   request.lpstrTitle = title.c_str();
   request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | flags;
   std::vector<HWND> disabled = DisableOtherWindows(request.hwndOwner);
-  BOOL chosen = save ? GetSaveFileNameW(&request) : GetOpenFileNameW(&request);
+  // The program keeps a file by relative name in the current folder, and the
+  // open requester may move that folder although OFN_NOCHANGEDIR asks it not
+  // to: it is put back whatever the dialog did, chosen or cancelled.
+  const std::wstring folder = CurrentFolder();
+  BOOL chosen = save ? GetSaveFileNameW(&request) : g_open_dialog(&request);
+  if (!folder.empty()) SetCurrentDirectoryW(folder.c_str());
   EnableAgain(disabled);
   return chosen != FALSE;
 }
@@ -112,6 +130,12 @@ std::wstring SaveFileRequester(const std::wstring& title, const std::wstring& st
   std::vector<wchar_t> buffer(MAX_PATH * 4, L'\0');
   start_name.copy(buffer.data(), std::min(start_name.size(), buffer.size() - 1));
   return Request(title, filter, buffer, 0, true) ? std::wstring(buffer.data()) : std::wstring();
+}
+
+OpenDialog ReplaceOpenDialog(OpenDialog dialog) {
+  const OpenDialog before = g_open_dialog;
+  g_open_dialog = dialog ? dialog : GetOpenFileNameW;
+  return before;
 }
 
 void MessageRequester(const std::wstring& title, const std::wstring& text) {

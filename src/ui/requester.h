@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <string>
 
+#include <windows.h>
+
+#include <commdlg.h>
+
 // `filter`: names and patterns alternating, joined by "|" ("MD5 Files|*.md5|All files|*").
 // Returns the chosen path, "" on cancel. With `multiple`, NextSelectedFile
 // gives the further choices one by one, then "".
@@ -15,3 +19,9 @@ std::wstring SaveFileRequester(const std::wstring& title, const std::wstring& st
                                const std::wstring& filter);
 // A message box with one OK button over the active window of the program.
 void MessageRequester(const std::wstring& title, const std::wstring& text);
+
+// How the open requester is shown: GetOpenFileNameW unless replaced. A test
+// puts in one that moves the current folder, as Windows may do whatever the
+// flags say. Null restores GetOpenFileNameW. Returns the one it replaced.
+using OpenDialog = BOOL(WINAPI*)(OPENFILENAMEW*);
+OpenDialog ReplaceOpenDialog(OpenDialog dialog);

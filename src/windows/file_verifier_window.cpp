@@ -41,13 +41,24 @@ void EnableInputs(bool enable) {
 
 // Runs on the worker. Every write goes to the window that was open when the
 // check began: once it is closed, they are dropped, even when a new file
-// verifier window has been opened meanwhile.
+// verifier window has been opened meanwhile. A check without a result shows
+// "Idle": an earlier verdict (perhaps of another file) or the last percent
+// would pass for this check's.
 void CheckFile(const std::wstring& path, const std::wstring& expected) {
   const SingleCheckResult result = CheckOneFile(path, expected, [](std::int32_t percent) {
     SetGadgetText(kStatusLine, os::DecimalText(static_cast<std::uint64_t>(percent)) + L"%");
   });
-  if (result == SingleCheckResult::Valid) SetGadgetText(kStatusLine, L"Checksum valid");
-  if (result == SingleCheckResult::Invalid) SetGadgetText(kStatusLine, L"Checksum invalid");
+  switch (result) {
+    case SingleCheckResult::Valid:
+      SetGadgetText(kStatusLine, L"Checksum valid");
+      break;
+    case SingleCheckResult::Invalid:
+      SetGadgetText(kStatusLine, L"Checksum invalid");
+      break;
+    case SingleCheckResult::NoResult:
+      SetGadgetText(kStatusLine, L"Idle");
+      break;
+  }
   EnableInputs(true);
 }
 

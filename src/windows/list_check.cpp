@@ -12,9 +12,11 @@ void RunListCheck(const std::vector<ChecksumEntry>& entries, const ListCheckView
       if (view.progress) view.progress(row, percent);
     };
     const DigestOutcome outcome = job.DigestFile(entry.path, entry.size, report, nullptr, &digest);
-    if (outcome == DigestOutcome::ReadFailed && view.unread) view.unread(row);
-    if (outcome != DigestOutcome::Digested) continue;
-    if (view.verdict) view.verdict(row, SameDigestText(entry.digest, digest));
+    if (outcome != DigestOutcome::Digested) {
+      if (view.unread) view.unread(row);
+    } else if (view.verdict) {
+      view.verdict(row, SameDigestText(entry.digest, digest));
+    }
   }
   if (view.done) view.done();
 }

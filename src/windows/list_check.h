@@ -13,13 +13,14 @@
 struct ListCheckView {
   std::function<void(std::size_t row, std::size_t rows)> hashing;  // row `row` (from 0) of `rows` starts
   std::function<void(std::size_t row, std::int32_t percent)> progress;
-  std::function<void(std::size_t row, bool intact)> verdict;  // not called when the file cannot be read
-  // The file was opened but a read failed part-way: no verdict, and the
-  // percents already reported for it say nothing true any more.
+  std::function<void(std::size_t row, bool intact)> verdict;
+  // No verdict this time: the file could not be opened, or a read failed
+  // part-way. Whatever the row showed (an earlier verdict, a percent) says
+  // nothing true about the file any more.
   std::function<void(std::size_t row)> unread;
   std::function<void()> done;
 };
 
-// Checks every entry, in order; a file that cannot be opened or read gets no
-// verdict. Recorded digests match in either letter case.
+// Checks every entry, in order: each gets either a verdict or `unread`.
+// Recorded digests match in either letter case.
 void RunListCheck(const std::vector<ChecksumEntry>& entries, const ListCheckView& view);

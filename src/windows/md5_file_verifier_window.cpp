@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <memory>
-#include <vector>
 
 #include "formats/checksum_list_reader.h"
 #include "os/decimal_text.h"
@@ -14,6 +13,7 @@
 #include "ui/requester.h"
 #include "ui/window.h"
 #include "windows/list_check.h"
+#include "windows/verifier_rows.h"
 #include "windows/window_worker.h"
 
 namespace {
@@ -22,17 +22,13 @@ constexpr std::int32_t kEntryList = 7;
 constexpr std::int32_t kStatusFrame = 8;
 constexpr std::int32_t kCheckButton = 9;
 constexpr std::int32_t kStatusLine = 10;
-constexpr std::int32_t kValidColumn = 2;
 
-using Entries = std::vector<ChecksumEntry>;
-
-// The open window's entries, row by row, and whether its check runs. The
-// window thread sets `busy` before the worker starts; the worker clears it as
-// its very last step, so a close request is refused until the worker no
-// longer touches the entries.
+// The open window's rows and whether its check runs. The window thread sets
+// `busy` before the worker starts; the worker clears it as its very last
+// step, so a close request is refused until the check has written its last.
 struct Verifier {
   ToolWindowContext context;
-  std::shared_ptr<const Entries> entries;
+  std::shared_ptr<VerifierRows> rows;
   std::atomic<bool> busy{false};
 };
 
@@ -41,54 +37,70 @@ Verifier& TheVerifier() {
   return verifier;
 }
 
-// Runs on the worker. `before` holds the Valid cells as the check found them:
-// a file that cannot be read to its end gets its cell back as it was.
-void CheckList(const Entries& entries, const std::vector<std::wstring>& before) {
-  const auto set_valid = [](std::size_t row, const std::wstring& text) {
-    SetListCellText(kEntryList, static_cast<std::int32_t>(row), kValidColumn, text);
+// The list draws from the rows, and keeps them for as long as it lives.
+ListModel ModelOf(const std::shared_ptr<const VerifierRows>& rows) {
+  ListModel model;
+  model.count = [rows] { return static_cast<std::int32_t>(VerifierRowCount(*rows)); };
+  model.cell = [rows](std::int32_t row, std::int32_t column) {
+    return VerifierCell(*rows, static_cast<std::size_t>(row), column);
+  };
+  return model;
+}
+
+// Runs on the worker. A file that cannot be read to its end this time gets an
+// empty Valid cell, as before any check: an earlier verdict would pass for
+// this check's.
+void CheckList(const std::shared_ptr<VerifierRows>& rows) {
+  // The text goes into the row at once; the window thread only draws it.
+  const auto set_valid = [&rows](std::size_t row, std::wstring text) {
+    SetValidText(*rows, row, std::move(text));
+    CallOnWindowThread(kVerifierWindow,
+                       [row] { RedrawListRow(kEntryList, static_cast<std::int32_t>(row)); });
   };
   ListCheckView view;
-  view.hashing = [](std::size_t row, std::size_t rows) {
+  view.hashing = [](std::size_t row, std::size_t count) {
     SetGadgetText(kStatusLine, L"Overall status: Calculating md5 for " + os::DecimalText(row + 1) + L"/" +
-                                   os::DecimalText(rows));
+                                   os::DecimalText(count));
   };
-  view.progress = [&](std::size_t row, std::int32_t percent) { set_valid(row, os::DecimalText(static_cast<std::uint64_t>(percent)) + L"%"); };
+  view.progress = [&](std::size_t row, std::int32_t percent) {
+    set_valid(row, os::DecimalText(static_cast<std::uint64_t>(percent)) + L"%");
+  };
   view.verdict = [&](std::size_t row, bool intact) { set_valid(row, intact ? L"OK" : L"Invalid"); };
-  view.unread = [&](std::size_t row) { set_valid(row, before[row]); };
+  view.unread = [&](std::size_t row) { set_valid(row, L""); };
   view.done = [] {
     EnableGadget(kCheckButton, true);
     SetGadgetText(kStatusLine, L"Overall status: Done");
   };
-  RunListCheck(entries, view);
-}
-
-void OpenVerifierWindow(const ToolWindowContext& context, const std::wstring& list_path) {
-  if (!OpenWindow(kVerifierWindow, 0, 0, 445, 331, L"MD5 File Verifier", WindowStyle::ToolWithClose, context.owner))
-    return;
-  TheVerifier().context = context;
-  ListGadget(kEntryList, 10, 10, 420, 240, L"File", 100, kListPlain);
-  AddListColumn(kEntryList, 1, L"Hash", 100);
-  AddListColumn(kEntryList, 2, L"Valid", 100);
-  FrameGadget(kStatusFrame, 10, 260, 420, 60, L"");
-  ButtonGadget(kCheckButton, 350, 277, 70, 30, L"Check");
-  TextGadget(kStatusLine, 20, 285, 320, 20, L"Overall status:");
-  auto entries = std::make_shared<Entries>(ReadChecksumList(list_path));
-  for (std::size_t row = 0; row < entries->size(); ++row) {
-    const ChecksumEntry& entry = (*entries)[row];
-    AddListRow(kEntryList, entry.name + L"\n" + entry.digest + L"\n");
-  }
-  TheVerifier().entries = std::move(entries);
-  // The window stays open with its empty list.
-  if (TheVerifier().entries->empty()) MessageRequester(L"Error", L"Invalid md5 file.");
+  RunListCheck(rows->entries, view);
 }
 
 }  // namespace
 
+void OpenMd5FileVerifierWindow(const ToolWindowContext& context, const std::wstring& list_path) {
+  if (!OpenWindow(kVerifierWindow, 0, 0, 445, 331, L"MD5 File Verifier", WindowStyle::ToolWithClose, context.owner))
+    return;
+  Verifier& verifier = TheVerifier();
+  verifier.context = context;
+  verifier.rows = std::make_shared<VerifierRows>();
+  const ListModel model = ModelOf(verifier.rows);
+  ListGadget(kEntryList, 10, 10, 420, 240, L"File", 100, kListPlain, &model);
+  AddListColumn(kEntryList, kVerifierHashColumn, L"Hash", 100);
+  AddListColumn(kEntryList, kVerifierValidColumn, L"Valid", 100);
+  FrameGadget(kStatusFrame, 10, 260, 420, 60, L"");
+  ButtonGadget(kCheckButton, 350, 277, 70, 30, L"Check");
+  TextGadget(kStatusLine, 20, 285, 320, 20, L"Overall status:");
+  // The list control is told the count once: a big list opens at once.
+  SetVerifierEntries(*verifier.rows, ReadChecksumList(list_path));
+  ShowListRowCount(kEntryList);
+  // The window stays open with its empty list.
+  if (VerifierRowCount(*verifier.rows) == 0) MessageRequester(L"Error", L"Invalid md5 file.");
+  EnableWindowNumber(context.owner, false);
+}
+
 void VerifyMd5File(const ToolWindowContext& context) {
   const std::wstring path = OpenFileRequester(L"Open", L"", L"MD5 Files|*.md5|All files|*", false);
   if (os::PathSize(path) <= 0) return;
-  OpenVerifierWindow(context, path);
-  if (IsWindowOpen(kVerifierWindow)) EnableWindowNumber(context.owner, false);
+  OpenMd5FileVerifierWindow(context, path);
 }
 
 void CloseMd5FileVerifierWindow() {
@@ -96,22 +108,18 @@ void CloseMd5FileVerifierWindow() {
   if (verifier.busy.load()) return;
   EnableWindowNumber(verifier.context.owner, true);
   CloseWindowNumber(kVerifierWindow);
-  verifier.entries.reset();
+  verifier.rows.reset();
 }
 
 void StartVerifyListCheck() {
   Verifier& verifier = TheVerifier();
-  if (!verifier.entries || verifier.busy.load()) return;
+  if (!verifier.rows || verifier.busy.load()) return;
   // The worker's enabling of Check must come after this, so this comes first.
   EnableGadget(kCheckButton, false);
   verifier.busy.store(true);
-  std::vector<std::wstring> before;
-  const Entries& entries = *verifier.entries;
-  for (std::size_t row = 0; row < entries.size(); ++row)
-    before.push_back(GetListCellText(kEntryList, static_cast<std::int32_t>(row), kValidColumn));
   const bool started = StartWindowWorker(
-      [&verifier, entries = verifier.entries, before = std::move(before)] {
-        CheckList(*entries, before);
+      [&verifier, rows = verifier.rows] {
+        CheckList(rows);
         verifier.busy.store(false);
       },
       verifier.context.settings->thread_higher != 0);

@@ -12,6 +12,9 @@ inline constexpr std::int32_t kVerifierWindow = 2;
 
 // Menu event 9: requester for a checksum list file, then the window on it.
 void VerifyMd5File(const ToolWindowContext& context);
+// The window on the list file at `list_path`, then its owner disabled. A list
+// without a usable entry opens the window empty, with a message box.
+void OpenMd5FileVerifierWindow(const ToolWindowContext& context, const std::wstring& list_path);
 // Close request of window 2: ignored while its check runs.
 void CloseMd5FileVerifierWindow();
 // Gadget 9 (Check): starts the worker that checks every listed file.

@@ -1,0 +1,32 @@
+#include "windows/verifier_rows.h"
+
+void SetVerifierEntries(VerifierRows& rows, std::vector<ChecksumEntry> entries) {
+  std::lock_guard<std::mutex> lock(rows.mutex);
+  rows.valid.assign(entries.size(), std::wstring());
+  rows.entries = std::move(entries);
+}
+
+std::size_t VerifierRowCount(const VerifierRows& rows) {
+  std::lock_guard<std::mutex> lock(rows.mutex);
+  return rows.entries.size();
+}
+
+std::wstring VerifierCell(const VerifierRows& rows, std::size_t row, std::int32_t column) {
+  std::lock_guard<std::mutex> lock(rows.mutex);
+  if (row >= rows.entries.size()) return std::wstring();
+  switch (column) {
+    case kVerifierFileColumn:
+      return rows.entries[row].name;
+    case kVerifierHashColumn:
+      return rows.entries[row].digest;
+    case kVerifierValidColumn:
+      return rows.valid[row];
+    default:
+      return std::wstring();
+  }
+}
+
+void SetValidText(VerifierRows& rows, std::size_t row, std::wstring text) {
+  std::lock_guard<std::mutex> lock(rows.mutex);
+  if (row < rows.valid.size()) rows.valid[row] = std::move(text);
+}

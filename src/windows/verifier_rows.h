@@ -1,0 +1,35 @@
+// The rows of the MD5 file verifier: the one place they live. The list
+// control draws from them, and the check writes each row's Valid text into
+// them, then asks for the row to be drawn again.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "formats/checksum_list_reader.h"
+
+// The list's columns, as the control shows them.
+inline constexpr std::int32_t kVerifierFileColumn = 0;
+inline constexpr std::int32_t kVerifierHashColumn = 1;
+inline constexpr std::int32_t kVerifierValidColumn = 2;
+
+// Guarded by its own lock: any thread may call the operations below.
+struct VerifierRows {
+  mutable std::mutex mutex;
+  // Given once, before the rows are shown or checked, and never changed
+  // after: a check reads them without the lock.
+  std::vector<ChecksumEntry> entries;
+  std::vector<std::wstring> valid;  // one per entry: "" until checked
+};
+
+// Takes the list file's entries as the rows, each with an empty Valid text.
+void SetVerifierEntries(VerifierRows& rows, std::vector<ChecksumEntry> entries);
+std::size_t VerifierRowCount(const VerifierRows& rows);
+// As the list control asks: the name and digest as written, the Valid text;
+// "" past the end.
+std::wstring VerifierCell(const VerifierRows& rows, std::size_t row, std::int32_t column);
+// Ignored past the end.
+void SetValidText(VerifierRows& rows, std::size_t row, std::wstring text);
