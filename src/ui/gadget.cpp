@@ -6,7 +6,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include "ui/image.h"
+#include "ui/scale.h"
 #include "ui/ui_state.h"
 #include "ui/write.h"
 #include "ui/window.h"
@@ -50,12 +50,13 @@ HWND MakeGadget(std::int32_t gadget, GadgetKind kind, const wchar_t* window_clas
   WindowRecord* window = FindWindowRecord(state.current_window);
   if (!window) return nullptr;
   if (GadgetExists(gadget)) return nullptr;
-  HWND handle = CreateWindowExW(extended, window_class, text.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, width,
-                                height, window->gadget_parent,
+  const RECT place = ScaledPlace(x, y, width, height, window->dpi);
+  HWND handle = CreateWindowExW(extended, window_class, text.c_str(), WS_CHILD | WS_VISIBLE | style, place.left,
+                                place.top, place.right - place.left, place.bottom - place.top, window->gadget_parent,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlIdBase + gadget)),
                                 GetModuleHandleW(nullptr), nullptr);
   if (!handle) return nullptr;
-  SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont()), FALSE);
+  SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont(window->dpi)), FALSE);
   std::lock_guard<std::recursive_mutex> hold(state.lock);
   GadgetRecord& record = state.gadgets[gadget];
   record = GadgetRecord{};
@@ -63,7 +64,18 @@ HWND MakeGadget(std::int32_t gadget, GadgetKind kind, const wchar_t* window_clas
   record.window = state.current_window;
   record.kind = kind;
   record.text = text;
+  record.place = RECT{x, y, width, height};
   return handle;
+}
+
+void RescaleGadget(GadgetRecord& gadget, std::int32_t old_dpi, std::int32_t dpi) {
+  const RECT& at = gadget.place;
+  const RECT place = ScaledPlace(at.left, at.top, at.right, at.bottom, dpi);
+  MoveWindow(gadget.handle, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
+  SendMessageW(gadget.handle, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont(dpi)), TRUE);
+  if (gadget.kind == GadgetKind::List) RescaleListColumns(gadget.handle, old_dpi, dpi);
+  if (gadget.kind == GadgetKind::Image)
+    SendMessageW(gadget.handle, STM_SETICON, reinterpret_cast<WPARAM>(ImageIconAt(gadget.image, dpi)), 0);
 }
 
 void ApplyGadgetWrite(const Write& write, GadgetRecord& gadget) {
@@ -98,9 +110,16 @@ void ApplyGadgetWrite(const Write& write, GadgetRecord& gadget) {
     case WriteKind::GadgetEnable:
       EnableWindow(handle, write.enable);
       return;
-    case WriteKind::GadgetResize:
-      MoveWindow(handle, write.place.left, write.place.top, write.place.right, write.place.bottom, TRUE);
+    case WriteKind::GadgetResize: {
+      {
+        std::lock_guard<std::recursive_mutex> hold(State().lock);
+        gadget.place = write.place;
+      }
+      const RECT place = ScaledPlace(write.place.left, write.place.top, write.place.right, write.place.bottom,
+                                     WindowDpi(gadget.window));
+      MoveWindow(handle, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
       return;
+    }
     default:
       ApplyListWrite(write, gadget);
       return;
@@ -166,8 +185,16 @@ bool ImageGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32
                  std::int32_t image) {
   HWND handle = MakeGadget(gadget, GadgetKind::Image, WC_STATICW, L"", SS_ICON | SS_REALSIZECONTROL, 0, x, y, width,
                            height);
-  if (handle) SendMessageW(handle, STM_SETICON, reinterpret_cast<WPARAM>(ImageIcon(image)), 0);
-  return handle != nullptr;
+  if (!handle) return false;
+  std::int32_t dpi = kBaseDpi;
+  {
+    std::lock_guard<std::recursive_mutex> hold(State().lock);
+    GadgetRecord& record = *FindGadget(gadget);
+    record.image = image;
+    dpi = WindowDpi(record.window);
+  }
+  SendMessageW(handle, STM_SETICON, reinterpret_cast<WPARAM>(ImageIconAt(image, dpi)), 0);
+  return true;
 }
 
 bool GadgetExists(std::int32_t gadget) {
