@@ -6,6 +6,8 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "ui/scale.h"
 #include "ui/ui_state.h"
 #include "ui/write.h"
@@ -18,18 +20,65 @@ using namespace ui;
 // Control ids stay clear of IDOK and IDCANCEL, which the system treats specially.
 constexpr std::int32_t kControlIdBase = 1000;
 
+// A panel's body as it draws itself, as a brush, made when first asked for
+// at the panel's present size.
+struct PanelBody {
+  HBRUSH brush = nullptr;
+  SIZE size{0, 0};
+};
+
+HBRUSH BodyBrush(HWND panel, PanelBody& body) {
+  RECT client{};
+  GetClientRect(panel, &client);
+  if (body.brush && body.size.cx == client.right && body.size.cy == client.bottom) return body.brush;
+  if (body.brush) DeleteObject(body.brush);
+  body = PanelBody{nullptr, {client.right, client.bottom}};
+  HDC panel_dc = GetDC(panel);
+  HDC dc = CreateCompatibleDC(panel_dc);
+  HBITMAP picture = CreateCompatibleBitmap(panel_dc, std::max<LONG>(1, client.right), std::max<LONG>(1, client.bottom));
+  ReleaseDC(panel, panel_dc);
+  HGDIOBJ old = SelectObject(dc, picture);
+  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+  SendMessageW(panel, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  body.brush = CreatePatternBrush(picture);
+  DeleteObject(picture);
+  return body.brush;
+}
+
 // Panels are tab controls: what their children report goes on to the window.
-LRESULT CALLBACK PanelProcedure(HWND handle, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR) {
+// Their labels and boxes paint the panel's own body behind them, not the
+// window's face colour, which under a visual style is another shade.
+LRESULT CALLBACK PanelProcedure(HWND handle, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                DWORD_PTR data) {
+  auto* body = reinterpret_cast<PanelBody*>(data);
   switch (message) {
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      HBRUSH brush = BodyBrush(handle, *body);
+      if (!brush) break;
+      RECT child{};
+      GetWindowRect(reinterpret_cast<HWND>(lparam), &child);
+      MapWindowPoints(nullptr, handle, reinterpret_cast<POINT*>(&child), 2);
+      auto dc = reinterpret_cast<HDC>(wparam);
+      SetBrushOrgEx(dc, -child.left, -child.top, nullptr);
+      SetBkMode(dc, TRANSPARENT);
+      return reinterpret_cast<LRESULT>(brush);
+    }
     case WM_COMMAND:
     case WM_NOTIFY:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
       return SendMessageW(GetAncestor(handle, GA_ROOT), message, wparam, lparam);
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(handle, PanelProcedure, 1);
+      if (body->brush) DeleteObject(body->brush);
+      delete body;
+      break;
     default:
-      return DefSubclassProc(handle, message, wparam, lparam);
+      break;
   }
+  return DefSubclassProc(handle, message, wparam, lparam);
 }
 
 Write GadgetWrite(WriteKind kind, std::int32_t gadget) {
@@ -173,7 +222,7 @@ bool PanelGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32
   HWND handle = MakeGadget(gadget, GadgetKind::Panel, WC_TABCONTROLW, L"", WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, x,
                            y, width, height);
   if (!handle) return false;
-  SetWindowSubclass(handle, PanelProcedure, 1, 0);
+  SetWindowSubclass(handle, PanelProcedure, 1, reinterpret_cast<DWORD_PTR>(new PanelBody));
   std::lock_guard<std::recursive_mutex> hold(State().lock);
   FindWindowRecord(State().current_window)->gadget_parent = handle;
   return true;
