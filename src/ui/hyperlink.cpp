@@ -92,6 +92,8 @@ LRESULT CALLBACK HyperLinkProcedure(HWND handle, UINT message, WPARAM wparam, LP
       if (LOWORD(lparam)) InvalidateRect(handle, nullptr, TRUE);
       return 0;
     }
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(look->font);
     case WM_NCDESTROY:
       if (look->font) DeleteObject(look->font);
       delete look;

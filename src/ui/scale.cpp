@@ -75,11 +75,11 @@ RECT ScaledPlace(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_
   return RECT{Scaled(x, dpi), Scaled(y, dpi), Scaled(x + width, dpi), Scaled(y + height, dpi)};
 }
 
-void AdjustOuterRect(RECT* rect, DWORD style, DWORD extended, std::int32_t dpi) {
+void AdjustOuterRect(RECT* rect, DWORD style, DWORD extended, std::int32_t dpi, bool menu) {
   if (Calls().adjust)
-    Calls().adjust(rect, style, FALSE, extended, static_cast<UINT>(dpi));
+    Calls().adjust(rect, style, menu, extended, static_cast<UINT>(dpi));
   else
-    AdjustWindowRectEx(rect, style, FALSE, extended);
+    AdjustWindowRectEx(rect, style, menu, extended);
 }
 
 HFONT FontAtDpi(HFONT font, std::int32_t dpi) {

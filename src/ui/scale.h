@@ -25,8 +25,9 @@ std::int32_t Unscaled(std::int32_t value, std::int32_t dpi);
 // Its edges are scaled, not its size, so neighbours stay neighbours.
 RECT ScaledPlace(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height, std::int32_t dpi);
 
-// AdjustWindowRectEx with the frame and caption of `dpi`, where Windows can.
-void AdjustOuterRect(RECT* rect, DWORD style, DWORD extended, std::int32_t dpi);
+// AdjustWindowRectEx with the frame, caption and menu bar of `dpi`, where
+// Windows can.
+void AdjustOuterRect(RECT* rect, DWORD style, DWORD extended, std::int32_t dpi, bool menu);
 
 // `font`, made for the system's DPI, at `dpi`: itself at the system's DPI,
 // else a copy of its size times dpi / system DPI, made once per size.

@@ -49,7 +49,11 @@ struct WindowRecord {
   std::int32_t owner = -1;
   HWND gadget_parent = nullptr;  // the window, or the panel made last
   std::int32_t dpi = 96;         // what its pixels are laid out for
-  SIZE min_size{0, 0};           // pixels at min_size_dpi
+  // The smallest outer size, in pixels at min_size_dpi, and the client area
+  // and menu bar it was taken with, for other scales.
+  SIZE min_size{0, 0};
+  SIZE min_client{0, 0};
+  bool min_with_menu = false;
   std::int32_t min_size_dpi = 96;
   std::vector<ACCEL> shortcuts;
   HACCEL shortcut_table = nullptr;
@@ -104,6 +108,8 @@ void NoteListItemChanged(std::int32_t gadget, std::int32_t row);
 // user's tick toggles, type-ahead). The notification's result.
 LRESULT AnswerModelList(std::int32_t gadget, NMHDR* header);
 void LayOutBars(WindowRecord& window);
+// The smallest outer size FixMinimumSize set, at the window's present scale.
+SIZE MinimumSize(const WindowRecord& window);
 // Window thread: lays window `number` out for `dpi` and moves it to
 // `suggested` (WM_DPICHANGED).
 void ChangeWindowDpi(std::int32_t number, std::int32_t dpi, const RECT& suggested);

@@ -129,7 +129,7 @@ bool OpenWindow(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_
   std::int32_t dpi = owner_handle ? WindowDpi(owner) : SystemDpi();
   auto outer_size = [&](std::int32_t at_dpi) {
     RECT outer{0, 0, Scaled(width, at_dpi), Scaled(height, at_dpi)};
-    AdjustOuterRect(&outer, window_style, extended, at_dpi);
+    AdjustOuterRect(&outer, window_style, extended, at_dpi, false);
     return SIZE{outer.right - outer.left, outer.bottom - outer.top};
   };
   SIZE outer = outer_size(dpi);
@@ -243,11 +243,27 @@ std::int32_t WindowDpi(std::int32_t number) {
 
 void FixMinimumSize(std::int32_t number) {
   WindowRecord* record = FindWindowRecord(number);
-  RECT outer{};
-  if (!record || !GetWindowRect(record->handle, &outer)) return;
+  RECT outer{}, client{};
+  if (!record || !GetWindowRect(record->handle, &outer) || !GetClientRect(record->handle, &client)) return;
   record->min_size = {outer.right - outer.left, outer.bottom - outer.top};
+  record->min_client = {client.right, client.bottom};
+  record->min_with_menu = GetMenu(record->handle) != nullptr;
   record->min_size_dpi = record->dpi;
 }
+
+namespace ui {
+
+SIZE MinimumSize(const WindowRecord& window) {
+  if (window.dpi == window.min_size_dpi) return window.min_size;
+  // The client area scales; the frame is the system's for the new scale.
+  RECT outer{0, 0, MulDiv(window.min_client.cx, window.dpi, window.min_size_dpi),
+             MulDiv(window.min_client.cy, window.dpi, window.min_size_dpi)};
+  AdjustOuterRect(&outer, static_cast<DWORD>(GetWindowLongW(window.handle, GWL_STYLE)),
+                  static_cast<DWORD>(GetWindowLongW(window.handle, GWL_EXSTYLE)), window.dpi, window.min_with_menu);
+  return SIZE{outer.right - outer.left, outer.bottom - outer.top};
+}
+
+}  // namespace ui
 
 void SetCurrentWindow(std::int32_t number) {
   std::lock_guard<std::recursive_mutex> hold(State().lock);

@@ -86,8 +86,9 @@ LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM wparam, LPARA
     case WM_GETMINMAXINFO:
       if (WindowRecord* record = FindWindowRecord(window); record && record->min_size.cx > 0) {
         auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
-        info->ptMinTrackSize.x = MulDiv(record->min_size.cx, record->dpi, record->min_size_dpi);
-        info->ptMinTrackSize.y = MulDiv(record->min_size.cy, record->dpi, record->min_size_dpi);
+        const SIZE smallest = MinimumSize(*record);
+        info->ptMinTrackSize.x = smallest.cx;
+        info->ptMinTrackSize.y = smallest.cy;
       }
       return 0;
     case WM_DPICHANGED:
