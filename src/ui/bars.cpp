@@ -59,7 +59,7 @@ HIMAGELIST MakeToolbarImages(const WindowRecord& window) {
   return images;
 }
 
-// The caption's width in the toolbar's font plus 10.
+// The caption's width in the toolbar's font, plus 10 at 96 DPI.
 bool SizeToolbarButton(WindowRecord& window, std::int32_t number) {
   const std::wstring& caption = window.captions[number];
   HDC dc = GetDC(window.toolbar);
@@ -265,9 +265,10 @@ void FillBetweenBars(std::int32_t window, std::int32_t gadget) {
   const std::int32_t top = HeightOf(record->toolbar);
   const std::int32_t height = std::max<std::int32_t>(0, client.bottom - top - HeightOf(record->status));
   MoveWindow(control, 0, top, client.right, height, TRUE);
+  const std::int32_t dpi = record->dpi;
   std::lock_guard<std::recursive_mutex> hold(State().lock);
   if (GadgetRecord* placed = FindGadget(gadget))
-    placed->place = RECT{0, Unscaled(top, record->dpi), Unscaled(client.right, record->dpi), Unscaled(height, record->dpi)};
+    placed->place = RECT{0, Unscaled(top, dpi), Unscaled(client.right, dpi), Unscaled(height, dpi)};
 }
 
 void EnableToolbarButton(std::int32_t window, std::int32_t number, bool enable) {
