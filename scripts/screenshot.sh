@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts the program on a virtual display and saves a PNG of its main window
-# and of each tool window, driven like a user drives them, to docs/screenshots/.
+# and of each tool window, driven like a user drives them, to docs/screenshots/;
+# then the main window and the MD5 file verifier again at 150% and 200%.
 set -euo pipefail
 export SUMWICK_ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$SUMWICK_ROOT"
@@ -30,11 +31,22 @@ printf 'changed' >>"$samples/notes.txt"
 export SAMPLE_DIGEST="$(digest holiday.jpg)"
 export SAMPLES_WINE="Z:$(echo "$samples" | tr / '\\')"
 
-xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+# Room for the main window at 200%.
+xvfb-run -a -s "-screen 0 2560x1600x24" bash -c '
   set -euo pipefail
   source scripts/wine-env.sh
-  trap wine_stop EXIT
+  # The display scale Wine gives the programs it starts from now on (no value: 96 DPI).
+  display_dpi() {
+    if [ "$1" = 96 ]; then
+      wine reg delete "HKCU\Control Panel\Desktop" /v LogPixels /f </dev/null >/dev/null 2>&1 || true
+    else
+      wine reg add "HKCU\Control Panel\Desktop" /v LogPixels /t REG_DWORD /d "$1" /f </dev/null >/dev/null 2>&1
+    fi
+  }
+  # The prefix is shared with the tests: it is left at 96 DPI whatever happens.
+  trap "display_dpi 96; wine_stop" EXIT
   wine_start
+  display_dpi 96
   drive() { wine build/windows/tests/drive_program.exe "$@" </dev/null >/dev/null 2>&1; }
   window_named() {
     local window=""
@@ -102,4 +114,9 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   shot text_digest.png "Text to MD5" text_digest
   shot options.png "Options" options
   shot about.png "About" about
+  for dpi in 144 192; do
+    display_dpi "$dpi"
+    shot "main_${dpi}dpi.png" "Sumwick 0.5 Build 284" main_with_files
+    shot "md5_file_verifier_${dpi}dpi.png" "MD5 File Verifier" md5_file_verifier
+  done
 '

@@ -392,6 +392,267 @@ TEST(ToolbarIcons, AreOne16PixelImageEachLoadedAsStored) {
   EXPECT_EQ(ImageIcon(30), nullptr);
 }
 
+// ---- Display scale
+
+int At(int value, int dpi) { return MulDiv(value, dpi, 96); }
+
+// A rectangle of 96-DPI units (x, y, width, height) as the pixels at `dpi`:
+// its edges scale, so that neighbours stay neighbours.
+RECT PlaceAt(int x, int y, int width, int height, int dpi) {
+  return RECT{At(x, dpi), At(y, dpi), At(x + width, dpi), At(y + height, dpi)};
+}
+
+RECT RectInParent(HWND child) {
+  RECT rect{};
+  GetWindowRect(child, &rect);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+void ExpectPlace(std::int32_t gadget, RECT expected) {
+  const RECT rect = RectInParent(GadgetHandle(gadget));
+  EXPECT_EQ(rect.left, expected.left) << "gadget " << gadget;
+  EXPECT_EQ(rect.top, expected.top) << "gadget " << gadget;
+  EXPECT_EQ(rect.right, expected.right) << "gadget " << gadget;
+  EXPECT_EQ(rect.bottom, expected.bottom) << "gadget " << gadget;
+}
+
+int IconWidth(HICON icon) { return SizeOfIcon(icon).width; }
+
+// The text of `control` shows whole in it, measured in the control's own
+// font: within its height where it wraps, else on one line within its width
+// (less a frame's caption indent); a check box by its own measure, box and
+// gap included.
+void ExpectTextFits(HWND control, int dpi) {
+  const std::wstring text = WindowText(control);
+  const std::wstring kind = ClassName(control);
+  if (text.empty() || kind == L"Edit") return;
+  RECT client{};
+  GetClientRect(control, &client);
+  const LONG style = GetWindowLongW(control, GWL_STYLE);
+  if (kind == L"Button" && (style & BS_TYPEMASK) == BS_AUTOCHECKBOX) {
+    SIZE ideal{};
+    ASSERT_TRUE(SendMessageW(control, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)));
+    EXPECT_LE(ideal.cx, client.right) << "too narrow for its text: gadget " << GetDlgCtrlID(control) - 1000;
+    EXPECT_LE(ideal.cy, client.bottom) << "too low for its text: gadget " << GetDlgCtrlID(control) - 1000;
+    return;
+  }
+  LONG room = client.right;
+  UINT flags = DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE;
+  if (kind == L"Static" && (style & SS_TYPEMASK) != SS_LEFTNOWORDWRAP) flags = DT_CALCRECT | DT_NOPREFIX | DT_WORDBREAK;
+  if (kind == L"Button" && (style & BS_TYPEMASK) == BS_GROUPBOX) room -= At(16, dpi);
+  HDC dc = GetDC(control);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  RECT needed{0, 0, room, 0};
+  DrawTextW(dc, text.c_str(), -1, &needed, flags);
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  EXPECT_LE(needed.right, room) << "too narrow for its text: gadget " << GetDlgCtrlID(control) - 1000;
+  EXPECT_LE(needed.bottom, client.bottom) << "too low for its text: gadget " << GetDlgCtrlID(control) - 1000;
+}
+
+void ExpectTextsFit(HWND window, int dpi) {
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    ExpectTextFits(child, dpi);
+    ExpectTextsFit(child, dpi);  // a panel's boxes
+  }
+}
+
+// The main window as laid out for `dpi`: client width, columns, status
+// fields and progress inset, caption widths, icon sizes, and the list
+// between the bars to the pixel.
+void ExpectMainWindowAt(int dpi, bool sized_for_it = true) {
+  SCOPED_TRACE("main window at " + std::to_string(dpi) + " DPI");
+  HWND main = WindowHandle(kMainWindow);
+  EXPECT_EQ(WindowDpi(kMainWindow), dpi);
+  RECT client{};
+  GetClientRect(main, &client);
+  if (sized_for_it) {
+    EXPECT_EQ(client.right, At(690, dpi));
+    EXPECT_EQ(WindowClientWidth(kMainWindow), 690) << "read back in 96-DPI units";
+  }
+  HWND list = GadgetHandle(kFileListGadget);
+  const int widths[] = {390, 60, 200};
+  for (int column = 0; column < 3; ++column)
+    EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0), At(widths[column], dpi)) << column;
+
+  HWND status = Child(STATUSCLASSNAMEW);
+  int edges[2] = {};
+  SendMessageW(status, SB_GETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+  EXPECT_EQ(edges[0], At(200, dpi));
+  EXPECT_EQ(edges[1], At(300, dpi));
+  RECT status_rect{};
+  GetWindowRect(status, &status_rect);
+  EXPECT_GE(status_rect.bottom - status_rect.top, At(18, dpi));
+  RECT field{};
+  SendMessageW(status, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&field));
+  const RECT bar = RectInParent(FindWindowExW(status, nullptr, PROGRESS_CLASSW, nullptr));
+  EXPECT_EQ(bar.left, field.left + At(2, dpi));
+  EXPECT_EQ(bar.top, field.top + At(3, dpi));
+  EXPECT_EQ(bar.right - bar.left, field.right - field.left - At(8, dpi));
+  EXPECT_EQ(bar.bottom - bar.top, field.bottom - field.top - At(6, dpi));
+
+  HWND toolbar = Child(TOOLBARCLASSNAMEW);
+  int icon_width = 0, icon_height = 0;
+  ImageList_GetIconSize(reinterpret_cast<HIMAGELIST>(SendMessageW(toolbar, TB_GETIMAGELIST, 0, 0)), &icon_width,
+                        &icon_height);
+  EXPECT_EQ(icon_width, At(16, dpi));
+  const std::wstring captions[] = {L"Open", L"Start", L"Stop", L"Options"};
+  for (int command = 0; command < 4; ++command)
+    EXPECT_EQ(ButtonWidth(toolbar, command), TextWidthInToolbarFont(toolbar, captions[command]) + At(10, dpi))
+        << command;
+  EXPECT_EQ(IconWidth(reinterpret_cast<HICON>(SendMessageW(main, WM_GETICON, ICON_SMALL, 0))), At(16, dpi));
+  EXPECT_EQ(IconWidth(reinterpret_cast<HICON>(SendMessageW(main, WM_GETICON, ICON_BIG, 0))), At(32, dpi));
+
+  RECT toolbar_rect{};
+  GetWindowRect(toolbar, &toolbar_rect);
+  const RECT rect = ListRect();
+  EXPECT_EQ(rect.left, 0);
+  EXPECT_EQ(rect.top, toolbar_rect.bottom - toolbar_rect.top);
+  EXPECT_EQ(rect.right, client.right);
+  EXPECT_EQ(rect.bottom, client.bottom - (status_rect.bottom - status_rect.top));
+}
+
+void OpenByMenu(std::int32_t menu) {
+  PostMessageW(WindowHandle(kMainWindow), WM_COMMAND, MAKEWPARAM(menu, 0), 0);
+  for (int turn = 0; turn < 20 && ServeNextEvent(50) != 0; ++turn) {
+  }
+}
+
+void CloseTool(std::int32_t window) {
+  CloseWindowNumber(window);
+  EnableWindowNumber(kMainWindow, true);
+}
+
+// The tool windows as laid out for `dpi`: their client sizes, the places of
+// the Options and About gadgets, and every text whole.
+void ExpectToolWindowsAt(int dpi) {
+  SCOPED_TRACE("tool windows at " + std::to_string(dpi) + " DPI");
+  struct Tool {
+    std::int32_t menu, window, width, height;
+  };
+  for (const Tool& tool : {Tool{kMenuOptions, kOptionsWindow, 370, 200}, Tool{kMenuAbout, kAboutWindow, 240, 175},
+                           Tool{kMenuVerifyFile, kFileVerifierWindow, 342, 162},
+                           Tool{kMenuTextToMd5, kTextDigestWindow, 441, 251}}) {
+    OpenByMenu(tool.menu);
+    HWND window = WindowHandle(tool.window);
+    ASSERT_NE(window, nullptr) << "window " << tool.window;
+    EXPECT_EQ(WindowDpi(tool.window), dpi) << "a tool window takes its owner's scale";
+    RECT client{};
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, At(tool.width, dpi)) << "window " << tool.window;
+    EXPECT_EQ(client.bottom, At(tool.height, dpi)) << "window " << tool.window;
+    if (tool.window == kOptionsWindow) {
+      ExpectPlace(1, PlaceAt(210, 165, 70, 22, dpi));
+      ExpectPlace(4, PlaceAt(10, 10, 350, 145, dpi));
+      ExpectPlace(3, PlaceAt(10, 5, 320, 20, dpi));
+      ExpectPlace(5, PlaceAt(10, 25, 320, 20, dpi));
+    }
+    if (tool.window == kAboutWindow) {
+      ExpectPlace(100, PlaceAt(10, 10, 48, 48, dpi));
+      ExpectPlace(104, PlaceAt(10, 72, 70, 13, dpi));
+      ExpectPlace(105, PlaceAt(10, 110, 210, 30, dpi));
+      EXPECT_EQ(IconWidth(reinterpret_cast<HICON>(SendMessageW(GadgetHandle(100), STM_GETICON, 0, 0))), At(48, dpi));
+    }
+    ExpectTextsFit(window, dpi);
+    CloseTool(tool.window);
+  }
+}
+
+// Run by EveryWindowIsLaidOutForTheDisplaysDpi in a process of its own, on a
+// display of the DPI it names in SUMWICK_TEST_DPI. The run at 96 then moves
+// the main window to a display of 144, as Windows tells a per-monitor program.
+TEST(ScaleChild, DISABLED_LaysOutEveryWindowForTheDisplaysDpi) {
+  wchar_t named[8] = L"";
+  ASSERT_GT(GetEnvironmentVariableW(L"SUMWICK_TEST_DPI", named, 8), 0u);
+  const int dpi = _wtoi(named);
+  ASSERT_TRUE(StartUp());
+  for (int turn = 0; turn < 20 && ServeNextEvent(50) != 0; ++turn) {
+  }
+  HWND main = WindowHandle(kMainWindow);
+  RECT outer{};
+  GetWindowRect(main, &outer);
+  EXPECT_EQ(outer.left, At(388, dpi));
+  EXPECT_EQ(outer.top, At(177, dpi));
+  MINMAXINFO limits{};
+  SendMessageW(main, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+  EXPECT_EQ(limits.ptMinTrackSize.x, outer.right - outer.left);
+  EXPECT_EQ(limits.ptMinTrackSize.y, outer.bottom - outer.top);
+  ExpectMainWindowAt(dpi);
+  ExpectToolWindowsAt(dpi);
+  if (dpi != 96) return;
+
+  // Here the frame keeps its size, so the rectangle is made roomy enough for
+  // any frame: the window must take it as it is.
+  const RECT moved{600, 100, 600 + At(690, 144) + 40, 100 + At(320, 144) + 80};
+  SendMessageW(main, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&moved));
+  std::int32_t size_events = 0;
+  for (int turn = 0; turn < 20; ++turn) {
+    const std::int32_t kind = ServeNextEvent(50);
+    if (kind == 0) break;
+    if (kind == kEventSize) ++size_events;
+  }
+  EXPECT_GT(size_events, 0);
+  GetWindowRect(main, &outer);
+  EXPECT_TRUE(EqualRect(&outer, &moved)) << "the suggested rectangle";
+  ExpectMainWindowAt(144, false);
+}
+
+bool RunningUnderWine() {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+// The DPI Wine gives processes started from now on; 0 clears it.
+void SetWineDpi(DWORD dpi) {
+  HKEY desktop = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                      &desktop, nullptr) != ERROR_SUCCESS)
+    return;
+  if (dpi)
+    RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
+  else
+    RegDeleteValueW(desktop, L"LogPixels");
+  RegCloseKey(desktop);
+}
+
+DWORD WineDpi() {
+  DWORD dpi = 0, size = sizeof(dpi);
+  RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", RRF_RT_REG_DWORD, nullptr, &dpi, &size);
+  return dpi;
+}
+
+TEST(Scale, EveryWindowIsLaidOutForTheDisplaysDpi) {
+  if (!RunningUnderWine()) GTEST_SKIP() << "sets the display's DPI through Wine's registry";
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring command = L"\"" + std::wstring(path) +
+                         L"\" --gtest_also_run_disabled_tests --gtest_filter=ScaleChild.DISABLED_*";
+  const DWORD before = WineDpi();
+  for (DWORD dpi : {96u, 144u, 192u}) {
+    SetWineDpi(dpi);
+    SetEnvironmentVariableW(L"SUMWICK_TEST_DPI", std::to_wstring(dpi).c_str());
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    const bool started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                        &startup, &process) != FALSE;
+    DWORD code = 259;
+    if (started) {
+      if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+      else
+        TerminateProcess(process.hProcess, 99);
+      CloseHandle(process.hThread);
+      CloseHandle(process.hProcess);
+    }
+    SetWineDpi(before);
+    SetEnvironmentVariableW(L"SUMWICK_TEST_DPI", nullptr);
+    ASSERT_TRUE(started);
+    EXPECT_EQ(code, 0u) << "at " << dpi << " DPI (its failures are printed above)";
+  }
+}
+
 // The real program, as a child process.
 struct ProgramRun {
   PROCESS_INFORMATION process{};

@@ -788,6 +788,16 @@ TEST_F(ToolWindowsTest, OptionsShowsTheSettingsInMemoryInItsPanel) {
   EXPECT_FALSE(Ticked(3));
   EXPECT_TRUE(Ticked(5));
   EXPECT_EQ(SendMessageW(GadgetHandle(4), TCM_GETITEMCOUNT, 0, 0), 0);
+  // The boxes paint on the panel's body, not in the window's face colour
+  // (under a visual style the two differ): above a box's text as below it.
+  RedrawWindow(WindowHandle(1), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  for (std::int32_t box : {3, 5}) {
+    HDC box_dc = GetDC(GadgetHandle(box));
+    HDC panel_dc = GetDC(GadgetHandle(4));
+    EXPECT_EQ(GetPixel(box_dc, 200, 1), GetPixel(panel_dc, 200, 100)) << box;
+    ReleaseDC(GadgetHandle(4), panel_dc);
+    ReleaseDC(GadgetHandle(box), box_dc);
+  }
 
   RequestClose(1);
   EXPECT_TRUE(IsWindowOpen(1)) << "Options closes only through its buttons";

@@ -70,6 +70,8 @@ void BuildFileList() {
              kListCheckBoxes | kListFullRowSelect | kListGridLines, &model);
   AddListColumn(kFileListGadget, 1, L"Size", 60);
   AddListColumn(kFileListGadget, 2, L"Hash", 200);
+  // To the pixel: the sums above are rounded to 96-DPI units.
+  FillBetweenBars(kMainWindow, kFileListGadget);
 }
 
 }  // namespace
@@ -101,8 +103,4 @@ bool BuildMainWindow() {
   return true;
 }
 
-void LayOutMainWindow() {
-  std::int32_t top = ToolbarHeight(kMainWindow);
-  ResizeGadget(kFileListGadget, 0, top, WindowClientWidth(kMainWindow),
-               WindowClientHeight(kMainWindow) - top - StatusBarHeight(kMainWindow));
-}
+void LayOutMainWindow() { FillBetweenBars(kMainWindow, kFileListGadget); }

@@ -5,7 +5,11 @@
 
 #include <commctrl.h>
 
-#include "ui/image.h"
+#include <algorithm>
+#include <utility>
+
+#include "ui/gadget.h"
+#include "ui/scale.h"
 #include "ui/ui_state.h"
 #include "ui/window.h"
 #include "ui/write.h"
@@ -29,8 +33,62 @@ void PlaceProgress(WindowRecord& window) {
   RECT field{};
   SendMessageW(window.status, SB_GETRECT, static_cast<WPARAM>(window.progress_field), reinterpret_cast<LPARAM>(&field));
   // Inset 2 from the field's left, 3 from its top, 8 narrower and 6 less tall.
-  MoveWindow(window.progress, field.left + 2, field.top + 3, field.right - field.left - 8,
-             field.bottom - field.top - 6, TRUE);
+  const std::int32_t dpi = window.dpi;
+  MoveWindow(window.progress, field.left + Scaled(2, dpi), field.top + Scaled(3, dpi),
+             field.right - field.left - Scaled(8, dpi), field.bottom - field.top - Scaled(6, dpi), TRUE);
+}
+
+// A bar makes its own font (`own`, null for the system's) for the system's
+// DPI: at that scale it keeps it, at another it gets it scaled.
+void SetBarFont(HWND bar, HFONT own, std::int32_t dpi) {
+  HFONT wanted = own ? FontAtDpi(own, dpi) : (dpi == SystemDpi() ? nullptr : GuiFont(dpi));
+  if (reinterpret_cast<HFONT>(SendMessageW(bar, WM_GETFONT, 0, 0)) != wanted)
+    SendMessageW(bar, WM_SETFONT, reinterpret_cast<WPARAM>(wanted), FALSE);
+}
+
+// An image list of the window's scale holding the buttons' images, in the
+// order of their slots.
+HIMAGELIST MakeToolbarImages(const WindowRecord& window) {
+  const std::int32_t size = Scaled(16, window.dpi);
+  HIMAGELIST images = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 4, 4);
+  std::vector<std::pair<std::int32_t, std::int32_t>> slots;  // index, image
+  for (const auto& [image, index] : window.image_slots)
+    if (index >= 0) slots.emplace_back(index, image);
+  std::sort(slots.begin(), slots.end());
+  for (const auto& [index, image] : slots) ImageList_AddIcon(images, ImageIconAt(image, window.dpi));
+  return images;
+}
+
+// The caption's width in the toolbar's font, plus 10 at 96 DPI.
+bool SizeToolbarButton(WindowRecord& window, std::int32_t number) {
+  const std::wstring& caption = window.captions[number];
+  HDC dc = GetDC(window.toolbar);
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(window.toolbar, WM_GETFONT, 0, 0));
+  HGDIOBJ old_font = SelectObject(dc, font ? font : GuiFont(window.dpi));
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+  SelectObject(dc, old_font);
+  ReleaseDC(window.toolbar, dc);
+  TBBUTTONINFOW info{};
+  info.cbSize = sizeof(info);
+  info.dwMask = TBIF_TEXT | TBIF_SIZE;
+  info.pszText = const_cast<wchar_t*>(caption.c_str());
+  info.cx = static_cast<WORD>(extent.cx + Scaled(10, window.dpi));
+  const bool set = SendMessageW(window.toolbar, TB_SETBUTTONINFOW, static_cast<WPARAM>(number),
+                                reinterpret_cast<LPARAM>(&info)) != FALSE;
+  // Handing the toolbar its own font again makes every toolbar measure its
+  // text line anew; some leave the button height as it was on TB_AUTOSIZE.
+  SendMessageW(window.toolbar, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  SendMessageW(window.toolbar, TB_AUTOSIZE, 0, 0);
+  return set;
+}
+
+void SetStatusParts(WindowRecord& window) {
+  std::vector<int> edges;
+  int right = 0;
+  for (std::int32_t width : window.status_widths) edges.push_back(Scaled(right += width, window.dpi));
+  SendMessageW(window.status, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+  SendMessageW(window.status, SB_SETMINHEIGHT, static_cast<WPARAM>(Scaled(window.status_min_height, window.dpi)), 0);
 }
 
 Write BarWrite(WriteKind kind, std::int32_t window) {
@@ -50,6 +108,22 @@ void LayOutBars(WindowRecord& window) {
     SendMessageW(window.status, WM_SIZE, 0, 0);
     PlaceProgress(window);
   }
+}
+
+void RescaleBars(WindowRecord& window) {
+  if (window.toolbar) {
+    SetBarFont(window.toolbar, window.toolbar_font, window.dpi);
+    HIMAGELIST images = MakeToolbarImages(window);
+    SendMessageW(window.toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+    if (window.toolbar_images) ImageList_Destroy(window.toolbar_images);
+    window.toolbar_images = images;
+    for (const auto& [number, caption] : window.captions) SizeToolbarButton(window, number);
+  }
+  if (window.status) {
+    SetBarFont(window.status, window.status_font, window.dpi);
+    SetStatusParts(window);
+  }
+  LayOutBars(window);
 }
 
 void ApplyBarWrite(const Write& write, WindowRecord& window) {
@@ -79,10 +153,12 @@ bool CreateToolbar(std::int32_t window) {
                                  record->handle, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!toolbar) return false;
   SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  record->toolbar_images = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 4, 4);
+  record->toolbar_font = reinterpret_cast<HFONT>(SendMessageW(toolbar, WM_GETFONT, 0, 0));
+  record->toolbar_images = MakeToolbarImages(*record);
   SendMessageW(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(record->toolbar_images));
   std::lock_guard<std::recursive_mutex> hold(State().lock);
   record->toolbar = toolbar;
+  SetBarFont(toolbar, record->toolbar_font, record->dpi);
   return true;
 }
 
@@ -91,7 +167,7 @@ bool AddToolbarButton(std::int32_t window, std::int32_t number, std::int32_t ima
   if (!record) return false;
   auto slot = record->image_slots.find(image);
   if (slot == record->image_slots.end()) {
-    HICON icon = ImageIcon(image);
+    HICON icon = ImageIconAt(image, record->dpi);
     std::int32_t index = icon ? ImageList_AddIcon(record->toolbar_images, icon) : -1;
     slot = record->image_slots.emplace(image, index).first;
   }
@@ -119,26 +195,9 @@ bool SetToolbarCaption(std::int32_t window, std::int32_t number, const std::wstr
   // A blank string in the toolbar's list makes it reserve a text line under
   // the icons; 128 spaces and the list's closing second terminator.
   static const std::wstring reserve = std::wstring(128, L' ') + L'\0';
-  HDC dc = GetDC(record->toolbar);
-  HFONT font = reinterpret_cast<HFONT>(SendMessageW(record->toolbar, WM_GETFONT, 0, 0));
-  HGDIOBJ old_font = SelectObject(dc, font ? font : GuiFont());
-  SIZE extent{};
-  GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
-  SelectObject(dc, old_font);
-  ReleaseDC(record->toolbar, dc);
   SendMessageW(record->toolbar, TB_ADDSTRINGW, 0, reinterpret_cast<LPARAM>(reserve.c_str()));
-  TBBUTTONINFOW info{};
-  info.cbSize = sizeof(info);
-  info.dwMask = TBIF_TEXT | TBIF_SIZE;
-  info.pszText = const_cast<wchar_t*>(caption.c_str());
-  info.cx = static_cast<WORD>(extent.cx + 10);
-  bool set = SendMessageW(record->toolbar, TB_SETBUTTONINFOW, static_cast<WPARAM>(number),
-                          reinterpret_cast<LPARAM>(&info)) != FALSE;
-  // Handing the toolbar its own font again makes every toolbar measure its
-  // text line anew; some leave the button height as it was on TB_AUTOSIZE.
-  SendMessageW(record->toolbar, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  SendMessageW(record->toolbar, TB_AUTOSIZE, 0, 0);
-  return set;
+  record->captions[number] = caption;
+  return SizeToolbarButton(*record, number);
 }
 
 bool SetToolbarTooltip(std::int32_t window, std::int32_t number, const std::wstring& text) {
@@ -158,7 +217,7 @@ bool SetToolbarTooltip(std::int32_t window, std::int32_t number, const std::wstr
 
 std::int32_t ToolbarHeight(std::int32_t window) {
   WindowRecord* record = FindWindowRecord(window);
-  return record ? HeightOf(record->toolbar) : 0;
+  return record ? Unscaled(HeightOf(record->toolbar), record->dpi) : 0;
 }
 
 bool CreateStatusBar(std::int32_t window, const std::vector<std::int32_t>& widths, std::int32_t min_height) {
@@ -167,14 +226,14 @@ bool CreateStatusBar(std::int32_t window, const std::vector<std::int32_t>& width
   HWND status = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
                                 record->handle, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!status) return false;
-  std::vector<int> edges;
-  int right = 0;
-  for (std::int32_t width : widths) edges.push_back(right += width);
-  SendMessageW(status, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
-  SendMessageW(status, SB_SETMINHEIGHT, static_cast<WPARAM>(min_height), 0);
-  SendMessageW(status, WM_SIZE, 0, 0);
   std::lock_guard<std::recursive_mutex> hold(State().lock);
   record->status = status;
+  record->status_widths = widths;
+  record->status_min_height = min_height;
+  record->status_font = reinterpret_cast<HFONT>(SendMessageW(status, WM_GETFONT, 0, 0));
+  SetBarFont(status, record->status_font, record->dpi);
+  SetStatusParts(*record);
+  SendMessageW(status, WM_SIZE, 0, 0);
   return true;
 }
 
@@ -195,7 +254,21 @@ bool AddStatusProgress(std::int32_t window, std::int32_t field) {
 
 std::int32_t StatusBarHeight(std::int32_t window) {
   WindowRecord* record = FindWindowRecord(window);
-  return record ? HeightOf(record->status) : 0;
+  return record ? Unscaled(HeightOf(record->status), record->dpi) : 0;
+}
+
+void FillBetweenBars(std::int32_t window, std::int32_t gadget) {
+  WindowRecord* record = FindWindowRecord(window);
+  HWND control = GadgetHandle(gadget);
+  RECT client{};
+  if (!record || !control || !GetClientRect(record->handle, &client)) return;
+  const std::int32_t top = HeightOf(record->toolbar);
+  const std::int32_t height = std::max<std::int32_t>(0, client.bottom - top - HeightOf(record->status));
+  MoveWindow(control, 0, top, client.right, height, TRUE);
+  const std::int32_t dpi = record->dpi;
+  std::lock_guard<std::recursive_mutex> hold(State().lock);
+  if (GadgetRecord* placed = FindGadget(gadget))
+    placed->place = RECT{0, Unscaled(top, dpi), Unscaled(client.right, dpi), Unscaled(height, dpi)};
 }
 
 void EnableToolbarButton(std::int32_t window, std::int32_t number, bool enable) {

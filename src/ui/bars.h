@@ -22,6 +22,10 @@ bool CreateStatusBar(std::int32_t window, const std::vector<std::int32_t>& width
 // A smooth progress bar, 0 to 100, kept inside `field`.
 bool AddStatusProgress(std::int32_t window, std::int32_t field);
 std::int32_t StatusBarHeight(std::int32_t window);
+// Window thread: `gadget` spans the window's client area from the toolbar's
+// foot to the status bar's top, to the pixel (the same sums in 96-DPI units
+// would round at other scales).
+void FillBetweenBars(std::int32_t window, std::int32_t gadget);
 
 // Safe from any thread (see gadget.h).
 void EnableToolbarButton(std::int32_t window, std::int32_t number, bool enable);

@@ -6,7 +6,9 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include "ui/image.h"
+#include <algorithm>
+
+#include "ui/scale.h"
 #include "ui/ui_state.h"
 #include "ui/write.h"
 #include "ui/window.h"
@@ -18,18 +20,65 @@ using namespace ui;
 // Control ids stay clear of IDOK and IDCANCEL, which the system treats specially.
 constexpr std::int32_t kControlIdBase = 1000;
 
+// A panel's body as it draws itself, as a brush, made when first asked for
+// at the panel's present size.
+struct PanelBody {
+  HBRUSH brush = nullptr;
+  SIZE size{0, 0};
+};
+
+HBRUSH BodyBrush(HWND panel, PanelBody& body) {
+  RECT client{};
+  GetClientRect(panel, &client);
+  if (body.brush && body.size.cx == client.right && body.size.cy == client.bottom) return body.brush;
+  if (body.brush) DeleteObject(body.brush);
+  body = PanelBody{nullptr, {client.right, client.bottom}};
+  HDC panel_dc = GetDC(panel);
+  HDC dc = CreateCompatibleDC(panel_dc);
+  HBITMAP picture = CreateCompatibleBitmap(panel_dc, std::max<LONG>(1, client.right), std::max<LONG>(1, client.bottom));
+  ReleaseDC(panel, panel_dc);
+  HGDIOBJ old = SelectObject(dc, picture);
+  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+  SendMessageW(panel, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  body.brush = CreatePatternBrush(picture);
+  DeleteObject(picture);
+  return body.brush;
+}
+
 // Panels are tab controls: what their children report goes on to the window.
-LRESULT CALLBACK PanelProcedure(HWND handle, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR) {
+// Their labels and boxes paint the panel's own body behind them, not the
+// window's face colour, which under a visual style is another shade.
+LRESULT CALLBACK PanelProcedure(HWND handle, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                DWORD_PTR data) {
+  auto* body = reinterpret_cast<PanelBody*>(data);
   switch (message) {
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      HBRUSH brush = BodyBrush(handle, *body);
+      if (!brush) break;
+      RECT child{};
+      GetWindowRect(reinterpret_cast<HWND>(lparam), &child);
+      MapWindowPoints(nullptr, handle, reinterpret_cast<POINT*>(&child), 2);
+      auto dc = reinterpret_cast<HDC>(wparam);
+      SetBrushOrgEx(dc, -child.left, -child.top, nullptr);
+      SetBkMode(dc, TRANSPARENT);
+      return reinterpret_cast<LRESULT>(brush);
+    }
     case WM_COMMAND:
     case WM_NOTIFY:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
       return SendMessageW(GetAncestor(handle, GA_ROOT), message, wparam, lparam);
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(handle, PanelProcedure, 1);
+      if (body->brush) DeleteObject(body->brush);
+      delete body;
+      break;
     default:
-      return DefSubclassProc(handle, message, wparam, lparam);
+      break;
   }
+  return DefSubclassProc(handle, message, wparam, lparam);
 }
 
 Write GadgetWrite(WriteKind kind, std::int32_t gadget) {
@@ -50,12 +99,13 @@ HWND MakeGadget(std::int32_t gadget, GadgetKind kind, const wchar_t* window_clas
   WindowRecord* window = FindWindowRecord(state.current_window);
   if (!window) return nullptr;
   if (GadgetExists(gadget)) return nullptr;
-  HWND handle = CreateWindowExW(extended, window_class, text.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, width,
-                                height, window->gadget_parent,
+  const RECT place = ScaledPlace(x, y, width, height, window->dpi);
+  HWND handle = CreateWindowExW(extended, window_class, text.c_str(), WS_CHILD | WS_VISIBLE | style, place.left,
+                                place.top, place.right - place.left, place.bottom - place.top, window->gadget_parent,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlIdBase + gadget)),
                                 GetModuleHandleW(nullptr), nullptr);
   if (!handle) return nullptr;
-  SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont()), FALSE);
+  SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont(window->dpi)), FALSE);
   std::lock_guard<std::recursive_mutex> hold(state.lock);
   GadgetRecord& record = state.gadgets[gadget];
   record = GadgetRecord{};
@@ -63,7 +113,18 @@ HWND MakeGadget(std::int32_t gadget, GadgetKind kind, const wchar_t* window_clas
   record.window = state.current_window;
   record.kind = kind;
   record.text = text;
+  record.place = RECT{x, y, width, height};
   return handle;
+}
+
+void RescaleGadget(GadgetRecord& gadget, std::int32_t old_dpi, std::int32_t dpi) {
+  const RECT& at = gadget.place;
+  const RECT place = ScaledPlace(at.left, at.top, at.right, at.bottom, dpi);
+  MoveWindow(gadget.handle, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
+  SendMessageW(gadget.handle, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont(dpi)), TRUE);
+  if (gadget.kind == GadgetKind::List) RescaleListColumns(gadget.handle, old_dpi, dpi);
+  if (gadget.kind == GadgetKind::Image)
+    SendMessageW(gadget.handle, STM_SETICON, reinterpret_cast<WPARAM>(ImageIconAt(gadget.image, dpi)), 0);
 }
 
 void ApplyGadgetWrite(const Write& write, GadgetRecord& gadget) {
@@ -98,9 +159,16 @@ void ApplyGadgetWrite(const Write& write, GadgetRecord& gadget) {
     case WriteKind::GadgetEnable:
       EnableWindow(handle, write.enable);
       return;
-    case WriteKind::GadgetResize:
-      MoveWindow(handle, write.place.left, write.place.top, write.place.right, write.place.bottom, TRUE);
+    case WriteKind::GadgetResize: {
+      {
+        std::lock_guard<std::recursive_mutex> hold(State().lock);
+        gadget.place = write.place;
+      }
+      const RECT place = ScaledPlace(write.place.left, write.place.top, write.place.right, write.place.bottom,
+                                     WindowDpi(gadget.window));
+      MoveWindow(handle, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
       return;
+    }
     default:
       ApplyListWrite(write, gadget);
       return;
@@ -154,7 +222,7 @@ bool PanelGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32
   HWND handle = MakeGadget(gadget, GadgetKind::Panel, WC_TABCONTROLW, L"", WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, x,
                            y, width, height);
   if (!handle) return false;
-  SetWindowSubclass(handle, PanelProcedure, 1, 0);
+  SetWindowSubclass(handle, PanelProcedure, 1, reinterpret_cast<DWORD_PTR>(new PanelBody));
   std::lock_guard<std::recursive_mutex> hold(State().lock);
   FindWindowRecord(State().current_window)->gadget_parent = handle;
   return true;
@@ -166,8 +234,16 @@ bool ImageGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32
                  std::int32_t image) {
   HWND handle = MakeGadget(gadget, GadgetKind::Image, WC_STATICW, L"", SS_ICON | SS_REALSIZECONTROL, 0, x, y, width,
                            height);
-  if (handle) SendMessageW(handle, STM_SETICON, reinterpret_cast<WPARAM>(ImageIcon(image)), 0);
-  return handle != nullptr;
+  if (!handle) return false;
+  std::int32_t dpi = kBaseDpi;
+  {
+    std::lock_guard<std::recursive_mutex> hold(State().lock);
+    GadgetRecord& record = *FindGadget(gadget);
+    record.image = image;
+    dpi = WindowDpi(record.window);
+  }
+  SendMessageW(handle, STM_SETICON, reinterpret_cast<WPARAM>(ImageIconAt(image, dpi)), 0);
+  return true;
 }
 
 bool GadgetExists(std::int32_t gadget) {

@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include "ui/gadget.h"
+#include "ui/scale.h"
 #include "ui/ui_state.h"
 #include "ui/window.h"
 
@@ -81,6 +82,18 @@ LRESULT CALLBACK HyperLinkProcedure(HWND handle, UINT message, WPARAM wparam, LP
       }
       return 0;
     }
+    case WM_SETFONT: {
+      // Its own underlined copy of the font it is given.
+      LOGFONTW font{};
+      if (!GetObjectW(reinterpret_cast<HFONT>(wparam), sizeof(font), &font)) return 0;
+      font.lfUnderline = TRUE;
+      if (look->font) DeleteObject(look->font);
+      look->font = CreateFontIndirectW(&font);
+      if (LOWORD(lparam)) InvalidateRect(handle, nullptr, TRUE);
+      return 0;
+    }
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(look->font);
     case WM_NCDESTROY:
       if (look->font) DeleteObject(look->font);
       delete look;
@@ -106,13 +119,8 @@ bool HyperLinkGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::i
   }
   HWND handle = MakeGadget(gadget, GadgetKind::HyperLink, kHyperLinkClass, text, 0, 0, x, y, width, height);
   if (!handle) return false;
-  auto* look = new HyperLinkLook{normal, hover};
-  LOGFONTW font{};
-  GetObjectW(GuiFont(), sizeof(font), &font);
-  font.lfUnderline = TRUE;
-  look->font = CreateFontIndirectW(&font);
-  SetWindowLongPtrW(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(look));
-  InvalidateRect(handle, nullptr, TRUE);
+  SetWindowLongPtrW(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new HyperLinkLook{normal, hover}));
+  SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont(WindowDpi(State().current_window))), TRUE);
   return true;
 }
 

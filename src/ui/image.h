@@ -12,6 +12,10 @@ inline constexpr std::int32_t kProgramIconResource = 1;
 // `image`, taking its entry of `size` x `size` pixels (the system scales the
 // nearest when there is none of that size). False when the program holds no
 // such icon; the image keeps what it held then. Window thread only.
+// `size` is in 96-DPI units: a window of another scale shows the image at its
+// size times DPI / 96, from the resource's entry of that size where there is
+// one, else from the nearest larger entry (or the largest) averaged over the
+// area each new pixel covers: whole multiples stay sharp blocks.
 bool LoadIconImage(std::int32_t image, std::int32_t resource, std::int32_t size);
 HICON ImageIcon(std::int32_t image);
 void FreeImages();

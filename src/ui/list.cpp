@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ui/gadget.h"
+#include "ui/scale.h"
 #include "ui/ui_state.h"
 #include "ui/window.h"
 #include "ui/write.h"
@@ -201,6 +202,14 @@ void ApplyListWrite(const Write& write, GadgetRecord& gadget) {
   }
 }
 
+void RescaleListColumns(HWND list, std::int32_t old_dpi, std::int32_t dpi) {
+  // From the widths they have now: the user may have dragged them.
+  for (std::int32_t column = 0; column < ColumnCount(list); ++column) {
+    const auto width = static_cast<std::int32_t>(SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0));
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, column, MAKELPARAM(MulDiv(width, dpi, old_dpi), 0));
+  }
+}
+
 void NoteListItemChanged(std::int32_t gadget, std::int32_t) {
   GadgetRecord* record = FindGadget(gadget);
   if (!record || record->kind != GadgetKind::List) return;
@@ -240,12 +249,19 @@ bool ListGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_
 }
 
 bool AddListColumn(std::int32_t gadget, std::int32_t column, const std::wstring& title, std::int32_t width) {
-  HWND list = GadgetHandle(gadget);
-  if (!list) return false;
+  std::int32_t dpi = kBaseDpi;
+  HWND list = nullptr;
+  {
+    std::lock_guard<std::recursive_mutex> hold(State().lock);
+    GadgetRecord* record = FindGadget(gadget);
+    if (!record) return false;
+    list = record->handle;
+    dpi = WindowDpi(record->window);
+  }
   LVCOLUMNW entry{};
   entry.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
   entry.pszText = const_cast<wchar_t*>(title.c_str());
-  entry.cx = width;
+  entry.cx = Scaled(width, dpi);
   entry.iSubItem = column;
   return SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&entry)) >= 0;
 }

@@ -37,6 +37,10 @@ struct GadgetRecord {
   std::vector<StoredRow> rows;  // lists without a model: in the control's order
   ListModel model;              // lists with a model: the control asks it for everything
   bool has_model = false;
+  // Where it was put, in 96-DPI units relative to its parent (left, top,
+  // width as right, height as bottom): placed again when the DPI changes.
+  RECT place{};
+  std::int32_t image = -1;  // image gadgets: the image shown
 };
 
 struct WindowRecord {
@@ -44,16 +48,27 @@ struct WindowRecord {
   std::uint32_t generation = 0;
   std::int32_t owner = -1;
   HWND gadget_parent = nullptr;  // the window, or the panel made last
+  std::int32_t dpi = 96;         // what its pixels are laid out for
+  // The smallest outer size, in pixels at min_size_dpi, and the client area
+  // and menu bar it was taken with, for other scales.
   SIZE min_size{0, 0};
+  SIZE min_client{0, 0};
+  bool min_with_menu = false;
+  std::int32_t min_size_dpi = 96;
   std::vector<ACCEL> shortcuts;
   HACCEL shortcut_table = nullptr;
   HWND toolbar = nullptr;
   HIMAGELIST toolbar_images = nullptr;
   std::map<std::int32_t, std::int32_t> image_slots;  // image number -> image list index
   std::map<std::int32_t, std::wstring> tooltips;     // menu number -> tooltip text
+  std::map<std::int32_t, std::wstring> captions;     // menu number -> caption under the icon
+  HFONT toolbar_font = nullptr;  // the toolbar's own, made for the system's DPI
   HWND status = nullptr;
   HWND progress = nullptr;
   std::int32_t progress_field = 0;
+  std::vector<std::int32_t> status_widths;  // 96-DPI units
+  std::int32_t status_min_height = 0;       // 96-DPI units
+  HFONT status_font = nullptr;              // the status bar's own, made for the system's DPI
 };
 
 // The services' whole state. `lock` guards windows, gadgets and row ids
@@ -93,6 +108,15 @@ void NoteListItemChanged(std::int32_t gadget, std::int32_t row);
 // user's tick toggles, type-ahead). The notification's result.
 LRESULT AnswerModelList(std::int32_t gadget, NMHDR* header);
 void LayOutBars(WindowRecord& window);
-HFONT GuiFont();
+// The smallest outer size FixMinimumSize set, at the window's present scale.
+SIZE MinimumSize(const WindowRecord& window);
+// Window thread: lays window `number` out for `dpi` and moves it to
+// `suggested` (WM_DPICHANGED).
+void ChangeWindowDpi(std::int32_t number, std::int32_t dpi, const RECT& suggested);
+// Window thread, on a change of the window's DPI (its record holds the new
+// one already): fonts, places, column widths and images follow.
+void RescaleGadget(GadgetRecord& gadget, std::int32_t old_dpi, std::int32_t dpi);
+void RescaleListColumns(HWND list, std::int32_t old_dpi, std::int32_t dpi);
+void RescaleBars(WindowRecord& window);
 
 }  // namespace ui

@@ -11,6 +11,8 @@
 
 #include "ui/events.h"
 #include "ui/gadget.h"
+#include "ui/image.h"
+#include "ui/scale.h"
 #include "ui/ui_state.h"
 #include "ui/write.h"
 
@@ -19,6 +21,17 @@ namespace ui {
 namespace {
 
 const wchar_t kWindowClass[] = L"SumwickWindow";
+
+// The program icon at the window's scale; the class's icons where the
+// program has none of its own.
+void SetWindowIcons(HWND handle, std::int32_t dpi) {
+  HICON big = ResourceIcon(kProgramIconResource, Scaled(32, dpi));
+  HICON small_icon = ResourceIcon(kProgramIconResource, Scaled(16, dpi));
+  if (!big) big = reinterpret_cast<HICON>(GetClassLongPtrW(handle, GCLP_HICON));
+  if (!small_icon) small_icon = reinterpret_cast<HICON>(GetClassLongPtrW(handle, GCLP_HICONSM));
+  if (big) SendMessageW(handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  if (small_icon) SendMessageW(handle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon));
+}
 
 }  // namespace
 
@@ -53,7 +66,22 @@ std::int32_t GadgetNumberOf(HWND handle) {
 
 void PushEvent(Event event) { State().events.push_back(std::move(event)); }
 
-HFONT GuiFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+void ChangeWindowDpi(std::int32_t number, std::int32_t dpi, const RECT& suggested) {
+  WindowRecord* record = FindWindowRecord(number);
+  if (!record || dpi <= 0) return;
+  const std::int32_t old_dpi = record->dpi;
+  {
+    std::lock_guard<std::recursive_mutex> hold(State().lock);
+    record->dpi = dpi;
+  }
+  for (auto& [gadget, control] : State().gadgets)
+    if (control.window == number) RescaleGadget(control, old_dpi, dpi);
+  RescaleBars(*record);
+  SetWindowIcons(record->handle, dpi);
+  SetWindowPos(record->handle, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(record->handle, nullptr, TRUE);
+}
 
 }  // namespace ui
 
@@ -95,40 +123,50 @@ bool OpenWindow(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_
     window_style = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN | (style == WindowStyle::ToolWithClose ? WS_SYSMENU : 0);
     extended |= WS_EX_TOOLWINDOW;
   }
-  RECT outer{0, 0, width, height};
-  AdjustWindowRectEx(&outer, window_style, FALSE, extended);
-  std::int32_t outer_width = outer.right - outer.left;
-  std::int32_t outer_height = outer.bottom - outer.top;
+  // Laid out for the owner's scale, or the system's; corrected below when
+  // the window lands on a display of another.
   HWND owner_handle = WindowHandle(owner);
+  std::int32_t dpi = owner_handle ? WindowDpi(owner) : SystemDpi();
+  auto outer_size = [&](std::int32_t at_dpi) {
+    RECT outer{0, 0, Scaled(width, at_dpi), Scaled(height, at_dpi)};
+    AdjustOuterRect(&outer, window_style, extended, at_dpi, false);
+    return SIZE{outer.right - outer.left, outer.bottom - outer.top};
+  };
+  SIZE outer = outer_size(dpi);
+  x = Scaled(x, dpi);
+  y = Scaled(y, dpi);
   if (style != WindowStyle::Main && owner_handle) {
     RECT owner_rect{};
     GetWindowRect(owner_handle, &owner_rect);
-    x = std::max<std::int32_t>(0, owner_rect.left + (owner_rect.right - owner_rect.left - outer_width) / 2);
-    y = std::max<std::int32_t>(0, owner_rect.top + (owner_rect.bottom - owner_rect.top - outer_height) / 2);
+    x = std::max<std::int32_t>(0, owner_rect.left + (owner_rect.right - owner_rect.left - outer.cx) / 2);
+    y = std::max<std::int32_t>(0, owner_rect.top + (owner_rect.bottom - owner_rect.top - outer.cy) / 2);
   }
   {
     std::lock_guard<std::recursive_mutex> hold(State().lock);
     WindowRecord& record = State().windows[number];
     record = WindowRecord{};
     record.owner = owner;
+    record.dpi = dpi;
   }
-  HWND handle = CreateWindowExW(extended, kWindowClass, title.c_str(), window_style, x, y, outer_width, outer_height,
+  HWND handle = CreateWindowExW(extended, kWindowClass, title.c_str(), window_style, x, y, outer.cx, outer.cy,
                                 owner_handle, nullptr, GetModuleHandleW(nullptr), nullptr);
   std::lock_guard<std::recursive_mutex> hold(State().lock);
   if (!handle) {
     State().windows.erase(number);
     return false;
   }
-  // The class icon shows in the caption; handing it to the window as well
-  // makes it the window's own icon for the task switcher and for queries.
-  if (HICON big = reinterpret_cast<HICON>(GetClassLongPtrW(handle, GCLP_HICON)))
-    SendMessageW(handle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-  if (HICON small_icon = reinterpret_cast<HICON>(GetClassLongPtrW(handle, GCLP_HICONSM)))
-    SendMessageW(handle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon));
+  if (const std::int32_t actual = DpiOfWindow(handle); actual != dpi) {
+    dpi = actual;
+    outer = outer_size(dpi);
+    SetWindowPos(handle, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  // The icons show in the caption, the task switcher and answers to queries.
+  SetWindowIcons(handle, dpi);
   WindowRecord& record = State().windows[number];
   record.handle = handle;
   record.generation = ++State().last_generation;
   record.gadget_parent = handle;
+  record.dpi = dpi;
   State().current_window = number;
   ShowWindow(handle, SW_SHOWNORMAL);
   UpdateWindow(handle);
@@ -188,21 +226,44 @@ void EnableWindowNumber(std::int32_t number, bool enable) {
 std::int32_t WindowClientWidth(std::int32_t number) {
   RECT client{};
   HWND handle = WindowHandle(number);
-  return handle && GetClientRect(handle, &client) ? client.right : 0;
+  return handle && GetClientRect(handle, &client) ? Unscaled(client.right, WindowDpi(number)) : 0;
 }
 
 std::int32_t WindowClientHeight(std::int32_t number) {
   RECT client{};
   HWND handle = WindowHandle(number);
-  return handle && GetClientRect(handle, &client) ? client.bottom : 0;
+  return handle && GetClientRect(handle, &client) ? Unscaled(client.bottom, WindowDpi(number)) : 0;
+}
+
+std::int32_t WindowDpi(std::int32_t number) {
+  std::lock_guard<std::recursive_mutex> hold(State().lock);
+  WindowRecord* record = FindWindowRecord(number);
+  return record ? record->dpi : kBaseDpi;
 }
 
 void FixMinimumSize(std::int32_t number) {
   WindowRecord* record = FindWindowRecord(number);
-  RECT outer{};
-  if (!record || !GetWindowRect(record->handle, &outer)) return;
+  RECT outer{}, client{};
+  if (!record || !GetWindowRect(record->handle, &outer) || !GetClientRect(record->handle, &client)) return;
   record->min_size = {outer.right - outer.left, outer.bottom - outer.top};
+  record->min_client = {client.right, client.bottom};
+  record->min_with_menu = GetMenu(record->handle) != nullptr;
+  record->min_size_dpi = record->dpi;
 }
+
+namespace ui {
+
+SIZE MinimumSize(const WindowRecord& window) {
+  if (window.dpi == window.min_size_dpi) return window.min_size;
+  // The client area scales; the frame is the system's for the new scale.
+  RECT outer{0, 0, MulDiv(window.min_client.cx, window.dpi, window.min_size_dpi),
+             MulDiv(window.min_client.cy, window.dpi, window.min_size_dpi)};
+  AdjustOuterRect(&outer, static_cast<DWORD>(GetWindowLongW(window.handle, GWL_STYLE)),
+                  static_cast<DWORD>(GetWindowLongW(window.handle, GWL_EXSTYLE)), window.dpi, window.min_with_menu);
+  return SIZE{outer.right - outer.left, outer.bottom - outer.top};
+}
+
+}  // namespace ui
 
 void SetCurrentWindow(std::int32_t number) {
   std::lock_guard<std::recursive_mutex> hold(State().lock);

@@ -1,5 +1,11 @@
 // Windows addressed by number. Window thread only, except where a function
 // says it is safe from any thread.
+//
+// Positions and sizes, here and in the other services, are in 96-DPI units:
+// each window is laid out for the DPI of the display it is on (the system's
+// where Windows tells no other) and scales them by that DPI / 96, and sizes
+// read back are turned back into those units. A window moved to a display of
+// another scale is laid out again for it, and then gets a size event.
 #pragma once
 
 #include <cstdint>
@@ -24,9 +30,10 @@ bool OnWindowThread();
 
 // Opens window `number` with a client area of width x height. Main windows
 // put their outer top-left corner at (x, y); tool windows are centred over the
-// owner's outer rectangle, left and top clamped at 0. The program icon
-// (resource 1, when the program has one) becomes the window icon. The window
-// becomes the current one for gadget creation. False if it cannot be made.
+// owner's outer rectangle, left and top clamped at 0, and take the owner's
+// scale. The program icon (resource 1, when the program has one) becomes the
+// window icon. The window becomes the current one for gadget creation. False
+// if it cannot be made.
 bool OpenWindow(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
                 const std::wstring& title, WindowStyle style, std::int32_t owner = kNoWindow);
 
@@ -42,6 +49,9 @@ bool IsWindowOpen(std::int32_t number);
 void EnableWindowNumber(std::int32_t number, bool enable);
 std::int32_t WindowClientWidth(std::int32_t number);
 std::int32_t WindowClientHeight(std::int32_t number);
+// The DPI the window is laid out for: 96 at 100%, 144 at 150%. 96 for none.
+// Safe from any thread.
+std::int32_t WindowDpi(std::int32_t number);
 // The window can no longer be made smaller than its outer size at this moment.
 void FixMinimumSize(std::int32_t number);
 void SetCurrentWindow(std::int32_t number);

@@ -86,9 +86,15 @@ LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM wparam, LPARA
     case WM_GETMINMAXINFO:
       if (WindowRecord* record = FindWindowRecord(window); record && record->min_size.cx > 0) {
         auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
-        info->ptMinTrackSize.x = record->min_size.cx;
-        info->ptMinTrackSize.y = record->min_size.cy;
+        const SIZE smallest = MinimumSize(*record);
+        info->ptMinTrackSize.x = smallest.cx;
+        info->ptMinTrackSize.y = smallest.cy;
       }
+      return 0;
+    case WM_DPICHANGED:
+      // Moved to a display of another scale: Windows suggests the rectangle.
+      ChangeWindowDpi(window, LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+      PushEvent({kEventSize, window, 0, -1, -1, {}});
       return 0;
     case WM_COMMAND:
       PushFromCommand(window, wparam, lparam);
