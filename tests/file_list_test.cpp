@@ -164,7 +164,7 @@ std::wstring DigestOfZeros(std::uint64_t size) {
 void PressKeyTo(HWND target, WORD key, bool control = false, bool shift = false) {
   int dispatched = 0;
   for (const SeenEvent& event : PressKey(target, key, control, shift))
-    dispatched += DispatchEvent({event.kind, event.window, event.type, event.gadget, event.menu}) ? 1 : 0;
+    dispatched += DispatchEvent({event.kind, event.window, event.type, event.gadget, event.menu, {}}) ? 1 : 0;
   EXPECT_EQ(dispatched, 1) << "key " << key;
 }
 

@@ -24,11 +24,15 @@ void CloseToolWindows() {
 }  // namespace
 
 void ProgramTest::SetUpTestSuite() {
-  if (!IsWindowOpen(kMainWindow)) ASSERT_TRUE(StartUp());
+  if (!IsWindowOpen(kMainWindow)) {
+    ASSERT_TRUE(StartUp());
+  }
 }
 
 void ProgramTest::SetUp() {
-  if (!IsWindowOpen(kMainWindow)) ASSERT_TRUE(StartUp());
+  if (!IsWindowOpen(kMainWindow)) {
+    ASSERT_TRUE(StartUp());
+  }
   CloseToolWindows();
   StopCalculation();
   ClearFileList();
