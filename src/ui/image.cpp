@@ -105,10 +105,8 @@ const StoredImage* Source(const std::vector<StoredImage>& stored, std::int32_t p
 // Premultiplied B, G, R, A per pixel, rows top down.
 using Picture = std::vector<float>;
 
-Picture PixelsOf(HICON icon, std::int32_t size) {
-  ICONINFO info{};
-  if (!GetIconInfo(icon, &info)) return {};
-  Picture picture;
+// 32 bits per pixel, `size` square, rows top down.
+BITMAPINFO TopDownFormat(std::int32_t size) {
   BITMAPINFO format{};
   format.bmiHeader.biSize = sizeof(format.bmiHeader);
   format.bmiHeader.biWidth = size;
@@ -116,6 +114,14 @@ Picture PixelsOf(HICON icon, std::int32_t size) {
   format.bmiHeader.biPlanes = 1;
   format.bmiHeader.biBitCount = 32;
   format.bmiHeader.biCompression = BI_RGB;
+  return format;
+}
+
+Picture PixelsOf(HICON icon, std::int32_t size) {
+  ICONINFO info{};
+  if (!GetIconInfo(icon, &info)) return {};
+  Picture picture;
+  BITMAPINFO format = TopDownFormat(size);
   std::vector<std::uint32_t> colour(static_cast<std::size_t>(size * size));
   std::vector<std::uint32_t> mask(colour.size());
   HDC screen = GetDC(nullptr);
@@ -168,13 +174,7 @@ Picture Resampled(const Picture& from, std::int32_t from_size, std::int32_t to_s
 }
 
 HICON IconOf(const Picture& picture, std::int32_t size) {
-  BITMAPINFO format{};
-  format.bmiHeader.biSize = sizeof(format.bmiHeader);
-  format.bmiHeader.biWidth = size;
-  format.bmiHeader.biHeight = -size;
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = 32;
-  format.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO format = TopDownFormat(size);
   void* bits = nullptr;
   HDC screen = GetDC(nullptr);
   HBITMAP colour = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
