@@ -2,11 +2,11 @@
 //
 // Threads: creation is for the window thread. Every operation below may be
 // called from any thread. On the window thread it acts at once. From another
-// thread a write is copied into a heap record and posted to the window thread,
-// which applies it later; the caller never waits. A write aimed at a window
-// that has been closed since it was made (or since the worker was bound with
-// BindToOpenWindows) is dropped and never reaches a later window that reuses
-// the numbers. Reads from another thread come from a small locked copy that
+// thread a write is queued for the window thread, which applies it later in
+// the order made; the caller never waits and no write is lost. A write aimed
+// at a window that has been closed since it was made (or since the worker was
+// bound with BindToOpenWindows) is dropped and never reaches a later window
+// that reuses the numbers. Reads from another thread come from a small locked copy that
 // the window thread keeps current, so they never wait on the window thread;
 // they show the state the window thread has reached, without the caller's own
 // writes still on their way.
