@@ -48,7 +48,8 @@ void ApplyBarWrite(const Write& write, WindowRecord& window);
 
 // Window thread: the queue's wake-up window and event, made once.
 bool StartWriteQueue(HINSTANCE instance);
-// Window thread: applies every write waiting in the queue, in the order made.
+// Window thread: applies the next writes waiting in the queue, in the order
+// made, a turn's worth at a time; when more wait, the thread is woken again.
 void DeliverWrites();
 // The queue's hidden window; it also serves as the clipboard's owner.
 HWND PostOffice();

@@ -5,6 +5,12 @@
 // thread's posted messages (10,000 by default) and a failed post loses what it
 // carried: here a failed post carries nothing, and the event still wakes the
 // loop, so no write is ever lost.
+//
+// The window thread applies writes a turn at a time and serves its messages
+// in between, so however fast workers write, a close box or a key is never
+// stuck behind them.
+#include <algorithm>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -19,10 +25,14 @@ namespace {
 
 const wchar_t kPostOfficeClass[] = L"SumwickPostOffice";
 
+// How many writes one turn applies before the window thread serves its
+// messages again.
+constexpr std::size_t kWritesPerTurn = 64;
+
 struct WriteQueue {
   std::mutex lock;
-  std::vector<Write> waiting;
-  bool wake_posted = false;  // a wake-up is on its way; no other is needed
+  std::deque<Write> waiting;
+  bool wake_posted = false;  // a wake-up message is in the window thread's queue
   HWND post_office = nullptr;
   HANDLE event = nullptr;
   WakePost post = PostMessageW;
@@ -38,6 +48,10 @@ thread_local const std::map<std::int32_t, std::uint32_t>* t_bound_generations = 
 
 LRESULT CALLBACK PostOfficeProcedure(HWND handle, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == kMessageWritesWaiting) {
+    {
+      std::lock_guard<std::mutex> hold(Queue().lock);
+      Queue().wake_posted = false;
+    }
     DeliverWrites();
     return 0;
   }
@@ -52,25 +66,35 @@ std::uint32_t GenerationForWrite(std::int32_t window) {
   return bound == t_bound_generations->end() ? 0 : bound->second;
 }
 
-void Enqueue(Write write) {
+// Posts a wake-up unless one is in the queue already. A refused post (a full
+// queue) is no loss: the event wakes the loop all the same, and the next
+// write or turn tries again for the requesters' own loops.
+void PostWakeUp() {
   WriteQueue& queue = Queue();
-  bool wake = false;
   WakePost post = nullptr;
   {
     std::lock_guard<std::mutex> hold(queue.lock);
-    queue.waiting.push_back(std::move(write));
-    wake = !queue.wake_posted;
+    if (queue.wake_posted) return;
     queue.wake_posted = true;
     post = queue.post;
   }
-  if (!wake) return;
-  SetEvent(queue.event);
-  // Refused (a full queue): the event has woken the loop all the same, and
-  // the next write tries to post again for the requesters' own loops.
   if (!post(queue.post_office, kMessageWritesWaiting, 0, 0)) {
     std::lock_guard<std::mutex> hold(queue.lock);
     queue.wake_posted = false;
   }
+}
+
+void Enqueue(Write write) {
+  WriteQueue& queue = Queue();
+  bool was_empty = false;
+  {
+    std::lock_guard<std::mutex> hold(queue.lock);
+    was_empty = queue.waiting.empty();
+    queue.waiting.push_back(std::move(write));
+  }
+  if (!was_empty) return;  // already woken
+  SetEvent(queue.event);
+  PostWakeUp();
 }
 
 }  // namespace
@@ -96,12 +120,20 @@ HWND PostOffice() { return Queue().post_office; }
 void DeliverWrites() {
   WriteQueue& queue = Queue();
   std::vector<Write> writes;
+  bool more = false;
   {
     std::lock_guard<std::mutex> hold(queue.lock);
-    writes.swap(queue.waiting);
-    queue.wake_posted = false;
+    const std::size_t count = std::min(queue.waiting.size(), kWritesPerTurn);
+    writes.assign(std::make_move_iterator(queue.waiting.begin()),
+                  std::make_move_iterator(queue.waiting.begin() + static_cast<std::ptrdiff_t>(count)));
+    queue.waiting.erase(queue.waiting.begin(), queue.waiting.begin() + static_cast<std::ptrdiff_t>(count));
+    more = !queue.waiting.empty();
   }
   for (const Write& write : writes) ApplyWrite(write, true);
+  if (!more) return;
+  // The rest after the messages waiting now.
+  SetEvent(queue.event);
+  PostWakeUp();
 }
 
 void ApplyWrite(const Write& write, bool carried) {
