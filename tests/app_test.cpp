@@ -259,14 +259,8 @@ TEST_F(MainWindowTest, FileListColumnsAndOptions) {
   const std::wstring titles[] = {L"File", L"Size", L"Hash"};
   const int widths[] = {390, 60, 200};
   for (int column = 0; column < 3; ++column) {
-    wchar_t text[32] = L"";
-    LVCOLUMNW info{};
-    info.mask = LVCF_TEXT | LVCF_WIDTH;
-    info.pszText = text;
-    info.cchTextMax = 32;
-    ASSERT_TRUE(SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info)));
-    EXPECT_EQ(std::wstring(text), titles[column]);
-    EXPECT_EQ(info.cx, widths[column]);
+    EXPECT_EQ(ListColumn(list, column).title, titles[column]);
+    EXPECT_EQ(ListColumn(list, column).width, widths[column]);
   }
   RECT rect = ListRect();
   EXPECT_EQ(rect.left, 0);

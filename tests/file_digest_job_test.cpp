@@ -28,6 +28,22 @@ JobRun DigestWithJob(FileDigestJob& job, const std::wstring& path, std::int64_t 
   return run;
 }
 
+// A run whose stop is requested at its first report, while that chunk is
+// being reported: the next read completes, its bytes are not added.
+JobRun StoppedAtFirstReport(FileDigestJob& job, const std::wstring& path, std::int64_t expected) {
+  StopToken stop;
+  JobRun run{};
+  run.digest = L"stale";
+  run.outcome = job.DigestFile(
+      path, expected,
+      [&](std::int32_t percent) {
+        run.reports.push_back(percent);
+        stop.requested.store(1);
+      },
+      &stop, &run.digest);
+  return run;
+}
+
 JobRun Digest(const std::wstring& path, std::int64_t expected, StopToken* stop = nullptr) {
   FileDigestJob job;
   return DigestWithJob(job, path, expected, stop);
@@ -165,22 +181,12 @@ TEST(FileDigestJob, StopAfterAChunkDiscardsIt) {
   ScratchFolder folder;
   const std::int64_t size = 3LL * kChunkSize;
   const std::wstring path = folder.WriteSparse(L"three chunks", size);
-  StopToken stop;
   FileDigestJob job;
-  std::vector<std::int32_t> reports;
-  std::wstring text = L"stale";
-  // The request arrives while the first chunk is being reported: the next
-  // read completes, its bytes are not added, and nothing more is reported.
-  const DigestOutcome outcome = job.DigestFile(
-      path, size,
-      [&](std::int32_t percent) {
-        reports.push_back(percent);
-        stop.requested.store(1);
-      },
-      &stop, &text);
-  EXPECT_EQ(outcome, DigestOutcome::Stopped);
-  EXPECT_EQ(text, L"");
-  EXPECT_EQ(reports, (std::vector<std::int32_t>{33}));
+  // Nothing more is reported after the stop.
+  const JobRun run = StoppedAtFirstReport(job, path, size);
+  EXPECT_EQ(run.outcome, DigestOutcome::Stopped);
+  EXPECT_EQ(run.digest, L"");
+  EXPECT_EQ(run.reports, (std::vector<std::int32_t>{33}));
   EXPECT_FALSE(job.digest.started) << "the stopped digest is finished and wiped";
 
   // The file was closed: it can be removed at once (Windows refuses otherwise).
@@ -240,19 +246,10 @@ TEST(FileDigestJob, ReadingAheadOrInTurnGivesTheSame) {
       EXPECT_EQ(run.digest, truth);
       EXPECT_EQ(run.reports, (std::vector<std::int32_t>{41, 83, 100}));
 
-      StopToken stop;
-      std::vector<std::int32_t> reports;
-      std::wstring text;
-      const DigestOutcome outcome = job.DigestFile(
-          stopped_path, 3 << 20,
-          [&](std::int32_t percent) {
-            reports.push_back(percent);
-            stop.requested.store(1);
-          },
-          &stop, &text);
-      EXPECT_EQ(outcome, DigestOutcome::Stopped);
-      EXPECT_EQ(text, L"");
-      EXPECT_EQ(reports, (std::vector<std::int32_t>{33}));
+      const JobRun stopped = StoppedAtFirstReport(job, stopped_path, 3 << 20);
+      EXPECT_EQ(stopped.outcome, DigestOutcome::Stopped);
+      EXPECT_EQ(stopped.digest, L"");
+      EXPECT_EQ(stopped.reports, (std::vector<std::int32_t>{33}));
     }
     EXPECT_EQ(job.read_ahead != nullptr, buffers == 2);
   }

@@ -655,9 +655,7 @@ TEST_F(FileListTest, AFailedSaveIsReportedAndTheOldFileStays) {
     HWND error = WaitForDialog(L"Error");
     if (!error) return;
     box_found = true;
-    wchar_t text[128] = L"";
-    GetDlgItemTextW(error, 0xFFFF, text, 128);
-    message = text;
+    message = MessageBoxText(error);
     PostMessageW(error, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   });
   Command(kMenuSaveMd5);

@@ -321,15 +321,8 @@ TEST_F(ToolWindowsTest, VerifierRequesterOpensTheWindowOnAListAndItsRows) {
   EXPECT_TRUE(Style(7) & LVS_OWNERDATA) << "drawn from the window's rows, so a long list opens at once";
   const std::wstring titles[] = {L"File", L"Hash", L"Valid"};
   for (int column = 0; column < 3; ++column) {
-    wchar_t text[32] = L"";
-    LVCOLUMNW info{};
-    info.mask = LVCF_TEXT | LVCF_WIDTH;
-    info.pszText = text;
-    info.cchTextMax = 32;
-    ASSERT_TRUE(SendMessageW(GadgetHandle(7), LVM_GETCOLUMNW, static_cast<WPARAM>(column),
-                             reinterpret_cast<LPARAM>(&info)));
-    EXPECT_EQ(std::wstring(text), titles[column]);
-    EXPECT_EQ(info.cx, 100);
+    EXPECT_EQ(ListColumn(GadgetHandle(7), column).title, titles[column]);
+    EXPECT_EQ(ListColumn(GadgetHandle(7), column).width, 100);
   }
   // The line naming a missing file is no row; names and digests as written.
   ASSERT_EQ(Rows(7), 2);
@@ -445,9 +438,7 @@ TEST_F(ToolWindowsTest, VerifierOnAListWithoutUsableLinesSaysSoAndStaysOpenEmpty
     HWND box = FindDialog(L"Error");
     if (!box) return;
     box_found = true;
-    wchar_t text[128] = L"";
-    GetDlgItemTextW(box, 0xFFFF, text, 128);
-    box_text = text;
+    box_text = MessageBoxText(box);
     PressUntilGone(box, IDOK);
   });
   Menu(kMenuVerifyMd5File);

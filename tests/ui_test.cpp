@@ -756,9 +756,7 @@ TEST_F(UiTest, MessageBoxShowsItsTextAndReturnsOnOk) {
   std::thread answering([&shown] {
     HWND box = FindDialog(L"Error");
     if (!box) return;
-    wchar_t text[128] = L"";
-    GetDlgItemTextW(box, 0xFFFF, text, 128);
-    shown = text;
+    shown = MessageBoxText(box);
     PressUntilGone(box, IDOK);
   });
   MessageRequester(L"Error", L"Invalid md5 file.");

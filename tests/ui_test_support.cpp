@@ -29,6 +29,22 @@ bool ServeUntil(const std::function<bool()>& done, std::int32_t ms) {
   return true;
 }
 
+std::wstring MessageBoxText(HWND box) {
+  wchar_t text[512] = L"";
+  GetDlgItemTextW(box, 0xFFFF, text, 512);
+  return text;
+}
+
+ListColumnInfo ListColumn(HWND list, int column) {
+  wchar_t text[64] = L"";
+  LVCOLUMNW info{};
+  info.mask = LVCF_TEXT | LVCF_WIDTH;
+  info.pszText = text;
+  info.cchTextMax = 64;
+  if (!SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info))) return {};
+  return {text, info.cx};
+}
+
 bool EmptyClipboardNow() {
   if (!OpenClipboard(nullptr)) return false;
   const bool emptied = EmptyClipboard() != FALSE;

@@ -38,6 +38,14 @@ std::wstring WindowText(HWND handle);
 // A cell of list view `list` as the control itself answers (for a list drawn
 // from a model, what it would draw).
 std::wstring ListCellText(HWND list, int row, int column);
+// The text of a message box (its static text control).
+std::wstring MessageBoxText(HWND box);
+// Column `column` of list view `list`: its title and width; empty and 0 when it has none.
+struct ListColumnInfo {
+  std::wstring title;
+  int width = 0;
+};
+ListColumnInfo ListColumn(HWND list, int column);
 // Empties the clipboard as another program would; false when it cannot be opened.
 bool EmptyClipboardNow();
 std::wstring ClassName(HWND handle);
