@@ -91,13 +91,6 @@ void SetStatusParts(WindowRecord& window) {
   SendMessageW(window.status, SB_SETMINHEIGHT, static_cast<WPARAM>(Scaled(window.status_min_height, window.dpi)), 0);
 }
 
-Write BarWrite(WriteKind kind, std::int32_t window) {
-  Write write;
-  write.kind = kind;
-  write.window = window;
-  return write;
-}
-
 }  // namespace
 
 namespace ui {
@@ -272,21 +265,21 @@ void FillBetweenBars(std::int32_t window, std::int32_t gadget) {
 }
 
 void EnableToolbarButton(std::int32_t window, std::int32_t number, bool enable) {
-  Write write = BarWrite(WriteKind::ToolbarEnable, window);
+  Write write = WindowWrite(WriteKind::ToolbarEnable, window);
   write.button = number;
   write.enable = enable;
   Carry(std::move(write));
 }
 
 void SetStatusText(std::int32_t window, std::int32_t field, const std::wstring& text) {
-  Write write = BarWrite(WriteKind::StatusText, window);
+  Write write = WindowWrite(WriteKind::StatusText, window);
   write.field = field;
   write.text = text;
   Carry(std::move(write));
 }
 
 void SetStatusProgress(std::int32_t window, std::int32_t percent) {
-  Write write = BarWrite(WriteKind::StatusProgress, window);
+  Write write = WindowWrite(WriteKind::StatusProgress, window);
   write.percent = percent;
   Carry(std::move(write));
 }

@@ -81,13 +81,6 @@ LRESULT CALLBACK PanelProcedure(HWND handle, UINT message, WPARAM wparam, LPARAM
   return DefSubclassProc(handle, message, wparam, lparam);
 }
 
-Write GadgetWrite(WriteKind kind, std::int32_t gadget) {
-  Write write;
-  write.kind = kind;
-  write.gadget = gadget;
-  return write;
-}
-
 }  // namespace
 
 namespace ui {

@@ -90,14 +90,6 @@ std::int32_t RowIndexOf(const GadgetRecord& gadget, std::uint64_t id) {
   return -1;
 }
 
-Write RowWrite(WriteKind kind, std::int32_t gadget, std::int32_t row) {
-  Write write;
-  write.kind = kind;
-  write.gadget = gadget;
-  write.row = row;
-  return write;
-}
-
 // The list gadget `gadget` on the window thread, or null.
 GadgetRecord* ListOnWindowThread(std::int32_t gadget) {
   if (!OnWindowThread()) return nullptr;
@@ -154,7 +146,7 @@ void ApplyListWrite(const Write& write, GadgetRecord& gadget) {
         std::lock_guard<std::recursive_mutex> hold(state.lock);
         gadget.rows.erase(gadget.rows.begin() + row);
       }
-      NoteListItemChanged(write.gadget, -1);  // the selection below moved up
+      NoteListSelection(write.gadget);  // the selection below moved up
       return;
     }
     default:
@@ -210,7 +202,7 @@ void RescaleListColumns(HWND list, std::int32_t old_dpi, std::int32_t dpi) {
   }
 }
 
-void NoteListItemChanged(std::int32_t gadget, std::int32_t) {
+void NoteListSelection(std::int32_t gadget) {
   GadgetRecord* record = FindGadget(gadget);
   if (!record || record->kind != GadgetKind::List) return;
   const auto selected = static_cast<std::int32_t>(
@@ -267,17 +259,17 @@ bool AddListColumn(std::int32_t gadget, std::int32_t column, const std::wstring&
 }
 
 void AddListRow(std::int32_t gadget, const std::wstring& texts) {
-  Write write = RowWrite(WriteKind::ListAdd, gadget, -1);
+  Write write = GadgetWrite(WriteKind::ListAdd, gadget, -1);
   write.text = texts;
   Carry(std::move(write));
 }
 
 void RemoveListRow(std::int32_t gadget, std::int32_t row) {
   if (row < 0) return;
-  Carry(RowWrite(WriteKind::ListRemove, gadget, row));
+  Carry(GadgetWrite(WriteKind::ListRemove, gadget, row));
 }
 
-void ClearList(std::int32_t gadget) { Carry(RowWrite(WriteKind::ListClear, gadget, -1)); }
+void ClearList(std::int32_t gadget) { Carry(GadgetWrite(WriteKind::ListClear, gadget, -1)); }
 
 std::int32_t CountListRows(std::int32_t gadget) {
   std::lock_guard<std::recursive_mutex> hold(State().lock);
@@ -298,7 +290,7 @@ std::wstring GetListCellText(std::int32_t gadget, std::int32_t row, std::int32_t
 
 void SetListCellText(std::int32_t gadget, std::int32_t row, std::int32_t column, const std::wstring& text) {
   if (row < 0) return;
-  Write write = RowWrite(WriteKind::ListCell, gadget, row);
+  Write write = GadgetWrite(WriteKind::ListCell, gadget, row);
   write.column = column;
   write.text = text;
   Carry(std::move(write));

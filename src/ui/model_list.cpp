@@ -73,7 +73,7 @@ LRESULT AnswerModelList(std::int32_t gadget, NMHDR* header) {
                                 SendMessageW(record->handle, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)));
       return 0;
     case LVN_ODSTATECHANGED:
-      NoteListItemChanged(gadget, -1);
+      NoteListSelection(gadget);
       return 0;
     case LVN_ODFINDITEMW: {
       const auto* find = reinterpret_cast<NMLVFINDITEMW*>(header);

@@ -102,8 +102,9 @@ HWND MakeGadget(std::int32_t gadget, GadgetKind kind, const wchar_t* window_clas
                 DWORD style, DWORD extended, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
 
 LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM wparam, LPARAM lparam);
-// Window thread: keeps the list copy current after the control changed a row's state.
-void NoteListItemChanged(std::int32_t gadget, std::int32_t row);
+// Window thread: takes the list's selected row from the control into the
+// record that other threads read, after the selection may have changed.
+void NoteListSelection(std::int32_t gadget);
 // Window thread: a model list's notifications (texts and ticks to draw, the
 // user's tick toggles, type-ahead). The notification's result.
 LRESULT AnswerModelList(std::int32_t gadget, NMHDR* header);

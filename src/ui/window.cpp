@@ -216,9 +216,7 @@ bool IsWindowOpen(std::int32_t number) {
 }
 
 void EnableWindowNumber(std::int32_t number, bool enable) {
-  Write write;
-  write.kind = WriteKind::WindowEnable;
-  write.window = number;
+  Write write = WindowWrite(WriteKind::WindowEnable, number);
   write.enable = enable;
   Carry(std::move(write));
 }

@@ -60,7 +60,7 @@ LRESULT PushFromNotify(std::int32_t window, NMHDR* header) {
     PushEvent({kEventControl, window, kEventTypeClick, gadget, -1, {}});
   } else if (header->code == LVN_ITEMCHANGED) {
     const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
-    if (change->uChanged & LVIF_STATE) NoteListItemChanged(gadget, change->iItem);
+    if (change->uChanged & LVIF_STATE) NoteListSelection(gadget);
   }
   return answer;
 }

@@ -37,6 +37,21 @@ struct Write {
   std::function<void()> call;    // WindowCall: run on the window thread
 };
 
+// A write to a gadget (for list writes, of one row), or to a window.
+inline Write GadgetWrite(WriteKind kind, std::int32_t gadget, std::int32_t row = -1) {
+  Write write;
+  write.kind = kind;
+  write.gadget = gadget;
+  write.row = row;
+  return write;
+}
+inline Write WindowWrite(WriteKind kind, std::int32_t window) {
+  Write write;
+  write.kind = kind;
+  write.window = window;
+  return write;
+}
+
 // Applies `write` now on the window thread, or queues it there.
 void Carry(Write write);
 // Window thread: applies a write made on this thread or carried here.

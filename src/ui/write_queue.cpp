@@ -209,9 +209,7 @@ std::function<void()> BindToOpenWindows(std::function<void()> entry) {
 }
 
 void CallOnWindowThread(std::int32_t number, std::function<void()> call) {
-  Write write;
-  write.kind = WriteKind::WindowCall;
-  write.window = number;
+  Write write = WindowWrite(WriteKind::WindowCall, number);
   write.call = std::move(call);
   Carry(std::move(write));
 }
