@@ -1,5 +1,6 @@
 #include "engine/file_digest_job.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -9,8 +10,9 @@
 #include "os/file.h"
 #include "os/pause.h"
 
-// Reads one chunk at a time on its own thread: Begin hands it a read, Wait
-// takes the result. At most one read is outstanding.
+// Reads one chunk at a time on its own thread, a piece after another, so that
+// the bytes that have landed can be hashed while the rest is read. Begin hands
+// it a read; Progress tells how far it got. At most one read is outstanding.
 struct ReadAhead {
   // Throws std::system_error when no thread can be had.
   ReadAhead() : thread([this] { Run(); }) {}
@@ -27,22 +29,40 @@ struct ReadAhead {
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
 
-  void Begin(os::FileHandle file, std::uint8_t* buffer, std::uint32_t size) {
+  // Reads buffer[already, size) in pieces of `piece` bytes; the chunk ends at
+  // the first piece that comes back short, as a single read would.
+  void Begin(os::FileHandle file, std::uint8_t* buffer, std::uint32_t already, std::uint32_t size,
+             std::uint32_t piece) {
     {
       std::lock_guard<std::mutex> lock(mutex);
-      request = {file, buffer, size};
+      request = {file, buffer, already, size, piece};
+      delivered_bytes = already;
+      abandoned = false;
       state = State::Asked;
     }
     changed.notify_all();
   }
 
-  // The outstanding read's result, as os::ReadChunk gives it.
-  bool Wait(std::uint32_t* delivered) {
+  struct Landed {
+    std::uint32_t bytes;  // buffer[0, bytes) holds the chunk's bytes so far
+    bool finished;        // the read is over; the reader is free again
+    bool ok;              // when finished: as os::ReadChunk gives it
+  };
+
+  // Ends the outstanding read after the piece being read; Progress still
+  // tells when it is over.
+  void Abandon() {
+    std::lock_guard<std::mutex> lock(mutex);
+    abandoned = true;
+  }
+
+  // Waits until more than `have` bytes have landed or the read is over.
+  Landed Progress(std::uint32_t have) {
     std::unique_lock<std::mutex> lock(mutex);
-    changed.wait(lock, [this] { return state == State::Done; });
-    state = State::Idle;
-    *delivered = delivered_bytes;
-    return read_ok;
+    changed.wait(lock, [&] { return state == State::Done || delivered_bytes > have; });
+    const bool finished = state == State::Done;
+    if (finished) state = State::Idle;
+    return {delivered_bytes, finished, read_ok};
   }
 
  private:
@@ -53,10 +73,23 @@ struct ReadAhead {
       if (state != State::Asked) return;
       const Request asked = request;
       lock.unlock();
-      std::uint32_t n = 0;
-      const bool ok = os::ReadChunk(asked.file, asked.buffer, asked.size, &n);
+      bool ok = true;
+      for (std::uint32_t at = asked.already; at < asked.size;) {
+        const std::uint32_t want = std::min(asked.piece, asked.size - at);
+        std::uint32_t n = 0;
+        ok = os::ReadChunk(asked.file, asked.buffer + at, want, &n);
+        if (!ok) break;
+        at += n;
+        bool go_on;
+        {
+          std::lock_guard<std::mutex> landed(mutex);
+          delivered_bytes = at;
+          go_on = !abandoned;
+        }
+        changed.notify_all();
+        if (n < want || !go_on) break;
+      }
       lock.lock();
-      delivered_bytes = n;
       read_ok = ok;
       state = State::Done;
       changed.notify_all();
@@ -66,7 +99,9 @@ struct ReadAhead {
   struct Request {
     os::FileHandle file;
     std::uint8_t* buffer;
+    std::uint32_t already;
     std::uint32_t size;
+    std::uint32_t piece;
   };
   enum class State { Idle, Asked, Done };
 
@@ -74,6 +109,7 @@ struct ReadAhead {
   std::condition_variable changed;
   State state = State::Idle;
   bool quit = false;
+  bool abandoned = false;
   Request request{};
   std::uint32_t delivered_bytes = 0;
   bool read_ok = false;
@@ -95,13 +131,14 @@ struct OpenFile {
   os::FileHandle handle;
 };
 
-// The read on the reader thread, if one is outstanding; it is waited for on
-// every way out of DigestFile, before the file closes.
+// The read on the reader thread, if one is outstanding. On every way out of
+// DigestFile it is cut short and waited for, before the file closes.
 struct OutstandingRead {
   OutstandingRead() = default;
   ~OutstandingRead() {
-    std::uint32_t ignored;
-    if (reader) reader->Wait(&ignored);
+    if (!reader) return;
+    reader->Abandon();
+    reader->Progress(0xffffffffu);  // no chunk holds this many: waits for the end
   }
   OutstandingRead(const OutstandingRead&) = delete;
   OutstandingRead& operator=(const OutstandingRead&) = delete;
@@ -124,20 +161,23 @@ FileDigestJob::FileDigestJob(const ChunkAllocator& allocate) : allocate_chunk(al
 
 FileDigestJob::~FileDigestJob() = default;
 
-bool FileDigestJob::ReadAheadReady() {
+bool FileDigestJob::ReaderReady() {
   if (read_ahead) return true;
-  if (read_ahead_unavailable) return false;
-  read_ahead_unavailable = true;  // unless both are had now
-  second_buffer = allocate_chunk ? allocate_chunk(chunk_size) : nullptr;
-  if (!second_buffer) return false;
+  if (reader_unavailable) return false;
   try {
     read_ahead = std::make_unique<ReadAhead>();
   } catch (const std::exception&) {
-    second_buffer.reset();
-    return false;
+    reader_unavailable = true;
   }
-  read_ahead_unavailable = false;
-  return true;
+  return read_ahead != nullptr;
+}
+
+bool FileDigestJob::SecondBufferReady() {
+  if (second_buffer) return true;
+  if (second_buffer_unavailable || !ReaderReady()) return false;
+  second_buffer = allocate_chunk ? allocate_chunk(chunk_size) : nullptr;
+  second_buffer_unavailable = second_buffer == nullptr;
+  return second_buffer != nullptr;
 }
 
 std::int32_t WholePercent(std::int64_t done, std::int64_t expected) {
@@ -160,14 +200,40 @@ DigestOutcome FileDigestJob::DigestFile(const std::wstring& path, std::int64_t e
   digest.Start();
   std::int64_t done = 0;
   std::int32_t last_percent = 0;
+  const std::uint32_t piece = chunk_size / kPiecesPerChunk;
   std::uint8_t* chunk = buffer.get();
+  OutstandingRead reading;  // declared after `file`, so it ends first
+  // The first piece is read here, so that a small file never waits on the
+  // reader thread; a file that fills it likely goes on, and the reader reads
+  // the rest of the chunk while this piece is hashed.
   std::uint32_t n = 0;
-  bool read_ok = os::ReadChunk(file.handle, chunk, chunk_size, &n);
-  OutstandingRead ahead;  // declared after `file`, so it ends first
+  bool read_ok = os::ReadChunk(file.handle, chunk, piece, &n);
+  if (read_ok && n == piece && piece < chunk_size && ReaderReady()) {
+    read_ahead->Begin(file.handle, chunk, n, chunk_size, piece);
+    reading.reader = read_ahead.get();
+  }
   for (;;) {
     if (stop && stop->requested.load() == 1) {
       digest.Finish();
       return DigestOutcome::Stopped;
+    }
+    // The chunk's landed bytes are hashed a piece at a time until its read is
+    // over. Bytes hashed before a stop or a failure is seen are thrown away
+    // with the digest.
+    std::uint32_t hashed = 0;
+    if (reading.reader) {
+      for (;;) {
+        const ReadAhead::Landed landed = reading.reader->Progress(hashed);
+        if (landed.finished) {
+          n = landed.bytes;
+          read_ok = landed.ok;
+          reading.reader = nullptr;
+          break;
+        }
+        const std::uint32_t span = std::min(piece, landed.bytes - hashed);
+        digest.Add(chunk + hashed, span);
+        hashed += span;
+      }
     }
     // A digest of the bytes before a failed read would pass for the file's.
     if (!read_ok) {
@@ -175,14 +241,14 @@ DigestOutcome FileDigestJob::DigestFile(const std::wstring& path, std::int64_t e
       return DigestOutcome::ReadFailed;
     }
     // A full chunk: the file likely goes on, so its next read starts now and
-    // runs beside this chunk's hashing, report and pause.
+    // runs beside the rest of this chunk's hashing, its report and the pause.
     std::uint8_t* next = chunk;
-    if (n == chunk_size && ReadAheadReady()) {
+    if (n == chunk_size && SecondBufferReady()) {
       next = chunk == buffer.get() ? second_buffer.get() : buffer.get();
-      read_ahead->Begin(file.handle, next, chunk_size);
-      ahead.reader = read_ahead.get();
+      read_ahead->Begin(file.handle, next, 0, chunk_size, piece);
+      reading.reader = read_ahead.get();
     }
-    if (n > 0) digest.Add(chunk, n);
+    if (n > hashed) digest.Add(chunk + hashed, n - hashed);
     done += n;
     const std::int32_t percent = WholePercent(done, expected_size);
     if (percent != last_percent) {
@@ -192,9 +258,12 @@ DigestOutcome FileDigestJob::DigestFile(const std::wstring& path, std::int64_t e
     os::PauseOneMillisecond();
     if (n == 0) break;
     chunk = next;
-    if (ahead.reader) {
-      read_ok = ahead.reader->Wait(&n);
-      ahead.reader = nullptr;
+    if (reading.reader) continue;
+    // With one buffer the next read must wait for the pause; after a full
+    // chunk the reader still lets its first pieces be hashed while it reads.
+    if (n == chunk_size && ReaderReady()) {
+      read_ahead->Begin(file.handle, chunk, 0, chunk_size, piece);
+      reading.reader = read_ahead.get();
     } else {
       read_ok = os::ReadChunk(file.handle, chunk, chunk_size, &n);
     }

@@ -12,6 +12,8 @@
 inline constexpr std::uint32_t kChunkSize = 16 * 1024 * 1024;
 // Below this a run gives up rather than hash in tiny pieces.
 inline constexpr std::uint32_t kSmallestChunkSize = 64 * 1024;
+// Reads go a piece of the chunk at a time, so hashing can follow closely.
+inline constexpr std::uint32_t kPiecesPerChunk = 16;
 
 enum class DigestOutcome {
   Digested,    // the digest text of the whole file
@@ -55,17 +57,22 @@ struct FileDigestJob {
   std::uint32_t chunk_size = 0;
   Md5Digest digest;
 
-  // Reading beside hashing: after a read that fills the chunk, the next read
-  // runs on a reader thread into a second buffer while this chunk is hashed,
-  // reported and paused after. The reads, reports, pauses, stop checks and
-  // outcomes are those of reading in turn. The thread and the second buffer
-  // (chunk_size bytes from the allocator) are had at the first full chunk and
-  // kept for the job's life; without either, reads simply run in turn.
-  bool ReadAheadReady();
+  // Reading beside hashing. Reads run on a reader thread a piece at a time
+  // (kPiecesPerChunk to the chunk), and the landed pieces are hashed while the
+  // rest is read. After a read that fills the chunk, the next read starts at
+  // once into a second buffer and runs beside this chunk's hashing, report and
+  // pause. The reads, reports, pauses, stop checks and outcomes are those of
+  // reading in turn. The thread is had at the first file longer than a piece,
+  // the second buffer (chunk_size bytes from the allocator) at the first full
+  // chunk, and both are kept for the job's life; without the thread, reads
+  // simply run in turn.
+  bool ReaderReady();
+  bool SecondBufferReady();
   ChunkAllocator allocate_chunk;
   std::unique_ptr<std::uint8_t[]> second_buffer;
   std::unique_ptr<ReadAhead> read_ahead;
-  bool read_ahead_unavailable = false;
+  bool reader_unavailable = false;
+  bool second_buffer_unavailable = false;
 };
 
 // Percent of `done` in `expected`, truncated toward zero; 0 when expected is 0.
