@@ -4,7 +4,7 @@
 #  - a tree of 100,000 small files dropped on the window: seconds until every
 #    row is listed, and the process's memory with those rows;
 #  - a 1 GiB file hashed by the calculation run, against md5sum on the same
-#    file in the same run, with the ratio;
+#    file, in turns, with the ratio of the best of each;
 #  - the MD5 file verifier opened on a checksum list of those 100,000 files:
 #    seconds from the open call until every entry is listed (and reading the
 #    list alone, for comparison); then its check served for 5 s, with the
@@ -38,28 +38,44 @@ with open(list_path, "wb") as out:
 PY
 head -c 1073741824 /dev/urandom >"$work/one.bin"
 
+# The run against md5sum, in turns, three of each; each side's best counts,
+# so that a busy moment of the shared machine hurts neither alone.
+seconds() { echo "$(date +%s.%N) - $1" | bc -l; }
+best() { printf '%s\n' "$@" | sort -g | head -n 1; }
 md5sum "$work/one.bin" >/dev/null  # both read from the page cache
-start=$(date +%s.%N)
-md5sum_digest=$(md5sum "$work/one.bin" | cut -d' ' -f1)
-md5sum_seconds=$(echo "$(date +%s.%N) - $start" | bc -l)
+md5sum_times=() run_times=()
+run_out="$work/run.out"
+for turn in 1 2 3; do
+  start=$(date +%s.%N)
+  md5sum_digest=$(md5sum "$work/one.bin" | cut -d' ' -f1)
+  md5sum_times+=("$(seconds "$start")")
+  xvfb-run -a env SUMWICK_ROOT="$root" bash -c '
+    source "$SUMWICK_ROOT/scripts/wine-env.sh"
+    trap wine_stop EXIT
+    wine_start
+    wine "$SUMWICK_ROOT/build/windows/tests/gui_bench.exe" --run "Z:$1/one.bin" </dev/null' _ "$work" |
+    tr -d '\r' >"$run_out"
+  run_times+=("$(sed -n 's/^run_seconds=//p' "$run_out")")
+  [ "$(sed -n 's/^run_digest=//p' "$run_out")" = "$md5sum_digest" ] || echo "DIGESTS DIFFER in turn $turn"
+done
+md5sum_seconds=$(best "${md5sum_times[@]}")
+run_seconds=$(best "${run_times[@]}")
 
 out="$work/gui_bench.out"
 xvfb-run -a env SUMWICK_ROOT="$root" bash -c '
   source "$SUMWICK_ROOT/scripts/wine-env.sh"
   trap wine_stop EXIT
   wine_start
-  wine "$SUMWICK_ROOT/build/windows/tests/gui_bench.exe" "Z:$1/tree" "Z:$1/one.bin" </dev/null
+  wine "$SUMWICK_ROOT/build/windows/tests/gui_bench.exe" "Z:$1/tree" </dev/null
   wine "$SUMWICK_ROOT/build/windows/tests/gui_bench.exe" --bare 100000 </dev/null
   wine "$SUMWICK_ROOT/build/windows/tests/gui_bench.exe" --list "Z:$1/all.md5" </dev/null' _ "$work" |
   tr -d '\r' >"$out"
 cat "$out"
 value() { sed -n "s/^$1=//p" "$out"; }
 
-run_seconds=$(value run_seconds)
-echo "md5sum_seconds=$(printf '%.3f' "$md5sum_seconds")"
-echo "md5sum_digest=$md5sum_digest"
-[ "$(value run_digest)" = "$md5sum_digest" ] && echo "digests agree" || echo "DIGESTS DIFFER"
-echo "ratio (run / md5sum) = $(printf '%.2f' "$(echo "$run_seconds / $md5sum_seconds" | bc -l)")"
+echo "run_seconds (each turn) = ${run_times[*]}"
+echo "md5sum_seconds (each turn) = $(printf '%.3f ' "${md5sum_times[@]}")"
+echo "ratio (best run / best md5sum) = $(printf '%.2f' "$(echo "$run_seconds / $md5sum_seconds" | bc -l)")"
 
 # The figures against their bars.
 private_after=$(value private_mb_after)
@@ -69,5 +85,5 @@ exe_kb=$(( $(stat -c %s "$stripped") / 1024 ))
 echo "== figures (bar)"
 echo "drop of $(value drop_rows) files until listed: $(value drop_seconds) s (<= 1.0 s)"
 echo "private memory with those rows: ${private_after} MB (<= 40 MB)"
-echo "1 GiB run / md5sum: $(printf '%.2f' "$(echo "$run_seconds / $md5sum_seconds" | bc -l)") (<= 0.80)"
+echo "1 GiB run / md5sum, best of 3 each: $(printf '%.2f' "$(echo "$run_seconds / $md5sum_seconds" | bc -l)") (<= 0.80)"
 echo "Sumwick.exe stripped: ${exe_kb} KB (<= 400 KB; scripts/package.sh builds the released one)"

@@ -1,14 +1,15 @@
 // Benchmarks of the real main window (no timed assertions; scripts/bench-gui.sh
 // runs it under Wine): a folder tree dropped on the window until every row is
-// listed, with the process's memory for those rows; then one large file
-// hashed by the calculation run from Start until the window is idle again.
+// listed, with the process's memory for those rows. With --run, one large
+// file hashed by the calculation run from Start until the window is idle again.
 //
 // With --bare, the platform's list view alone filled with as many rows, to
 // tell the control's own cost from the program's. With --list, the MD5 file
 // verifier opened on a checksum list until every entry is listed, then its
 // check running for a few seconds while the window keeps serving.
 //
-//   gui_bench.exe <folder to drop> <file to hash>
+//   gui_bench.exe <folder to drop>
+//   gui_bench.exe --run <file to hash>
 //   gui_bench.exe --bare <rows>
 //   gui_bench.exe --list <checksum list file>
 #include <windows.h>
@@ -148,14 +149,32 @@ int OpenVerifierList(const std::wstring& list) {
   return 0;
 }
 
+// One calculation run over `file`, dropped alone on a fresh window: from
+// Start until the window is idle again.
+int RunOneFile(const std::wstring& file) {
+  if (!StartUp()) return 1;
+  if (!DropFiles(WindowHandle(kMainWindow), {file})) return 1;
+  ServeQueue();
+  const LARGE_INTEGER start = Now();
+  PostMessageW(WindowHandle(kMainWindow), WM_COMMAND, MAKEWPARAM(kMenuStart, 0), 0);
+  ServeNextEvent(kWaitForever);
+  while (!IsIdle()) ServeNextEvent(5);
+  const LARGE_INTEGER hashed = Now();
+  std::printf("run_seconds=%.3f\nrun_digest=%ls\n", Seconds(start, hashed), GetListCellText(kFileListGadget, 0, 2).c_str());
+  std::fflush(stdout);
+  TerminateProcess(GetCurrentProcess(), 0);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc == 3 && std::wstring(argv[1]) == L"--bare") return BareListView(_wtoi(argv[2]));
   if (argc == 3 && std::wstring(argv[1]) == L"--list") return OpenVerifierList(argv[2]);
-  if (argc != 3) {
+  if (argc == 3 && std::wstring(argv[1]) == L"--run") return RunOneFile(argv[2]);
+  if (argc != 2) {
     std::fprintf(stderr,
-                 "usage: gui_bench <folder to drop> <file to hash> | gui_bench --bare <rows> | "
+                 "usage: gui_bench <folder to drop> | gui_bench --run <file to hash> | gui_bench --bare <rows> | "
                  "gui_bench --list <checksum list>\n");
     return 2;
   }
@@ -175,18 +194,7 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("drop_rows=%d\ndrop_seconds=%.3f\n", rows, Seconds(start, listed));
   std::printf("private_mb_before=%.1f\nprivate_mb_after=%.1f\n", before.private_mb, after.private_mb);
   std::printf("working_set_mb_before=%.1f\nworking_set_mb_after=%.1f\n", before.working_set_mb, after.working_set_mb);
-
-  // The run over the one large file.
-  ClearFileList();
-  if (!DropFiles(WindowHandle(kMainWindow), {argv[2]})) return 1;
-  ServeQueue();
-  start = Now();
-  PostMessageW(WindowHandle(kMainWindow), WM_COMMAND, MAKEWPARAM(kMenuStart, 0), 0);
-  ServeNextEvent(kWaitForever);
-  while (!IsIdle()) ServeNextEvent(5);
-  LARGE_INTEGER hashed = Now();
-  std::printf("run_seconds=%.3f\nrun_digest=%ls\n", Seconds(start, hashed), GetListCellText(kFileListGadget, 0, 2).c_str());
-
+  std::fflush(stdout);
   TerminateProcess(GetCurrentProcess(), 0);
   return 0;
 }
