@@ -212,7 +212,7 @@ TEST(FileDigestJob, SmallerBufferWhenTheChunkCannotBeHad) {
   std::vector<std::uint32_t> asked;
   FileDigestJob job([&](std::uint32_t size) {
     asked.push_back(size);
-    return size > 1024 * 1024 ? nullptr : AllocateZeroedChunk(size);
+    return size > 1024 * 1024 ? nullptr : std::unique_ptr<std::uint8_t[]>(new std::uint8_t[size]());
   });
   ASSERT_TRUE(job.HasBuffer());
   EXPECT_EQ(job.chunk_size, 1024u * 1024);
@@ -237,9 +237,9 @@ TEST(FileDigestJob, ReadingAheadOrInTurnGivesTheSame) {
     SCOPED_TRACE(std::to_string(buffers) + " buffers");
     int given = 0;
     FileDigestJob job([&](std::uint32_t size) {
-      if (size > 1024 * 1024 || given == buffers) return ChunkBuffer();
+      if (size > 1024 * 1024 || given == buffers) return std::unique_ptr<std::uint8_t[]>();
       ++given;
-      return AllocateZeroedChunk(size);
+      return std::unique_ptr<std::uint8_t[]>(new std::uint8_t[size]());
     });
     ASSERT_EQ(job.chunk_size, 1024u * 1024);
     for (int k = 0; k < 2; ++k) {  // one reader serves file after file, stopped or not
@@ -258,7 +258,7 @@ TEST(FileDigestJob, ReadingAheadOrInTurnGivesTheSame) {
 }
 
 TEST(FileDigestJob, NoBufferAtAllNeverReads) {
-  FileDigestJob job([](std::uint32_t) { return ChunkBuffer(); });
+  FileDigestJob job([](std::uint32_t) { return std::unique_ptr<std::uint8_t[]>(); });
   EXPECT_FALSE(job.HasBuffer());
   ScratchFolder folder;
   JobRun run = DigestWithJob(job, folder.Write(L"f", "abc"), 3);

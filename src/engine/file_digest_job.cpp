@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <cstdlib>
 #include <exception>
 #include <mutex>
+#include <new>
 #include <thread>
 
 #include "os/file.h"
@@ -118,6 +118,10 @@ struct ReadAhead {
 
 namespace {
 
+std::unique_ptr<std::uint8_t[]> AllocateZeroed(std::uint32_t size) {
+  return std::unique_ptr<std::uint8_t[]>(new (std::nothrow) std::uint8_t[size]());
+}
+
 // Closes the file on every way out of DigestFile.
 struct OpenFile {
   explicit OpenFile(os::FileHandle h) : handle(h) {}
@@ -143,13 +147,7 @@ struct OutstandingRead {
 
 }  // namespace
 
-void FreeChunk::operator()(std::uint8_t* bytes) const { std::free(bytes); }
-
-ChunkBuffer AllocateZeroedChunk(std::uint32_t size) {
-  return ChunkBuffer(static_cast<std::uint8_t*>(std::calloc(size, 1)));
-}
-
-FileDigestJob::FileDigestJob() : FileDigestJob(AllocateZeroedChunk) {}
+FileDigestJob::FileDigestJob() : FileDigestJob(AllocateZeroed) {}
 
 FileDigestJob::FileDigestJob(const ChunkAllocator& allocate) : allocate_chunk(allocate) {
   for (std::uint32_t size = kChunkSize; size >= kSmallestChunkSize; size /= 2) {

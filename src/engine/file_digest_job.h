@@ -29,17 +29,8 @@ struct StopToken {
 };
 
 using ProgressReport = std::function<void(std::int32_t percent)>;
-struct FreeChunk {
-  void operator()(std::uint8_t* bytes) const;
-};
-using ChunkBuffer = std::unique_ptr<std::uint8_t[], FreeChunk>;
-
-// A zero-filled buffer of `size` bytes, or null. The system hands out fresh
-// pages already zeroed, so a chunk costs no pass of its own over its bytes.
-ChunkBuffer AllocateZeroedChunk(std::uint32_t size);
-
 // Allocates a zero-filled buffer of the given size, or returns null.
-using ChunkAllocator = std::function<ChunkBuffer(std::uint32_t size)>;
+using ChunkAllocator = std::function<std::unique_ptr<std::uint8_t[]>(std::uint32_t size)>;
 
 // The thread that reads the next chunk while the current one is hashed.
 struct ReadAhead;
@@ -62,7 +53,7 @@ struct FileDigestJob {
   DigestOutcome DigestFile(const std::wstring& path, std::int64_t expected_size, const ProgressReport& report,
                            StopToken* stop, std::wstring* digest_text);
 
-  ChunkBuffer buffer;
+  std::unique_ptr<std::uint8_t[]> buffer;
   std::uint32_t chunk_size = 0;
   Md5Digest digest;
 
@@ -78,7 +69,7 @@ struct FileDigestJob {
   bool ReaderReady();
   bool SecondBufferReady();
   ChunkAllocator allocate_chunk;
-  ChunkBuffer second_buffer;
+  std::unique_ptr<std::uint8_t[]> second_buffer;
   std::unique_ptr<ReadAhead> read_ahead;
   bool reader_unavailable = false;
   bool second_buffer_unavailable = false;
