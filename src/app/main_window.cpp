@@ -65,9 +65,8 @@ void SetToolbarTooltips() {
 void BuildFileList() {
   std::int32_t top = ToolbarHeight(kMainWindow);
   std::int32_t height = WindowClientHeight(kMainWindow) - top - StatusBarHeight(kMainWindow);
-  const ListModel model = FileListModel();
   ListGadget(kFileListGadget, 0, top, kClientWidth, height, L"File", 390,
-             kListCheckBoxes | kListFullRowSelect | kListGridLines, &model);
+             kListCheckBoxes | kListFullRowSelect | kListGridLines, FileListModel());
   AddListColumn(kFileListGadget, 1, L"Size", 60);
   AddListColumn(kFileListGadget, 2, L"Hash", 200);
   // To the pixel: the sums above are rounded to 96-DPI units.

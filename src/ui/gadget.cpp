@@ -163,7 +163,6 @@ void ApplyGadgetWrite(const Write& write, GadgetRecord& gadget) {
       return;
     }
     default:
-      ApplyListWrite(write, gadget);
       return;
   }
 }

@@ -54,13 +54,12 @@ bool HyperLinkGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::i
 enum ListFlags : std::uint32_t { kListPlain = 0, kListCheckBoxes = 1, kListFullRowSelect = 2, kListGridLines = 4 };
 // Report view with column headers and single selection that stays visible
 // without the focus. `first_column` is column 0; add more with AddListColumn.
-// Without a model the services keep the rows (AddListRow and the rest of
-// list.h). With one the control keeps no rows (owner data): it draws from the
-// model, and its owner says when the rows changed (list.h); the control keeps
-// only the selection.
+// The control keeps no rows (owner data): it draws from `model`, and the
+// model's owner says when the rows changed (list.h); the control keeps only
+// the selection.
 bool ListGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
                 const std::wstring& first_column, std::int32_t first_width, std::uint32_t flags,
-                const ListModel* model = nullptr);
+                const ListModel& model);
 bool AddListColumn(std::int32_t gadget, std::int32_t column, const std::wstring& title, std::int32_t width);
 
 bool GadgetExists(std::int32_t gadget);

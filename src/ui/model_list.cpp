@@ -41,7 +41,7 @@ LRESULT FindRow(const ListModel& model, const std::wstring& typed, std::int32_t 
 
 LRESULT AnswerModelList(std::int32_t gadget, NMHDR* header) {
   GadgetRecord* record = FindGadget(gadget);
-  if (!record || record->kind != GadgetKind::List || !record->has_model) return 0;
+  if (!record || record->kind != GadgetKind::List) return 0;
   const ListModel& model = record->model;
   switch (header->code) {
     case LVN_GETDISPINFOW: {

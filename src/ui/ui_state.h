@@ -20,13 +20,6 @@ namespace ui {
 
 enum class GadgetKind { Button, CheckBox, Text, Field, Editor, Frame, Panel, Image, HyperLink, List };
 
-// A row of a list that keeps its own rows. The cells live joined by LF in one
-// string, one cell per column: one allocation a row.
-struct StoredRow {
-  std::uint64_t id = 0;  // never reused: a carried write finds its row by it
-  std::wstring texts;
-};
-
 struct GadgetRecord {
   HWND handle = nullptr;
   std::int32_t window = -1;
@@ -34,9 +27,7 @@ struct GadgetRecord {
   // What other threads read: kept current by the window thread.
   std::wstring text;
   std::int32_t state = 0;  // check boxes: ticked; lists: the selected row or -1
-  std::vector<StoredRow> rows;  // lists without a model: in the control's order
-  ListModel model;              // lists with a model: the control asks it for everything
-  bool has_model = false;
+  ListModel model;         // lists: the control asks it for everything it shows
   // Where it was put, in 96-DPI units relative to its parent (left, top,
   // width as right, height as bottom): placed again when the DPI changes.
   RECT place{};
@@ -80,7 +71,6 @@ struct UiState {
   std::map<std::int32_t, WindowRecord> windows;
   std::map<std::int32_t, GadgetRecord> gadgets;
   std::uint32_t last_generation = 0;
-  std::uint64_t last_row_id = 0;
   std::int32_t current_window = -1;
   std::deque<Event> events;  // window thread only
   Event current;             // window thread only

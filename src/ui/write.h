@@ -14,7 +14,6 @@ namespace ui {
 
 enum class WriteKind {
   GadgetText, GadgetState, GadgetEnable, GadgetResize,
-  ListAdd, ListRemove, ListClear, ListRowState, ListCell,
   ToolbarEnable, StatusText, StatusProgress, WindowEnable, WindowCall,
 };
 
@@ -24,25 +23,21 @@ struct Write {
   std::int32_t window = -1;      // the target window; for gadget writes, filled in from the gadget
   std::int32_t gadget = -1;      // -1 for window-level writes
   std::uint32_t generation = 0;  // the target window's opening the write was made for
-  std::int32_t row = -1;         // List*: the row index when the write was made...
-  std::uint64_t row_id = 0;      // ...pinned to the row's identity once carried
-  std::int32_t column = 0;       // ListCell
-  std::int32_t state = 0;        // GadgetState: tick, or the row to select; ListRowState: kRow* bits
+  std::int32_t state = 0;        // GadgetState: tick, or the row to select
   bool enable = false;           // GadgetEnable, ToolbarEnable, WindowEnable
   std::int32_t button = 0;       // ToolbarEnable: the button's menu number
   std::int32_t field = 0;        // StatusText
   std::int32_t percent = 0;      // StatusProgress
   RECT place{};                  // GadgetResize: left, top, width (right), height (bottom)
-  std::wstring text;             // GadgetText, ListAdd (cells joined by LF), ListCell, StatusText
+  std::wstring text;             // GadgetText, StatusText
   std::function<void()> call;    // WindowCall: run on the window thread
 };
 
-// A write to a gadget (for list writes, of one row), or to a window.
-inline Write GadgetWrite(WriteKind kind, std::int32_t gadget, std::int32_t row = -1) {
+// A write to a gadget, or to a window.
+inline Write GadgetWrite(WriteKind kind, std::int32_t gadget) {
   Write write;
   write.kind = kind;
   write.gadget = gadget;
-  write.row = row;
   return write;
 }
 inline Write WindowWrite(WriteKind kind, std::int32_t window) {

@@ -170,12 +170,6 @@ void Carry(Write write) {
       GadgetRecord* gadget = FindGadget(write.gadget);
       if (!gadget) return;
       write.window = gadget->window;
-      if (write.row >= 0) {
-        // Pin the row the caller meant now: by the time the write lands,
-        // rows above it may be gone.
-        if (write.row >= static_cast<std::int32_t>(gadget->rows.size())) return;
-        write.row_id = gadget->rows[static_cast<std::size_t>(write.row)].id;
-      }
     }
     write.generation = GenerationForWrite(write.window);
     if (write.generation == 0 || !Queue().post_office) return;

@@ -82,8 +82,7 @@ void OpenMd5FileVerifierWindow(const ToolWindowContext& context, const std::wstr
   Verifier& verifier = TheVerifier();
   verifier.context = context;
   verifier.rows = std::make_shared<VerifierRows>();
-  const ListModel model = ModelOf(verifier.rows);
-  ListGadget(kEntryList, 10, 10, 420, 240, L"File", 100, kListPlain, &model);
+  ListGadget(kEntryList, 10, 10, 420, 240, L"File", 100, kListPlain, ModelOf(verifier.rows));
   AddListColumn(kEntryList, kVerifierHashColumn, L"Hash", 100);
   AddListColumn(kEntryList, kVerifierValidColumn, L"Valid", 100);
   FrameGadget(kStatusFrame, 10, 260, 420, 60, L"");
