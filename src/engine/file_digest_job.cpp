@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstring>
 #include <exception>
 #include <mutex>
 #include <new>
@@ -118,8 +119,8 @@ struct ReadAhead {
 
 namespace {
 
-std::unique_ptr<std::uint8_t[]> AllocateZeroed(std::uint32_t size) {
-  return std::unique_ptr<std::uint8_t[]>(new (std::nothrow) std::uint8_t[size]());
+std::unique_ptr<std::uint8_t[]> Allocate(std::uint32_t size) {
+  return std::unique_ptr<std::uint8_t[]>(new (std::nothrow) std::uint8_t[size]);
 }
 
 // Closes the file on every way out of DigestFile.
@@ -147,13 +148,16 @@ struct OutstandingRead {
 
 }  // namespace
 
-FileDigestJob::FileDigestJob() : FileDigestJob(AllocateZeroed) {}
+FileDigestJob::FileDigestJob() : FileDigestJob(Allocate) {}
 
 FileDigestJob::FileDigestJob(const ChunkAllocator& allocate) : allocate_chunk(allocate) {
   for (std::uint32_t size = kChunkSize; size >= kSmallestChunkSize; size /= 2) {
     buffer = allocate(size);
     if (buffer) {
       chunk_size = size;
+      // Zero-filled, so its pages are in place before the first read, which
+      // the worker would otherwise wait on fault by fault.
+      std::memset(buffer.get(), 0, size);
       return;
     }
   }

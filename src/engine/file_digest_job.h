@@ -29,7 +29,7 @@ struct StopToken {
 };
 
 using ProgressReport = std::function<void(std::int32_t percent)>;
-// Allocates a zero-filled buffer of the given size, or returns null.
+// Allocates a buffer of the given size, its bytes not yet set, or returns null.
 using ChunkAllocator = std::function<std::unique_ptr<std::uint8_t[]>(std::uint32_t size)>;
 
 // The thread that reads the next chunk while the current one is hashed.
@@ -37,8 +37,8 @@ struct ReadAhead;
 
 // One per worker run: owns the chunk buffers, the open file and the digest.
 struct FileDigestJob {
-  // Allocates the chunk buffer: kChunkSize bytes, or when that fails the
-  // largest of its halvings down to kSmallestChunkSize that succeeds.
+  // Allocates the chunk buffer, zero-filled: kChunkSize bytes, or when that
+  // fails the largest of its halvings down to kSmallestChunkSize that succeeds.
   // `allocate` is kept for the second buffer (see read_ahead).
   FileDigestJob();
   explicit FileDigestJob(const ChunkAllocator& allocate);
@@ -63,9 +63,10 @@ struct FileDigestJob {
   // once into a second buffer and runs beside this chunk's hashing, report and
   // pause. The reads, reports, pauses, stop checks and outcomes are those of
   // reading in turn. The thread is had at the first file longer than a piece,
-  // the second buffer (chunk_size bytes from the allocator) at the first full
-  // chunk, and both are kept for the job's life; without the thread, reads
-  // simply run in turn.
+  // the second buffer (chunk_size bytes from the allocator, left unset: the
+  // reader takes its first page faults, off the worker's path) at the first
+  // full chunk, and both are kept for the job's life; without the thread,
+  // reads simply run in turn.
   bool ReaderReady();
   bool SecondBufferReady();
   ChunkAllocator allocate_chunk;
