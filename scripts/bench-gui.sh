@@ -4,7 +4,7 @@
 #  - a tree of 100,000 small files dropped on the window: seconds until every
 #    row is listed, and the process's memory with those rows;
 #  - a 1 GiB file hashed by the calculation run, against md5sum on the same
-#    file, in turns, with the ratio of the best of each;
+#    file, in turns after a warm-up of each, with the ratio of the best of each;
 #  - the MD5 file verifier opened on a checksum list of those 100,000 files:
 #    seconds from the open call until every entry is listed (and reading the
 #    list alone, for comparison); then its check served for 5 s, with the
@@ -38,28 +38,28 @@ with open(list_path, "wb") as out:
 PY
 head -c 1073741824 /dev/urandom >"$work/one.bin"
 
-# The run against md5sum, in turns, three of each; each side's best counts,
-# so that a busy moment of the shared machine hurts neither alone.
-seconds() { echo "$(date +%s.%N) - $1" | bc -l; }
-best() { printf '%s\n' "$@" | sort -g | head -n 1; }
-md5sum "$work/one.bin" >/dev/null  # both read from the page cache
-md5sum_times=() run_times=()
-run_out="$work/run.out"
-for turn in 1 2 3; do
-  start=$(date +%s.%N)
-  md5sum_digest=$(md5sum "$work/one.bin" | cut -d' ' -f1)
-  md5sum_times+=("$(seconds "$start")")
-  xvfb-run -a env SUMWICK_ROOT="$root" bash -c '
-    source "$SUMWICK_ROOT/scripts/wine-env.sh"
-    trap wine_stop EXIT
-    wine_start
-    wine "$SUMWICK_ROOT/build/windows/tests/gui_bench.exe" --run "Z:$1/one.bin" </dev/null' _ "$work" |
-    tr -d '\r' >"$run_out"
-  run_times+=("$(sed -n 's/^run_seconds=//p' "$run_out")")
-  [ "$(sed -n 's/^run_digest=//p' "$run_out")" = "$md5sum_digest" ] || echo "DIGESTS DIFFER in turn $turn"
-done
-md5sum_seconds=$(best "${md5sum_times[@]}")
-run_seconds=$(best "${run_times[@]}")
+# The run against md5sum, in turns, three of each, after one of each that
+# does not count (the page cache, and Wine's own processes settling after its
+# start); each side's best counts, so that a busy moment of the shared machine
+# hurts neither alone. All in one Wine session, each run in a fresh window.
+turns="$work/turns.out"
+xvfb-run -a env SUMWICK_ROOT="$root" bash -c '
+  source "$SUMWICK_ROOT/scripts/wine-env.sh"
+  trap wine_stop EXIT
+  wine_start
+  for turn in 0 1 2 3; do
+    start=$(date +%s.%N)
+    digest=$(md5sum "$1/one.bin" | cut -d" " -f1)
+    echo "md5sum_seconds=$(echo "$(date +%s.%N) - $start" | bc -l)"
+    echo "md5sum_digest=$digest"
+    wine "$SUMWICK_ROOT/build/windows/tests/gui_bench.exe" --run "Z:$1/one.bin" </dev/null
+  done' _ "$work" | tr -d '\r' | awk '/^md5sum_seconds=/ { turn++ } turn > 1' >"$turns"
+best() { sed -n "s/^$1=//p" "$turns" | sort -g | head -n 1; }
+each() { sed -n "s/^$1=//p" "$turns" | xargs printf '%.3f '; }
+md5sum_seconds=$(best md5sum_seconds)
+run_seconds=$(best run_seconds)
+[ "$(sed -n 's/^run_digest=//p' "$turns" | sort -u)" = "$(sed -n 's/^md5sum_digest=//p' "$turns" | sort -u)" ] &&
+  [ "$(sed -n 's/^run_digest=//p' "$turns" | wc -l)" = 3 ] || echo "DIGESTS DIFFER (or a run gave none)"
 
 out="$work/gui_bench.out"
 xvfb-run -a env SUMWICK_ROOT="$root" bash -c '
@@ -73,8 +73,8 @@ xvfb-run -a env SUMWICK_ROOT="$root" bash -c '
 cat "$out"
 value() { sed -n "s/^$1=//p" "$out"; }
 
-echo "run_seconds (each turn) = ${run_times[*]}"
-echo "md5sum_seconds (each turn) = $(printf '%.3f ' "${md5sum_times[@]}")"
+echo "run_seconds (each turn) = $(each run_seconds)"
+echo "md5sum_seconds (each turn) = $(each md5sum_seconds)"
 echo "ratio (best run / best md5sum) = $(printf '%.2f' "$(echo "$run_seconds / $md5sum_seconds" | bc -l)")"
 
 # The figures against their bars.
