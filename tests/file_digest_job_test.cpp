@@ -232,15 +232,21 @@ TEST(FileDigestJob, ReadingAheadOrInTurnGivesTheSame) {
   const std::wstring stopped_path = folder.WriteSparse(L"stopped", 3 << 20);
   const std::wstring truth = DigestOfBuffer(bytes.data(), 2500000);
   // One buffer: reads in turn. Two: the second is the read-ahead buffer. In
-  // both, the reader thread reads the chunks a piece at a time.
-  for (int buffers : {1, 2}) {
-    SCOPED_TRACE(std::to_string(buffers) + " buffers");
+  // both, the reader thread reads the chunks a piece at a time. Without the
+  // thread, every read runs on the worker, whole chunks as before.
+  struct Setup {
+    int buffers;
+    bool thread;
+  };
+  for (const Setup setup : {Setup{1, true}, Setup{2, true}, Setup{2, false}}) {
+    SCOPED_TRACE(std::to_string(setup.buffers) + " buffers, thread " + (setup.thread ? "had" : "not had"));
     int given = 0;
     FileDigestJob job([&](std::uint32_t size) {
-      if (size > 1024 * 1024 || given == buffers) return std::unique_ptr<std::uint8_t[]>();
+      if (size > 1024 * 1024 || given == setup.buffers) return std::unique_ptr<std::uint8_t[]>();
       ++given;
       return std::unique_ptr<std::uint8_t[]>(new std::uint8_t[size]());
     });
+    job.reader_unavailable = !setup.thread;
     ASSERT_EQ(job.chunk_size, 1024u * 1024);
     for (int k = 0; k < 2; ++k) {  // one reader serves file after file, stopped or not
       JobRun run = DigestWithJob(job, path, 2500000);
@@ -252,8 +258,8 @@ TEST(FileDigestJob, ReadingAheadOrInTurnGivesTheSame) {
       EXPECT_EQ(stopped.digest, L"");
       EXPECT_EQ(stopped.reports, (std::vector<std::int32_t>{33}));
     }
-    EXPECT_NE(job.read_ahead, nullptr) << "the reader reads pieces even with one buffer";
-    EXPECT_EQ(job.second_buffer != nullptr, buffers == 2);
+    EXPECT_EQ(job.read_ahead != nullptr, setup.thread) << "the reader reads pieces even with one buffer";
+    EXPECT_EQ(job.second_buffer != nullptr, setup.buffers == 2 && setup.thread);
   }
 }
 

@@ -209,12 +209,19 @@ DigestOutcome FileDigestJob::DigestFile(const std::wstring& path, std::int64_t e
   OutstandingRead reading;  // declared after `file`, so it ends first
   // The first piece is read here, so that a small file never waits on the
   // reader thread; a file that fills it likely goes on, and the reader reads
-  // the rest of the chunk while this piece is hashed.
+  // the rest of the chunk while this piece is hashed (or, without a reader,
+  // the rest is read here: the chunk is the same either way).
   std::uint32_t n = 0;
   bool read_ok = os::ReadChunk(file.handle, chunk, piece, &n);
-  if (read_ok && n == piece && piece < chunk_size && ReaderReady()) {
-    read_ahead->Begin(file.handle, chunk, n, chunk_size, piece);
-    reading.reader = read_ahead.get();
+  if (read_ok && n == piece && piece < chunk_size) {
+    if (ReaderReady()) {
+      read_ahead->Begin(file.handle, chunk, n, chunk_size, piece);
+      reading.reader = read_ahead.get();
+    } else {
+      std::uint32_t rest = 0;
+      read_ok = os::ReadChunk(file.handle, chunk + n, chunk_size - n, &rest);
+      n += rest;
+    }
   }
   for (;;) {
     if (stop && stop->requested.load() == 1) {
