@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
 #include <vector>
 
@@ -176,6 +177,31 @@ TEST(FileDigestJob, ReadFailurePartWayGivesNoDigest) {
   EXPECT_EQ(run.digest, L"");
 }
 #endif
+
+TEST(FileDigestJob, AReadFailingOnTheReaderThreadGivesNoDigest) {
+  ScratchFolder folder;
+  const std::wstring path = folder.WriteSparse(L"three chunks", 3 << 20);
+  // Chunks of 1 MiB, read 64 KiB at a time: the 5th read is the reader's,
+  // inside the first chunk; the 20th is inside the read ahead of the second.
+  for (const int failing : {5, 20}) {
+    SCOPED_TRACE(failing);
+    FileDigestJob job([](std::uint32_t size) {
+      return size > 1024 * 1024 ? nullptr : std::unique_ptr<std::uint8_t[]>(new std::uint8_t[size]);
+    });
+    std::atomic<int> calls{0};
+    job.read_chunk = [&](os::FileHandle file, void* buffer, std::uint32_t size, std::uint32_t* delivered) {
+      if (++calls == failing) {
+        *delivered = 0;
+        return false;
+      }
+      return os::ReadChunk(file, buffer, size, delivered);
+    };
+    const JobRun run = DigestWithJob(job, path, 3 << 20);
+    EXPECT_EQ(run.outcome, DigestOutcome::ReadFailed);
+    EXPECT_EQ(run.digest, L"");
+    EXPECT_EQ(run.reports, failing == 5 ? std::vector<std::int32_t>{} : std::vector<std::int32_t>{33});
+  }
+}
 
 TEST(FileDigestJob, StopAfterAChunkDiscardsIt) {
   ScratchFolder folder;

@@ -32,11 +32,11 @@ struct ReadAhead {
 
   // Reads buffer[already, size) in pieces of `piece` bytes; the chunk ends at
   // the first piece that comes back short, as a single read would.
-  void Begin(os::FileHandle file, std::uint8_t* buffer, std::uint32_t already, std::uint32_t size,
-             std::uint32_t piece) {
+  void Begin(const ChunkReader& read, os::FileHandle file, std::uint8_t* buffer, std::uint32_t already,
+             std::uint32_t size, std::uint32_t piece) {
     {
       std::lock_guard<std::mutex> lock(mutex);
-      request = {file, buffer, already, size, piece};
+      request = {&read, file, buffer, already, size, piece};
       delivered_bytes = already;
       abandoned = false;
       state = State::Asked;
@@ -78,7 +78,7 @@ struct ReadAhead {
       for (std::uint32_t at = asked.already; at < asked.size;) {
         const std::uint32_t want = std::min(asked.piece, asked.size - at);
         std::uint32_t n = 0;
-        ok = os::ReadChunk(asked.file, asked.buffer + at, want, &n);
+        ok = (*asked.read)(asked.file, asked.buffer + at, want, &n);
         if (!ok) break;
         at += n;
         bool go_on;
@@ -98,6 +98,7 @@ struct ReadAhead {
   }
 
   struct Request {
+    const ChunkReader* read;
     os::FileHandle file;
     std::uint8_t* buffer;
     std::uint32_t already;
@@ -212,14 +213,14 @@ DigestOutcome FileDigestJob::DigestFile(const std::wstring& path, std::int64_t e
   // the rest of the chunk while this piece is hashed (or, without a reader,
   // the rest is read here: the chunk is the same either way).
   std::uint32_t n = 0;
-  bool read_ok = os::ReadChunk(file.handle, chunk, piece, &n);
+  bool read_ok = read_chunk(file.handle, chunk, piece, &n);
   if (read_ok && n == piece && piece < chunk_size) {
     if (ReaderReady()) {
-      read_ahead->Begin(file.handle, chunk, n, chunk_size, piece);
+      read_ahead->Begin(read_chunk, file.handle, chunk, n, chunk_size, piece);
       reading.reader = read_ahead.get();
     } else {
       std::uint32_t rest = 0;
-      read_ok = os::ReadChunk(file.handle, chunk + n, chunk_size - n, &rest);
+      read_ok = read_chunk(file.handle, chunk + n, chunk_size - n, &rest);
       n += rest;
     }
   }
@@ -256,7 +257,7 @@ DigestOutcome FileDigestJob::DigestFile(const std::wstring& path, std::int64_t e
     std::uint8_t* next = chunk;
     if (n == chunk_size && SecondBufferReady()) {
       next = chunk == buffer.get() ? second_buffer.get() : buffer.get();
-      read_ahead->Begin(file.handle, next, 0, chunk_size, piece);
+      read_ahead->Begin(read_chunk, file.handle, next, 0, chunk_size, piece);
       reading.reader = read_ahead.get();
     }
     if (n > hashed) digest.Add(chunk + hashed, n - hashed);
@@ -273,10 +274,10 @@ DigestOutcome FileDigestJob::DigestFile(const std::wstring& path, std::int64_t e
     // With one buffer the next read must wait for the pause; after a full
     // chunk the reader still lets its first pieces be hashed while it reads.
     if (n == chunk_size && ReaderReady()) {
-      read_ahead->Begin(file.handle, chunk, 0, chunk_size, piece);
+      read_ahead->Begin(read_chunk, file.handle, chunk, 0, chunk_size, piece);
       reading.reader = read_ahead.get();
     } else {
-      read_ok = os::ReadChunk(file.handle, chunk, chunk_size, &n);
+      read_ok = read_chunk(file.handle, chunk, chunk_size, &n);
     }
   }
 

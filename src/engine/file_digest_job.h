@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/md5_digest.h"
+#include "os/file.h"
 
 inline constexpr std::uint32_t kChunkSize = 16 * 1024 * 1024;
 // Below this a run gives up rather than hash in tiny pieces.
@@ -29,6 +30,10 @@ struct StopToken {
 };
 
 using ProgressReport = std::function<void(std::int32_t percent)>;
+// Reads into a buffer, as os::ReadChunk does; called on the worker and on the
+// reader thread, one call at a time.
+using ChunkReader = std::function<bool(os::FileHandle file, void* buffer, std::uint32_t size,
+                                       std::uint32_t* delivered)>;
 // Allocates a buffer of the given size, its bytes not yet set, or returns null.
 using ChunkAllocator = std::function<std::unique_ptr<std::uint8_t[]>(std::uint32_t size)>;
 
@@ -70,6 +75,7 @@ struct FileDigestJob {
   bool ReaderReady();
   bool SecondBufferReady();
   ChunkAllocator allocate_chunk;
+  ChunkReader read_chunk = os::ReadChunk;  // every read of the job; replaceable in tests
   std::unique_ptr<std::uint8_t[]> second_buffer;
   std::unique_ptr<ReadAhead> read_ahead;
   bool reader_unavailable = false;
