@@ -208,6 +208,11 @@ DigestOutcome FileDigestJob::DigestFile(const std::wstring& path, std::int64_t e
   const std::uint32_t piece = chunk_size / kPiecesPerChunk;
   std::uint8_t* chunk = buffer.get();
   OutstandingRead reading;  // declared after `file`, so it ends first
+  // Hands the reader thread the read of `into` from byte `already` on.
+  const auto read_on_reader = [&](std::uint8_t* into, std::uint32_t already) {
+    read_ahead->Begin(read_chunk, file.handle, into, already, chunk_size, piece);
+    reading.reader = read_ahead.get();
+  };
   // The first piece is read here, so that a small file never waits on the
   // reader thread; a file that fills it likely goes on, and the reader reads
   // the rest of the chunk while this piece is hashed (or, without a reader,
@@ -216,8 +221,7 @@ DigestOutcome FileDigestJob::DigestFile(const std::wstring& path, std::int64_t e
   bool read_ok = read_chunk(file.handle, chunk, piece, &n);
   if (read_ok && n == piece && piece < chunk_size) {
     if (ReaderReady()) {
-      read_ahead->Begin(read_chunk, file.handle, chunk, n, chunk_size, piece);
-      reading.reader = read_ahead.get();
+      read_on_reader(chunk, n);
     } else {
       std::uint32_t rest = 0;
       read_ok = read_chunk(file.handle, chunk + n, chunk_size - n, &rest);
@@ -257,8 +261,7 @@ DigestOutcome FileDigestJob::DigestFile(const std::wstring& path, std::int64_t e
     std::uint8_t* next = chunk;
     if (n == chunk_size && SecondBufferReady()) {
       next = chunk == buffer.get() ? second_buffer.get() : buffer.get();
-      read_ahead->Begin(read_chunk, file.handle, next, 0, chunk_size, piece);
-      reading.reader = read_ahead.get();
+      read_on_reader(next, 0);
     }
     if (n > hashed) digest.Add(chunk + hashed, n - hashed);
     done += n;
@@ -274,8 +277,7 @@ DigestOutcome FileDigestJob::DigestFile(const std::wstring& path, std::int64_t e
     // With one buffer the next read must wait for the pause; after a full
     // chunk the reader still lets its first pieces be hashed while it reads.
     if (n == chunk_size && ReaderReady()) {
-      read_ahead->Begin(read_chunk, file.handle, chunk, 0, chunk_size, piece);
-      reading.reader = read_ahead.get();
+      read_on_reader(chunk, 0);
     } else {
       read_ok = read_chunk(file.handle, chunk, chunk_size, &n);
     }
