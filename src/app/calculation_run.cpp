@@ -26,8 +26,9 @@ CalculationRun& TheRun() {
 bool IsCurrentRun(std::uint64_t generation) { return TheRun().running && TheRun().generation == generation; }
 
 void ShowRunning() {
-  EnableToolbarButton(kMainWindow, kMenuStart, false);
+  // Stop first: a keyboard on Start moves on to it.
   EnableToolbarButton(kMainWindow, kMenuStop, true);
+  EnableToolbarButton(kMainWindow, kMenuStart, false);
   SetStatusText(kMainWindow, kStateField, L"Calculating");
 }
 

@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "os/path_size.h"
 #include "ui/clipboard.h"
+#include "ui/events.h"
 #include "ui/gadget.h"
 #include "ui/list.h"
 #include "ui/menu.h"
@@ -94,6 +95,12 @@ void ClearFileList() {
 }
 
 void ShowListPopupMenu() {
+  // Opened by the keyboard, the event says where; by the mouse, at the pointer.
+  const Event& event = TakenEvent();
+  if (event.placed) {
+    ShowPopupMenu(kListPopupMenu, kMainWindow, event.x, event.y);
+    return;
+  }
   std::int32_t x = 0, y = 0;
   MousePosition(&x, &y);
   ShowPopupMenu(kListPopupMenu, kMainWindow, x - 1, y - 1);

@@ -99,6 +99,7 @@ bool BuildMainWindow() {
   SetStatusText(kMainWindow, kStateField, L"Idle");
   BuildFileList();
   EnableFileDrop(kMainWindow);
+  FocusGadget(kFileListGadget);
   return true;
 }
 

@@ -122,7 +122,13 @@ void RescaleBars(WindowRecord& window) {
 void ApplyBarWrite(const Write& write, WindowRecord& window) {
   switch (write.kind) {
     case WriteKind::ToolbarEnable:
-      if (window.toolbar) SendMessageW(window.toolbar, TB_ENABLEBUTTON, static_cast<WPARAM>(write.button), MAKELONG(write.enable ? 1 : 0, 0));
+      if (!window.toolbar) return;
+      SendMessageW(window.toolbar, TB_ENABLEBUTTON, static_cast<WPARAM>(write.button), MAKELONG(write.enable ? 1 : 0, 0));
+      // The keyboard's button moves on from a button disabled under it, and back.
+      if (write.enable)
+        TakeBackToolbarKey(window, write.button);
+      else
+        LendToolbarKeyOfDisabled(window, write.button);
       return;
     case WriteKind::StatusText:
       if (window.status)
@@ -142,7 +148,7 @@ bool CreateToolbar(std::int32_t window) {
   WindowRecord* record = FindWindowRecord(window);
   if (!record || record->toolbar) return false;
   HWND toolbar = CreateWindowExW(0, TOOLBARCLASSNAMEW, L"",
-                                 WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP, 0, 0, 0, 0,
+                                 WS_CHILD | WS_VISIBLE | WS_TABSTOP | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP, 0, 0, 0, 0,
                                  record->handle, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!toolbar) return false;
   SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);

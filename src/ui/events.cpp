@@ -10,27 +10,30 @@ namespace {
 
 using namespace ui;
 
-// Shortcuts of the window holding the focus, and Tab moving the focus,
-// come before the controls see the key.
+// Shortcuts of the window holding the focus, then the keys a dialog serves
+// (Tab, Enter, Escape), come before the controls see the key.
 bool Intercept(MSG& message) {
   HWND root = GetAncestor(message.hwnd, GA_ROOT);
   std::int32_t window = WindowNumberOf(root);
   if (window < 0) return false;
   WindowRecord* record = FindWindowRecord(window);
   if (record->shortcut_table && TranslateAcceleratorW(root, record->shortcut_table, &message)) return true;
-  if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0 &&
-      GetKeyState(VK_MENU) >= 0) {
-    bool backwards = GetKeyState(VK_SHIFT) < 0;
-    if (HWND next = GetNextDlgTabItem(root, GetFocus(), backwards ? TRUE : FALSE)) SetFocus(next);
-    return true;
-  }
-  return false;
+  return HandleDialogKey(message);
+}
+
+// Input that may have moved the focus.
+bool MayMoveFocus(UINT message) {
+  return message == WM_KEYDOWN || message == WM_SYSKEYDOWN || message == WM_LBUTTONDOWN ||
+         message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN;
 }
 
 void Serve(MSG& message) {
   if (Intercept(message)) return;
   TranslateMessage(&message);
   DispatchMessageW(&message);
+  if (!MayMoveFocus(message.message)) return;
+  const HWND root = GetAncestor(message.hwnd, GA_ROOT);
+  if (WindowNumberOf(root) >= 0) NoteFocus(root);
 }
 
 }  // namespace

@@ -25,6 +25,11 @@ struct Event {
   std::int32_t gadget = -1;  // control events: the gadget number, else -1
   std::int32_t menu = -1;    // menu events: the menu number, else -1
   std::vector<std::wstring> paths;  // drop events: the dropped paths, in order
+  // A right click that the keyboard made (Shift+F10, the context-menu key):
+  // where, in screen pixels, its menu belongs. A mouse's is at the pointer.
+  bool placed = false;
+  std::int32_t x = 0;
+  std::int32_t y = 0;
 };
 
 // Window thread only. Serves every window of the program until an event is

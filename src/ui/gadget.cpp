@@ -149,9 +149,14 @@ void ApplyGadgetWrite(const Write& write, GadgetRecord& gadget) {
         ApplyListWrite(write, gadget);
       }
       return;
-    case WriteKind::GadgetEnable:
+    case WriteKind::GadgetEnable: {
+      // A control that had the focus hands it on first, and takes it back.
+      WindowRecord* window = FindWindowRecord(gadget.window);
+      if (window && !write.enable) LendFocusBeforeDisabling(*window, handle);
       EnableWindow(handle, write.enable);
+      if (window && write.enable) TakeBackFocus(*window, handle);
       return;
+    }
     case WriteKind::GadgetResize: {
       {
         std::lock_guard<std::recursive_mutex> hold(State().lock);
@@ -168,6 +173,38 @@ void ApplyGadgetWrite(const Write& write, GadgetRecord& gadget) {
 }
 
 }  // namespace ui
+
+namespace {
+
+// The window of `gadget` on the window thread, or null.
+WindowRecord* WindowOfGadget(std::int32_t gadget) {
+  GadgetRecord* record = OnWindowThread() ? FindGadget(gadget) : nullptr;
+  return record ? FindWindowRecord(record->window) : nullptr;
+}
+
+}  // namespace
+
+void SetDefaultButton(std::int32_t gadget) {
+  WindowRecord* window = WindowOfGadget(gadget);
+  if (!window) return;
+  window->default_button = gadget;
+  window->focus_seen = nullptr;  // the looks are drawn anew for the focus as it is
+  NoteFocus(window->handle);
+}
+
+void SetCancelButton(std::int32_t gadget) {
+  if (WindowRecord* window = WindowOfGadget(gadget)) window->cancel_button = gadget;
+}
+
+void FocusGadget(std::int32_t gadget) {
+  WindowRecord* window = WindowOfGadget(gadget);
+  if (!window) return;
+  const HWND handle = FindGadget(gadget)->handle;
+  window->saved_focus = handle;
+  if (GetActiveWindow() != window->handle) return;
+  SetFocus(handle);
+  NoteFocus(window->handle);
+}
 
 bool ButtonGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
                   const std::wstring& text) {

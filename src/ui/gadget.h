@@ -48,8 +48,15 @@ bool ImageGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32
 // Underlined text in `normal` colour, `hover` under the pointer, with the hand
 // pointer. Releasing the left button over it after pressing it there raises a
 // click event.
+// In the system's high-contrast mode the text takes the scheme's hot-track
+// colour instead. Enter and Space on it, and a screen reader's default
+// action, raise the same click event.
 bool HyperLinkGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height,
                      const std::wstring& text, COLORREF normal, COLORREF hover);
+// Whether high contrast is on; the system's answer unless a test replaces it
+// (Wine cannot switch it on). Null restores the system's. Returns the one replaced.
+using HighContrastQuery = bool (*)();
+HighContrastQuery ReplaceHighContrastQuery(HighContrastQuery query);
 
 enum ListFlags : std::uint32_t { kListPlain = 0, kListCheckBoxes = 1, kListFullRowSelect = 2, kListGridLines = 4 };
 // Report view with column headers and single selection that stays visible
@@ -61,6 +68,19 @@ bool ListGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_
                 const std::wstring& first_column, std::int32_t first_width, std::uint32_t flags,
                 const ListModel& model);
 bool AddListColumn(std::int32_t gadget, std::int32_t column, const std::wstring& title, std::int32_t width);
+
+// Keyboard and screen readers; window thread only. Enter presses the default
+// button of a window (drawn as such) unless the focus is on another push
+// button, a link or in a multi-line editor; Escape presses its cancel button,
+// or asks a window with a close box to close. Tab follows reading order.
+void SetDefaultButton(std::int32_t gadget);
+void SetCancelButton(std::int32_t gadget);
+// The gadget gets the focus now, or when its window is next active.
+void FocusGadget(std::int32_t gadget);
+// The name screen readers give a control whose text is not its name (a field
+// by the frame around it, a picture by what it shows). Lists are named after
+// their first column, links by their address.
+void NameGadget(std::int32_t gadget, const std::wstring& name);
 
 bool GadgetExists(std::int32_t gadget);
 HWND GadgetHandle(std::int32_t gadget);

@@ -4,6 +4,8 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "ui/gadget.h"
 #include "ui/scale.h"
 #include "ui/ui_state.h"
@@ -23,6 +25,22 @@ struct HyperLinkLook {
   HFONT font = nullptr;
 };
 
+bool HighContrastOn() {
+  HIGHCONTRASTW contrast{};
+  contrast.cbSize = sizeof(contrast);
+  return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+         (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+HighContrastQuery g_high_contrast = HighContrastOn;
+
+// In high contrast the scheme's own link colour; the fixed blues could
+// vanish on its face.
+COLORREF LinkColour(const HyperLinkLook& look) {
+  if (g_high_contrast()) return GetSysColor(COLOR_HOTLIGHT);
+  return look.hovering ? look.hover : look.normal;
+}
+
 void PaintHyperLink(HWND handle, HyperLinkLook& look) {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(handle, &paint);
@@ -33,8 +51,19 @@ void PaintHyperLink(HWND handle, HyperLinkLook& look) {
   GetWindowTextW(handle, text, 1024);
   HGDIOBJ old_font = SelectObject(dc, look.font);
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, look.hovering ? look.hover : look.normal);
-  DrawTextW(dc, text, -1, &client, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+  SetTextColor(dc, LinkColour(look));
+  const UINT format = DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX;
+  DrawTextW(dc, text, -1, &client, format);
+  // The focus cue, unless the keyboard has not been used in this window yet
+  // and the system hides cues until it is.
+  if (GetFocus() == handle && !(SendMessageW(handle, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS)) {
+    RECT around = client;
+    DrawTextW(dc, text, -1, &around, format | DT_CALCRECT);
+    around.right = std::min(around.right + 1, client.right);
+    around.bottom = std::min(around.bottom, client.bottom);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    DrawFocusRect(dc, &around);
+  }
   SelectObject(dc, old_font);
   EndPaint(handle, &paint);
 }
@@ -65,8 +94,21 @@ LRESULT CALLBACK HyperLinkProcedure(HWND handle, UINT message, WPARAM wparam, LP
       return 0;
     case WM_LBUTTONDOWN:
       look->pressed = true;
+      SetFocus(handle);
       SetCapture(handle);
       return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+      InvalidateRect(handle, nullptr, TRUE);
+      return 0;
+    case WM_UPDATEUISTATE:
+      InvalidateRect(handle, nullptr, TRUE);
+      return DefWindowProcW(handle, message, wparam, lparam);
+    case WM_GETOBJECT:
+      if (const LRESULT answer = AnswerGetObject(handle, wparam, lparam)) return answer;
+      return DefWindowProcW(handle, message, wparam, lparam);
     case WM_LBUTTONUP: {
       bool was_pressed = look->pressed;
       look->pressed = false;
@@ -74,12 +116,8 @@ LRESULT CALLBACK HyperLinkProcedure(HWND handle, UINT message, WPARAM wparam, LP
       RECT client;
       GetClientRect(handle, &client);
       POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
-      if (was_pressed && PtInRect(&client, at)) {
-        // Reported like a button click, through the same path.
-        HWND parent = GetParent(handle);
-        SendMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(handle), BN_CLICKED),
-                     reinterpret_cast<LPARAM>(handle));
-      }
+      // Reported like a button click, through the same path as the keyboard's.
+      if (was_pressed && PtInRect(&client, at)) RaiseClick(handle);
       return 0;
     }
     case WM_SETFONT: {
@@ -117,10 +155,17 @@ bool HyperLinkGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::i
     link_class.lpszClassName = kHyperLinkClass;
     registered = RegisterClassW(&link_class) != 0;
   }
-  HWND handle = MakeGadget(gadget, GadgetKind::HyperLink, kHyperLinkClass, text, 0, 0, x, y, width, height);
+  HWND handle =
+      MakeGadget(gadget, GadgetKind::HyperLink, kHyperLinkClass, text, WS_TABSTOP, 0, x, y, width, height);
   if (!handle) return false;
   SetWindowLongPtrW(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new HyperLinkLook{normal, hover}));
   SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont(WindowDpi(State().current_window))), TRUE);
   return true;
 }
 
+
+HighContrastQuery ReplaceHighContrastQuery(HighContrastQuery query) {
+  HighContrastQuery before = g_high_contrast;
+  g_high_contrast = query ? query : HighContrastOn;
+  return before;
+}

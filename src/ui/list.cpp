@@ -83,6 +83,7 @@ bool ListGadget(std::int32_t gadget, std::int32_t x, std::int32_t y, std::int32_
     record.model = model;
   }
   ShowListRowCount(gadget);
+  NameGadget(gadget, first_column);
   return AddListColumn(gadget, 0, first_column, first_width);
 }
 

@@ -32,12 +32,32 @@ struct GadgetRecord {
   // width as right, height as bottom): placed again when the DPI changes.
   RECT place{};
   std::int32_t image = -1;  // image gadgets: the image shown
+  // What screen readers are told where the control's own text is not its
+  // name (accessible.cpp); empty: the system's own answer.
+  std::wstring accessible_name;
+};
+
+// Focus handed on by a control that was disabled while it had it (a button
+// that starts work), to be given back when it is enabled again, unless the
+// user has moved the focus meanwhile. Toolbar buttons lend the toolbar's
+// keyboard button the same way.
+struct FocusLoan {
+  HWND lender = nullptr;
+  HWND borrower = nullptr;
+  std::int32_t lender_button = -1;  // toolbar: menu numbers
+  std::int32_t borrower_button = -1;
 };
 
 struct WindowRecord {
   HWND handle = nullptr;
   std::uint32_t generation = 0;
   std::int32_t owner = -1;
+  bool close_box = false;        // Escape then asks it to close, as the box does
+  std::int32_t default_button = -1;  // Enter presses it (gadget number)
+  std::int32_t cancel_button = -1;   // Escape presses it
+  HWND saved_focus = nullptr;    // where the focus was when the window was last active
+  HWND focus_seen = nullptr;     // the focus the keyboard's looks were last drawn for
+  FocusLoan loan;
   HWND gadget_parent = nullptr;  // the window, or the panel made last
   std::int32_t dpi = 96;         // what its pixels are laid out for
   // The smallest outer size, in pixels at min_size_dpi, and the client area
@@ -54,6 +74,7 @@ struct WindowRecord {
   std::map<std::int32_t, std::wstring> tooltips;     // menu number -> tooltip text
   std::map<std::int32_t, std::wstring> captions;     // menu number -> caption under the icon
   HFONT toolbar_font = nullptr;  // the toolbar's own, made for the system's DPI
+  std::int32_t toolbar_key = -1;  // the button the keyboard is on (menu number)
   HWND status = nullptr;
   HWND progress = nullptr;
   std::int32_t progress_field = 0;
@@ -109,5 +130,34 @@ void ChangeWindowDpi(std::int32_t number, std::int32_t dpi, const RECT& suggeste
 void RescaleGadget(GadgetRecord& gadget, std::int32_t old_dpi, std::int32_t dpi);
 void RescaleListColumns(HWND list, std::int32_t old_dpi, std::int32_t dpi);
 void RescaleBars(WindowRecord& window);
+
+// Keyboard (keyboard.cpp), window thread only.
+// A key message for one of our windows: Tab, Enter, Escape and the toolbar's
+// keys. True when it was used up here.
+bool HandleDialogKey(const MSG& message);
+// After input or a focus change made here: the looks that follow the focus
+// (the default button, the toolbar's keyboard button) are brought up to date.
+void NoteFocus(HWND root);
+// WM_ACTIVATE: the focus is kept while the window is inactive and given back
+// when it is activated again.
+void SaveFocus(WindowRecord& window);
+void RestoreFocus(WindowRecord& window);
+// Before a control is disabled and after it is enabled (see FocusLoan); for a
+// toolbar button, after either.
+void LendFocusBeforeDisabling(WindowRecord& window, HWND control);
+void TakeBackFocus(WindowRecord& window, HWND control);
+void LendToolbarKeyOfDisabled(WindowRecord& window, std::int32_t button);
+void TakeBackToolbarKey(WindowRecord& window, std::int32_t button);
+// TBN_HOTITEMCHANGE: while the toolbar has the focus its keyboard button
+// follows the pointer but stays when the pointer leaves. The notification's result.
+LRESULT AnswerToolbarHotItem(WindowRecord& window, const NMTBHOTITEM& change);
+// The next control Tab reaches from `from`, in reading order; null for none.
+HWND NextTabStop(HWND root, HWND from, bool backwards);
+// A click of a button or link, reported as the mouse's would be.
+void RaiseClick(HWND control);
+
+// Accessibility (accessible.cpp), window thread only.
+// WM_GETOBJECT for a control of ours: its answer, or 0 for the system's.
+LRESULT AnswerGetObject(HWND control, WPARAM wparam, LPARAM lparam);
 
 }  // namespace ui

@@ -147,6 +147,7 @@ bool OpenWindow(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_
     record = WindowRecord{};
     record.owner = owner;
     record.dpi = dpi;
+    record.close_box = style == WindowStyle::ToolWithClose;
   }
   HWND handle = CreateWindowExW(extended, kWindowClass, title.c_str(), window_style, x, y, outer.cx, outer.cy,
                                 owner_handle, nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -169,6 +170,9 @@ bool OpenWindow(std::int32_t number, std::int32_t x, std::int32_t y, std::int32_
   record.dpi = dpi;
   State().current_window = number;
   ShowWindow(handle, SW_SHOWNORMAL);
+  // Focus cues as the system's keyboard-cue setting and the last input say;
+  // the keyboard's first use shows them (keyboard.cpp).
+  SendMessageW(handle, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
   UpdateWindow(handle);
   return true;
 }
@@ -214,6 +218,17 @@ bool IsWindowOpen(std::int32_t number) {
   WindowRecord* record = FindWindowRecord(number);
   return record && record->handle;
 }
+
+namespace ui {
+
+void ApplyWindowEnable(WindowRecord& window, bool enable) {
+  EnableWindow(window.handle, enable);
+  // Activated while disabled (a tool window closed before enabling it): the
+  // focus it had comes back now.
+  if (enable && GetActiveWindow() == window.handle && !IsChild(window.handle, GetFocus())) RestoreFocus(window);
+}
+
+}  // namespace ui
 
 void EnableWindowNumber(std::int32_t number, bool enable) {
   Write write = WindowWrite(WriteKind::WindowEnable, number);

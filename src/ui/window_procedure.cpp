@@ -4,6 +4,8 @@
 #include <commctrl.h>
 #include <ole2.h>
 
+#include <algorithm>
+
 #include "ui/events.h"
 #include "ui/ui_state.h"
 
@@ -39,7 +41,46 @@ void PushFromCommand(std::int32_t window, WPARAM wparam, LPARAM lparam) {
   }
 }
 
+// Where the pop-up menu of a list opened by the keyboard belongs: at the
+// selected row (scrolled into view), or at the list's corner.
+POINT KeyboardMenuPlace(HWND list) {
+  POINT at{0, 0};
+  const auto row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  RECT bounds{};
+  bounds.left = LVIR_BOUNDS;
+  if (row >= 0) {
+    SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    if (SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds))) {
+      RECT client{};
+      GetClientRect(list, &client);
+      at = {std::max(bounds.left, client.left), std::min(bounds.bottom, client.bottom)};
+    }
+  }
+  ClientToScreen(list, &at);
+  return at;
+}
+
+// Shift+F10 or the context-menu key on a list: the same event as a right
+// click, with the place of the menu in it.
+void PushFromContextMenu(std::int32_t window, WPARAM wparam, LPARAM lparam) {
+  const bool by_keyboard = LOWORD(lparam) == 0xFFFF && HIWORD(lparam) == 0xFFFF;
+  const HWND from = reinterpret_cast<HWND>(wparam);
+  const std::int32_t gadget = GadgetNumberOf(from);
+  GadgetRecord* control = FindGadget(gadget);
+  // A right click on a list reports itself already (NM_RCLICK).
+  if (!by_keyboard || !control || control->kind != GadgetKind::List) return;
+  Event event{kEventControl, window, kEventTypeRightClick, gadget, -1, {}};
+  const POINT at = KeyboardMenuPlace(from);
+  event.placed = true;
+  event.x = at.x;
+  event.y = at.y;
+  PushEvent(std::move(event));
+}
+
 LRESULT PushFromNotify(std::int32_t window, NMHDR* header) {
+  if (WindowRecord* record = FindWindowRecord(window);
+      record && record->toolbar && header->hwndFrom == record->toolbar && header->code == TBN_HOTITEMCHANGE)
+    return AnswerToolbarHotItem(*record, *reinterpret_cast<NMTBHOTITEM*>(header));
   std::int32_t gadget = GadgetNumberOf(header->hwndFrom);
   if (header->code == TTN_GETDISPINFOW) {
     // Toolbar tooltips ask here when their text was left to the parent.
@@ -98,6 +139,19 @@ LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM wparam, LPARA
       return 0;
     case WM_COMMAND:
       PushFromCommand(window, wparam, lparam);
+      return 0;
+    case WM_CONTEXTMENU:
+      PushFromContextMenu(window, wparam, lparam);
+      return 0;
+    case WM_ACTIVATE:
+      // As a dialog does: the focus stays where it was while the window is
+      // inactive (not on the bare window).
+      if (WindowRecord* record = FindWindowRecord(window)) {
+        if (LOWORD(wparam) == WA_INACTIVE)
+          SaveFocus(*record);
+        else if (!HIWORD(wparam))
+          RestoreFocus(*record);
+      }
       return 0;
     case WM_NOTIFY:
       return PushFromNotify(window, reinterpret_cast<NMHDR*>(lparam));

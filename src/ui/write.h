@@ -55,6 +55,7 @@ void ApplyWrite(const Write& write, bool carried);
 void ApplyGadgetWrite(const Write& write, GadgetRecord& gadget);
 void ApplyListWrite(const Write& write, GadgetRecord& gadget);
 void ApplyBarWrite(const Write& write, WindowRecord& window);
+void ApplyWindowEnable(WindowRecord& window, bool enable);
 
 // Window thread: the queue's wake-up window and event, made once.
 bool StartWriteQueue(HINSTANCE instance);

@@ -151,7 +151,7 @@ void ApplyWrite(const Write& write, bool carried) {
   if (gadget) {
     ApplyGadgetWrite(write, *gadget);
   } else if (write.kind == WriteKind::WindowEnable) {
-    EnableWindow(window->handle, write.enable);
+    ApplyWindowEnable(*window, write.enable);
   } else if (write.kind == WriteKind::WindowCall) {
     if (write.call) write.call();
   } else {

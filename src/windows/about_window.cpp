@@ -55,6 +55,10 @@ void OpenAboutWindow(const ToolWindowContext& context) {
   TextGadget(kThanks, 10, 110, 210, 30,
              L"Thanks to all my friends for helping me out with the GUI-related changes.", kTextWrapped);
   ButtonGadget(kOkButton, 90, 143, 60, 23, L"OK");
+  NameGadget(kPicture, L"Sumwick");
+  SetDefaultButton(kOkButton);
+  // OK, not the link: Enter on the link would open a browser.
+  FocusGadget(kOkButton);
   EnableWindowNumber(context.owner, false);
 }
 

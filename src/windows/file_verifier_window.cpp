@@ -68,16 +68,23 @@ void OpenFileVerifierWindow(const ToolWindowContext& context, const std::wstring
   if (!OpenWindow(kFileVerifierWindow, 0, 0, 342, 162, L"File Verifier", WindowStyle::ToolWithClose, context.owner))
     return;
   g_context = context;
-  FrameGadget(kInputFileFrame, 10, 10, 320, 50, L"Input File");
+  // Each field is named after the frame around it.
+  const std::wstring input_file = L"Input File";
+  const std::wstring checksum = L"Checksum";
+  FrameGadget(kInputFileFrame, 10, 10, 320, 50, input_file);
   StringGadget(kPathField, 20, 30, 260, 20, path, kFieldReadOnly);
+  NameGadget(kPathField, input_file);
   ButtonGadget(kChooseButton, 280, 29, 40, 22, L"...");
-  FrameGadget(kChecksumFrame, 10, 70, 320, 50, L"Checksum");
+  FrameGadget(kChecksumFrame, 10, 70, 320, 50, checksum);
   StringGadget(kChecksumField, 20, 90, 260, 20, L"");
+  NameGadget(kChecksumField, checksum);
   ButtonGadget(kPasteButton, 280, 89, 40, 22, L"paste");
   TextGadget(kStatusLabel, 10, 130, 40, 20, L"Status:");
   TextGadget(kStatusLine, 50, 130, 210, 20, L"Idle");
   ButtonGadget(kCheckButton, 270, 126, 60, 30, L"Check");
   EnableGadget(kCheckButton, false);
+  SetDefaultButton(kCheckButton);
+  FocusGadget(kChooseButton);
   EnableWindowNumber(context.owner, false);
 }
 

@@ -88,6 +88,8 @@ void OpenMd5FileVerifierWindow(const ToolWindowContext& context, const std::wstr
   FrameGadget(kStatusFrame, 10, 260, 420, 60, L"");
   ButtonGadget(kCheckButton, 350, 277, 70, 30, L"Check");
   TextGadget(kStatusLine, 20, 285, 320, 20, L"Overall status:");
+  SetDefaultButton(kCheckButton);
+  FocusGadget(kEntryList);
   // The list control is told the count once: a big list opens at once.
   SetVerifierEntries(*verifier.rows, ReadChecksumList(list_path));
   ShowListRowCount(kEntryList);

@@ -26,6 +26,11 @@ void OpenOptionsWindow(const ToolWindowContext& context) {
   CheckBoxGadget(kAutoCheckBox, 10, 5, 320, 20, L"Automatically put checkbox on files, right after they're added");
   CheckBoxGadget(kThreadHigherBox, 10, 25, 320, 20, L"Higher threads priority (more CPU cycles for the calculation)");
   EndPanel();
+  // Not announced as an empty tab list: it frames the options.
+  NameGadget(kPanel, L"Options");
+  SetDefaultButton(kOkButton);
+  SetCancelButton(kCancelButton);
+  FocusGadget(kAutoCheckBox);
   // The values in memory, as the last load left them; the file is not read here.
   const Settings& settings = *context.settings;
   SetGadgetState(kAutoCheckBox, settings.auto_check != 0 ? 1 : 0);

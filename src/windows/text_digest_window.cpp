@@ -23,15 +23,21 @@ std::int32_t g_owner = -1;
 
 void OpenTextDigestWindow(const ToolWindowContext& context) {
   // The position is replaced by the centring over the owner.
-  if (!OpenWindow(kTextDigestWindow, 296, 112, 441, 251, L"Text to MD5", WindowStyle::ToolWithClose, context.owner))
+  const std::wstring title = L"Text to MD5";
+  if (!OpenWindow(kTextDigestWindow, 296, 112, 441, 251, title, WindowStyle::ToolWithClose, context.owner))
     return;
   g_owner = context.owner;
+  const std::wstring result = L"Result";
   EditorGadget(kTextEditor, 10, 10, 420, 140);
-  FrameGadget(kResultFrame, 10, 150, 420, 50, L"Result");
+  NameGadget(kTextEditor, title);  // no label: the window says what it is for
+  FrameGadget(kResultFrame, 10, 150, 420, 50, result);
   StringGadget(kResultField, 20, 170, 340, 20, L"", kFieldReadOnly | kFieldBorderless);
+  NameGadget(kResultField, result);
   ButtonGadget(kCopyButton, 370, 170, 50, 20, L"copy");
   ButtonGadget(kCalculateButton, 350, 210, 80, 30, L"Calculate");
   ButtonGadget(kPasteButton, 260, 210, 80, 30, L"Paste");
+  SetDefaultButton(kCalculateButton);
+  FocusGadget(kTextEditor);
   EnableWindowNumber(g_owner, false);
 }
 
