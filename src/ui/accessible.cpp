@@ -236,6 +236,14 @@ LRESULT AnswerGetObject(HWND control, WPARAM wparam, LPARAM lparam) {
   return answer < 0 ? 0 : answer;
 }
 
+void ForgetAnnotations(const GadgetRecord& gadget) {
+  if (gadget.accessible_name.empty() || gadget.kind == GadgetKind::HyperLink) return;
+  // The system keeps annotations apart from the window; they would outlive it.
+  MSAAPROPID annotated[] = {kPropName, kPropRole};
+  if (IAccPropServices* services = Annotations())
+    services->ClearHwndProps(gadget.handle, OBJID_CLIENT, CHILDID_SELF, annotated, 2);
+}
+
 }  // namespace ui
 
 void NameGadget(std::int32_t gadget, const std::wstring& name) {

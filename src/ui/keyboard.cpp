@@ -225,9 +225,17 @@ void NoteFocus(HWND root) {
   } else if (window->toolbar && was == window->toolbar) {
     SendMessageW(window->toolbar, TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
   }
+  GadgetRecord* focused = GadgetOf(focus);
+  // A list shows its focus on a row: the first, when no row has had it yet.
+  if (focused && focused->kind == GadgetKind::List && focused->model.count() > 0 &&
+      SendMessageW(focus, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) < 0) {
+    LVITEMW item{};
+    item.stateMask = LVIS_FOCUSED;
+    item.state = LVIS_FOCUSED;
+    SendMessageW(focus, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+  }
   // A push button with the focus is the one Enter presses, and looks it;
   // elsewhere the window's default button does.
-  GadgetRecord* focused = GadgetOf(focus);
   const HWND pressed = focused && focused->kind == GadgetKind::Button ? focus : GadgetHandleOf(window->default_button);
   const std::int32_t number = WindowNumberOf(root);
   for (auto& [gadget, record] : State().gadgets) {

@@ -159,5 +159,7 @@ void RaiseClick(HWND control);
 // Accessibility (accessible.cpp), window thread only.
 // WM_GETOBJECT for a control of ours: its answer, or 0 for the system's.
 LRESULT AnswerGetObject(HWND control, WPARAM wparam, LPARAM lparam);
+// Before the control is destroyed.
+void ForgetAnnotations(const GadgetRecord& gadget);
 
 }  // namespace ui

@@ -187,6 +187,7 @@ void CloseWindowNumber(std::int32_t number) {
     std::lock_guard<std::recursive_mutex> hold(State().lock);
     for (auto gadget = State().gadgets.begin(); gadget != State().gadgets.end();) {
       if (gadget->second.window == number) {
+        ForgetAnnotations(gadget->second);
         gadget = State().gadgets.erase(gadget);
       } else {
         ++gadget;
