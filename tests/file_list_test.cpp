@@ -671,32 +671,18 @@ TEST_F(FileListTest, ARightClickOpensThePopUpMenuAtThePointer) {
   SetCursorPos(120, 140);
   POINT pointer{};
   GetCursorPos(&pointer);
-  RECT shown{};
-  bool found = false;
-  std::thread answering([&] {
-    for (int i = 0; i < 200 && !found; ++i) {
-      HWND menu = FindWindowW(L"#32768", nullptr);
-      if (menu && IsWindowVisible(menu)) {
-        found = true;
-        GetWindowRect(menu, &shown);
-        Sleep(100);
-        PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 1);
-        PostMessageW(Main(), WM_CANCELMODE, 0, 0);
-      }
-      Sleep(25);
-    }
+  const RECT shown = PopUpMenuShownBy([] {
+    // The control's own report of a right click, as the list sends it.
+    NMITEMACTIVATE click{};
+    click.hdr.hwndFrom = List();
+    click.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(List()));
+    click.hdr.code = NM_RCLICK;
+    click.iItem = -1;
+    SendMessageW(Main(), WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click));
+    for (int turn = 0; turn < 50; ++turn)
+      if (ServeNextEvent(10) == kEventControl) break;
   });
-  // The control's own report of a right click, as the list sends it.
-  NMITEMACTIVATE click{};
-  click.hdr.hwndFrom = List();
-  click.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(List()));
-  click.hdr.code = NM_RCLICK;
-  click.iItem = -1;
-  SendMessageW(Main(), WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click));
-  for (int turn = 0; turn < 50; ++turn)
-    if (ServeNextEvent(10) == kEventControl) break;
-  answering.join();
-  ASSERT_TRUE(found);
+  ASSERT_FALSE(IsRectEmpty(&shown)) << "the menu came";
   EXPECT_EQ(shown.left, pointer.x - 1);
   EXPECT_EQ(shown.top, pointer.y - 1);
 }

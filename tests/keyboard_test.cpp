@@ -34,21 +34,6 @@ HWND Main() { return WindowHandle(kMainWindow); }
 HWND Gadget(std::int32_t gadget) { return GadgetHandle(gadget); }
 HWND Toolbar() { return FindWindowExW(Main(), nullptr, TOOLBARCLASSNAMEW, nullptr); }
 
-void Serve(std::int32_t ms) {
-  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(ms);
-  for (ULONGLONG now = GetTickCount64(); now < deadline; now = GetTickCount64())
-    ServeNextEvent(static_cast<std::int32_t>(deadline - now));
-}
-
-bool ServeUntilTrue(const std::function<bool()>& done, std::int32_t ms = 20000) {
-  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(ms);
-  while (!done()) {
-    if (GetTickCount64() >= deadline) return false;
-    ServeNextEvent(10);
-  }
-  return true;
-}
-
 // A key pressed and released, with Shift held when asked, as the user's.
 void Press(WORD key, bool shift = false, std::int32_t serve_ms = 150) {
   std::vector<INPUT> inputs;
@@ -151,29 +136,6 @@ struct KeyboardTest : ProgramTest {
     ProgramTest::TearDown();
   }
 };
-
-// The pop-up menu that `open` shows, closed again; its place, or an empty
-// rectangle when none came.
-RECT PopUpMenuShownBy(const std::function<void()>& open) {
-  RECT shown{};
-  bool found = false;
-  std::thread watching([&] {
-    for (int i = 0; i < 200 && !found; ++i) {
-      HWND menu = FindWindowW(L"#32768", nullptr);
-      if (menu && IsWindowVisible(menu)) {
-        found = true;
-        GetWindowRect(menu, &shown);
-        Sleep(100);
-        PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 1);
-        PostMessageW(Main(), WM_CANCELMODE, 0, 0);
-      }
-      Sleep(25);
-    }
-  });
-  open();
-  watching.join();
-  return shown;
-}
 
 TEST_F(KeyboardTest, MainWindowReachesToolbarAndListStartsAndStopsARunAndOpensTheMenu) {
   ScratchFolder scratch;

@@ -1,5 +1,7 @@
 #include "program_test_support.h"
 
+#include <thread>
+
 #include "app/calculation_run.h"
 #include "app/file_list.h"
 #include "app/main_window.h"
@@ -49,4 +51,40 @@ void ProgramTest::TearDown() {
   CloseToolWindows();
   ServeFor(50);
   DiscardEvents();
+}
+
+void Serve(std::int32_t ms) {
+  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(ms);
+  for (ULONGLONG now = GetTickCount64(); now < deadline; now = GetTickCount64())
+    ServeNextEvent(static_cast<std::int32_t>(deadline - now));
+}
+
+bool ServeUntilTrue(const std::function<bool()>& done, std::int32_t ms) {
+  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(ms);
+  while (!done()) {
+    if (GetTickCount64() >= deadline) return false;
+    ServeNextEvent(10);
+  }
+  return true;
+}
+
+RECT PopUpMenuShownBy(const std::function<void()>& open) {
+  RECT shown{};
+  bool found = false;
+  std::thread watching([&] {
+    for (int i = 0; i < 200 && !found; ++i) {
+      HWND menu = FindWindowW(L"#32768", nullptr);
+      if (menu && IsWindowVisible(menu)) {
+        found = true;
+        GetWindowRect(menu, &shown);
+        Sleep(100);
+        PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 1);
+        PostMessageW(WindowHandle(kMainWindow), WM_CANCELMODE, 0, 0);
+      }
+      Sleep(25);
+    }
+  });
+  open();
+  watching.join();
+  return shown;
 }

@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+
 // Starts the program once per test process, and before every test brings it
 // back to its state right after start-up: the main window open and enabled,
 // no tool window, no run, an empty list, the default settings and no events
@@ -12,3 +17,11 @@ struct ProgramTest : testing::Test {
   void SetUp() override;
   void TearDown() override;
 };
+
+// Serves and dispatches the program's events for `ms` milliseconds.
+void Serve(std::int32_t ms);
+// Serves and dispatches events until `done` holds; false after `ms` milliseconds.
+bool ServeUntilTrue(const std::function<bool()>& done, std::int32_t ms = 20000);
+// The pop-up menu that `open` shows, closed again from another thread: where
+// it was shown, or an empty rectangle when none came.
+RECT PopUpMenuShownBy(const std::function<void()>& open);

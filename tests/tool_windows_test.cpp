@@ -39,23 +39,6 @@ namespace {
 
 HWND Main() { return WindowHandle(kMainWindow); }
 
-// Serves and dispatches events for `ms` milliseconds.
-void Serve(std::int32_t ms) {
-  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(ms);
-  for (ULONGLONG now = GetTickCount64(); now < deadline; now = GetTickCount64())
-    ServeNextEvent(static_cast<std::int32_t>(deadline - now));
-}
-
-// Serves and dispatches events until `done` holds; false after `ms` milliseconds.
-bool ServeUntilTrue(const std::function<bool()>& done, std::int32_t ms = 20000) {
-  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(ms);
-  while (!done()) {
-    if (GetTickCount64() >= deadline) return false;
-    ServeNextEvent(10);
-  }
-  return true;
-}
-
 // A menu item, toolbar button or shortcut of the main window.
 void Menu(std::int32_t number) {
   PostMessageW(Main(), WM_COMMAND, MAKEWPARAM(number, 0), 0);
