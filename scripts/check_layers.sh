@@ -4,8 +4,8 @@
 # listed after it:
 #   app -> windows -> ui, formats, engine -> os
 # (ui knows nothing of files or digests, so neither formats nor engine;
-# formats and engine know nothing of each other). version.h at the top of
-# src/ holds only macros and may be included from anywhere.
+# formats and engine know nothing of each other). version.h, made by CMake
+# from the project's version, holds only macros and may be included from anywhere.
 set -euo pipefail
 cd "$(dirname "$0")/../src"
 

@@ -12,8 +12,8 @@ cd "$root"
 
 scripts/setup.sh
 
-version="$(sed -n 's/^project(Sumwick VERSION \([0-9]*\.[0-9]*\.[0-9]*\).*/\1/p' CMakeLists.txt)"
-[ -n "$version" ] || { echo "package: no version in CMakeLists.txt's project()" >&2; exit 1; }
+SUMWICK_ROOT="$root" source scripts/version.sh
+version="$sumwick_version"
 name="Sumwick-$version-win64"
 
 rm -rf build/release
@@ -22,7 +22,7 @@ cmake --build --preset release --target Sumwick
 exe=build/release/src/Sumwick.exe
 
 # Explorer's Details tab must name the version the download is named after.
-x86_64-w64-mingw32-windres -i "$exe" -O rc | grep -q "FILEVERSION ${version//./, }, " ||
+x86_64-w64-mingw32-windres -i "$exe" -O rc | grep -q "FILEVERSION ${version//./, }, $sumwick_build\b" ||
   { echo "package: $exe has no version resource for $version" >&2; exit 1; }
 
 stage="$(mktemp -d /tmp/sumwick-package.XXXXXX)"

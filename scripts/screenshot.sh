@@ -5,6 +5,8 @@
 set -euo pipefail
 export SUMWICK_ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$SUMWICK_ROOT"
+source scripts/version.sh
+export SUMWICK_TITLE="$sumwick_title"
 scripts/setup.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target Sumwick drive_program
@@ -64,7 +66,7 @@ xvfb-run -a -s "-screen 0 2560x1600x24" bash -c '
     shift 2
     wine build/windows/src/Sumwick.exe </dev/null >/dev/null 2>&1 &
     local program=$!
-    window_named "Sumwick 0.5 Build 284" >/dev/null
+    window_named "$SUMWICK_TITLE" >/dev/null
     "$@"
     local window
     window=$(window_named "$title")
@@ -108,7 +110,7 @@ xvfb-run -a -s "-screen 0 2560x1600x24" bash -c '
     drive click "MD5 File Verifier" 9
     sleep 2
   }
-  shot main.png "Sumwick 0.5 Build 284" main_with_files
+  shot main.png "$SUMWICK_TITLE" main_with_files
   shot md5_file_verifier.png "MD5 File Verifier" md5_file_verifier
   shot file_verifier.png "File Verifier" file_verifier
   shot text_digest.png "Text to MD5" text_digest
@@ -116,7 +118,7 @@ xvfb-run -a -s "-screen 0 2560x1600x24" bash -c '
   shot about.png "About" about
   for dpi in 144 192; do
     display_dpi "$dpi"
-    shot "main_${dpi}dpi.png" "Sumwick 0.5 Build 284" main_with_files
+    shot "main_${dpi}dpi.png" "$SUMWICK_TITLE" main_with_files
     shot "md5_file_verifier_${dpi}dpi.png" "MD5 File Verifier" md5_file_verifier
   done
 '

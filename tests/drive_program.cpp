@@ -24,6 +24,26 @@ HWND WaitForWindow(const wchar_t* window_class, const wchar_t* title) {
   return nullptr;
 }
 
+BOOL CALLBACK MatchMain(HWND window, LPARAM data) {
+  wchar_t name[64] = L"";
+  GetClassNameW(window, name, 64);
+  if (wcscmp(name, L"SumwickWindow") != 0 || !IsWindowVisible(window) || GetWindow(window, GW_OWNER)) return TRUE;
+  *reinterpret_cast<HWND*>(data) = window;
+  return FALSE;
+}
+
+// The main window: the program's one window that no other owns (its title
+// carries the version, which is kept elsewhere).
+HWND WaitForMainWindow() {
+  for (int i = 0; i < 300; ++i) {
+    HWND found = nullptr;
+    EnumWindows(MatchMain, reinterpret_cast<LPARAM>(&found));
+    if (found) return found;
+    Sleep(100);
+  }
+  return nullptr;
+}
+
 struct Search {
   int id;
   const wchar_t* window_class;
@@ -54,7 +74,7 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 3) return 2;
   const std::wstring command = argv[1];
   if (command == L"menu") {
-    HWND main = WaitForWindow(L"SumwickWindow", L"Sumwick 0.5 Build 284");
+    HWND main = WaitForMainWindow();
     return main && PostMessageW(main, WM_COMMAND, MAKEWPARAM(_wtoi(argv[2]), 0), 0) ? 0 : 1;
   }
   if (argc < 4) return 2;

@@ -75,7 +75,9 @@ void BuildFileList() {
 
 }  // namespace
 
-std::wstring MainWindowTitle() { return L"Sumwick 0.5 Build " + os::DecimalText(SUMWICK_BUILD_NUMBER); }
+std::wstring MainWindowTitle() {
+  return L"Sumwick " SUMWICK_SHORT_VERSION_WIDE L" Build " + os::DecimalText(SUMWICK_BUILD_NUMBER);
+}
 
 bool LoadToolbarImages() {
   bool all = true;

@@ -49,7 +49,7 @@ void OpenAboutWindow(const ToolWindowContext& context) {
   LoadIconImage(kAboutImage, kProgramIconResource, 48);
   ImageGadget(kPicture, 10, 10, 48, 48, kAboutImage);
   TextGadget(kName, 70, 10, 160, 20, L"Sumwick", kTextCentred);
-  TextGadget(kVersion, 70, 30, 160, 20, L"v.0.5.0 Build " + os::DecimalText(SUMWICK_BUILD_NUMBER), kTextCentred);
+  TextGadget(kVersion, 70, 30, 160, 20, L"v." SUMWICK_VERSION_WIDE L" Build " + os::DecimalText(SUMWICK_BUILD_NUMBER), kTextCentred);
   HyperLinkGadget(kLink, 10, 86, 210, 19, kIconsPageAddress, RGB(0, 0, 170), RGB(0, 0, 255));
   TextGadget(kIconsLabel, 10, 72, 70, 13, L"Icons:");
   TextGadget(kThanks, 10, 110, 210, 30,
