@@ -9,7 +9,6 @@
 #include "os/decimal_text.h"
 #include "ui/gadget.h"
 #include "ui/image.h"
-#include "ui/window.h"
 #include "version.h"
 
 namespace {
@@ -31,7 +30,6 @@ void AskShellToOpen(const std::wstring& address) {
 }
 
 PageOpener g_open_page = AskShellToOpen;
-std::int32_t g_owner = -1;
 
 }  // namespace
 
@@ -44,8 +42,7 @@ PageOpener ReplacePageOpener(PageOpener opener) {
 }
 
 void OpenAboutWindow(const ToolWindowContext& context) {
-  if (!OpenWindow(kAboutWindow, 0, 0, 240, 175, L"About", WindowStyle::Tool, context.owner)) return;
-  g_owner = context.owner;
+  if (!OpenToolWindow(kAboutWindow, 240, 175, L"About", WindowStyle::Tool, context)) return;
   LoadIconImage(kAboutImage, kProgramIconResource, 48);
   ImageGadget(kPicture, 10, 10, 48, 48, kAboutImage);
   TextGadget(kName, 70, 10, 160, 20, L"Sumwick", kTextCentred);
@@ -59,7 +56,7 @@ void OpenAboutWindow(const ToolWindowContext& context) {
   SetDefaultButton(kOkButton);
   // OK, not the link: Enter on the link would open a browser.
   FocusGadget(kOkButton);
-  EnableWindowNumber(context.owner, false);
+  DisableToolWindowOwner(kAboutWindow);
 }
 
 void OnAboutWindowEvent(const Event& event) {
@@ -68,8 +65,7 @@ void OnAboutWindowEvent(const Event& event) {
       g_open_page(kIconsPageAddress);
       return;
     case kOkButton:
-      EnableWindowNumber(g_owner, true);
-      CloseWindowNumber(kAboutWindow);
+      CloseToolWindow(kAboutWindow, CloseOrder::EnableOwnerFirst);
       return;
     default:
       return;

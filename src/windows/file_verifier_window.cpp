@@ -2,13 +2,14 @@
 // or pasted digest on a worker thread.
 #include "windows/file_verifier_window.h"
 
+#include <array>
+
 #include "engine/md5_digest.h"
 #include "os/decimal_text.h"
 #include "os/path_size.h"
 #include "ui/clipboard.h"
 #include "ui/gadget.h"
 #include "ui/requester.h"
-#include "ui/window.h"
 #include "windows/single_file_check.h"
 #include "windows/window_worker.h"
 
@@ -24,19 +25,17 @@ constexpr std::int32_t kStatusLabel = 17;
 constexpr std::int32_t kStatusLine = 18;
 constexpr std::int32_t kCheckButton = 19;
 
-ToolWindowContext g_context;
-
 // Check is usable only with a digest text and a file that still has bytes.
 bool ReadyToCheck() {
   return IsDigestText(GetGadgetText(kChecksumField)) && os::PathSize(GetGadgetText(kPathField)) > 0;
 }
 
-// The gadgets a check holds still, in the order they come back.
+// The gadgets a check holds still: Check first, so that its worker's giving
+// them back comes last; given back paste first.
 void EnableInputs(bool enable) {
-  EnableGadget(kPasteButton, enable);
-  EnableGadget(kCheckButton, enable);
-  EnableGadget(kChecksumField, enable);
-  EnableGadget(kChooseButton, enable);
+  static const std::array<std::int32_t, 4> held{kCheckButton, kChooseButton, kChecksumField, kPasteButton};
+  static const std::array<std::int32_t, 4> given_back{kPasteButton, kCheckButton, kChecksumField, kChooseButton};
+  for (std::int32_t gadget : enable ? given_back : held) EnableGadget(gadget, enable);
 }
 
 // Runs on the worker. Every write goes to the window that was open when the
@@ -65,9 +64,7 @@ void CheckFile(const std::wstring& path, const std::wstring& expected) {
 }  // namespace
 
 void OpenFileVerifierWindow(const ToolWindowContext& context, const std::wstring& path) {
-  if (!OpenWindow(kFileVerifierWindow, 0, 0, 342, 162, L"File Verifier", WindowStyle::ToolWithClose, context.owner))
-    return;
-  g_context = context;
+  if (!OpenToolWindow(kFileVerifierWindow, 342, 162, L"File Verifier", WindowStyle::ToolWithClose, context)) return;
   // Each field is named after the frame around it.
   const std::wstring input_file = L"Input File";
   const std::wstring checksum = L"Checksum";
@@ -85,13 +82,12 @@ void OpenFileVerifierWindow(const ToolWindowContext& context, const std::wstring
   EnableGadget(kCheckButton, false);
   SetDefaultButton(kCheckButton);
   FocusGadget(kChooseButton);
-  EnableWindowNumber(context.owner, false);
+  DisableToolWindowOwner(kFileVerifierWindow);
 }
 
 void CloseFileVerifierWindow() {
   // A running check is left to finish; its writes to this window are dropped.
-  EnableWindowNumber(g_context.owner, true);
-  CloseWindowNumber(kFileVerifierWindow);
+  CloseToolWindow(kFileVerifierWindow, CloseOrder::EnableOwnerFirst);
 }
 
 void PasteChecksum() {
@@ -109,15 +105,12 @@ void ChooseFileToVerify() {
 void UpdateFileVerifierCheckButton() { EnableGadget(kCheckButton, ReadyToCheck()); }
 
 void StartSingleFileCheck() {
-  EnableGadget(kCheckButton, false);
-  EnableGadget(kChooseButton, false);
-  EnableGadget(kChecksumField, false);
-  EnableGadget(kPasteButton, false);
+  EnableInputs(false);
   // Taken now, while the fields are held still, so that the worker never reads
   // a window that may have been closed and opened again by the time it runs.
   const std::wstring path = GetGadgetText(kPathField);
   const std::wstring expected = GetGadgetText(kChecksumField);
-  if (!StartWindowWorker([path, expected] { CheckFile(path, expected); }, g_context.settings->thread_higher != 0))
+  if (!StartWindowWorker([path, expected] { CheckFile(path, expected); }, ToolContextOf(kFileVerifierWindow).settings->thread_higher != 0))
     EnableInputs(true);  // without a worker nothing would ever give them back
 }
 

@@ -27,7 +27,6 @@ constexpr std::int32_t kStatusLine = 10;
 // `busy` before the worker starts; the worker clears it as its very last
 // step, so a close request is refused until the check has written its last.
 struct Verifier {
-  ToolWindowContext context;
   std::shared_ptr<VerifierRows> rows;
   std::atomic<bool> busy{false};
 };
@@ -77,10 +76,8 @@ void CheckList(const std::shared_ptr<VerifierRows>& rows) {
 }  // namespace
 
 void OpenMd5FileVerifierWindow(const ToolWindowContext& context, const std::wstring& list_path) {
-  if (!OpenWindow(kVerifierWindow, 0, 0, 445, 331, L"MD5 File Verifier", WindowStyle::ToolWithClose, context.owner))
-    return;
+  if (!OpenToolWindow(kVerifierWindow, 445, 331, L"MD5 File Verifier", WindowStyle::ToolWithClose, context)) return;
   Verifier& verifier = TheVerifier();
-  verifier.context = context;
   verifier.rows = std::make_shared<VerifierRows>();
   ListGadget(kEntryList, 10, 10, 420, 240, L"File", 100, kListPlain, ModelOf(verifier.rows));
   AddListColumn(kEntryList, kVerifierHashColumn, L"Hash", 100);
@@ -95,7 +92,7 @@ void OpenMd5FileVerifierWindow(const ToolWindowContext& context, const std::wstr
   ShowListRowCount(kEntryList);
   // The window stays open with its empty list.
   if (VerifierRowCount(*verifier.rows) == 0) MessageRequester(L"Error", L"Invalid md5 file.");
-  EnableWindowNumber(context.owner, false);
+  DisableToolWindowOwner(kVerifierWindow);
 }
 
 void VerifyMd5File(const ToolWindowContext& context) {
@@ -107,8 +104,7 @@ void VerifyMd5File(const ToolWindowContext& context) {
 void CloseMd5FileVerifierWindow() {
   Verifier& verifier = TheVerifier();
   if (verifier.busy.load()) return;
-  EnableWindowNumber(verifier.context.owner, true);
-  CloseWindowNumber(kVerifierWindow);
+  CloseToolWindow(kVerifierWindow, CloseOrder::EnableOwnerFirst);
   verifier.rows.reset();
 }
 
@@ -123,7 +119,7 @@ void StartVerifyListCheck() {
         CheckList(rows);
         verifier.busy.store(false);
       },
-      verifier.context.settings->thread_higher != 0);
+      ToolContextOf(kVerifierWindow).settings->thread_higher != 0);
   // Check stays disabled: the window can still be closed, and opened again.
   if (!started) verifier.busy.store(false);
 }

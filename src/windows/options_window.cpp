@@ -3,7 +3,6 @@
 #include "windows/options_window.h"
 
 #include "ui/gadget.h"
-#include "ui/window.h"
 
 namespace {
 
@@ -13,13 +12,10 @@ constexpr std::int32_t kAutoCheckBox = 3;
 constexpr std::int32_t kPanel = 4;
 constexpr std::int32_t kThreadHigherBox = 5;
 
-ToolWindowContext g_context;
-
 }  // namespace
 
 void OpenOptionsWindow(const ToolWindowContext& context) {
-  if (!OpenWindow(kOptionsWindow, 0, 0, 370, 200, L"Options", WindowStyle::Tool, context.owner)) return;
-  g_context = context;
+  if (!OpenToolWindow(kOptionsWindow, 370, 200, L"Options", WindowStyle::Tool, context)) return;
   ButtonGadget(kOkButton, 210, 165, 70, 22, L"OK");
   ButtonGadget(kCancelButton, 290, 165, 70, 22, L"Cancel");
   PanelGadget(kPanel, 10, 10, 350, 145);
@@ -35,7 +31,7 @@ void OpenOptionsWindow(const ToolWindowContext& context) {
   const Settings& settings = *context.settings;
   SetGadgetState(kAutoCheckBox, settings.auto_check != 0 ? 1 : 0);
   SetGadgetState(kThreadHigherBox, settings.thread_higher != 0 ? 1 : 0);
-  EnableWindowNumber(context.owner, false);
+  DisableToolWindowOwner(kOptionsWindow);
 }
 
 void OnOptionsWindowEvent(const Event& event) {
@@ -48,10 +44,9 @@ void OnOptionsWindowEvent(const Event& event) {
     // A file that cannot be written is not reported: the reload then keeps
     // what the file held before, so memory and file never disagree.
     SaveSettings(chosen);
-    *g_context.settings = LoadSettings();
+    *ToolContextOf(kOptionsWindow).settings = LoadSettings();
   }
-  CloseWindowNumber(kOptionsWindow);
-  EnableWindowNumber(g_context.owner, true);
+  CloseToolWindow(kOptionsWindow, CloseOrder::CloseFirst);
 }
 
 const std::vector<DispatchRow>& OptionsWindowRows() {

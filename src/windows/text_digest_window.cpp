@@ -5,7 +5,6 @@
 #include "engine/md5_digest.h"
 #include "ui/clipboard.h"
 #include "ui/gadget.h"
-#include "ui/window.h"
 #include "windows/text_digest.h"
 
 namespace {
@@ -17,16 +16,11 @@ constexpr std::int32_t kCopyButton = 23;
 constexpr std::int32_t kCalculateButton = 24;
 constexpr std::int32_t kPasteButton = 25;
 
-std::int32_t g_owner = -1;
-
 }  // namespace
 
 void OpenTextDigestWindow(const ToolWindowContext& context) {
-  // The position is replaced by the centring over the owner.
   const std::wstring title = L"Text to MD5";
-  if (!OpenWindow(kTextDigestWindow, 296, 112, 441, 251, title, WindowStyle::ToolWithClose, context.owner))
-    return;
-  g_owner = context.owner;
+  if (!OpenToolWindow(kTextDigestWindow, 441, 251, title, WindowStyle::ToolWithClose, context)) return;
   const std::wstring result = L"Result";
   EditorGadget(kTextEditor, 10, 10, 420, 140);
   NameGadget(kTextEditor, title);  // no label: the window says what it is for
@@ -38,13 +32,10 @@ void OpenTextDigestWindow(const ToolWindowContext& context) {
   ButtonGadget(kPasteButton, 260, 210, 80, 30, L"Paste");
   SetDefaultButton(kCalculateButton);
   FocusGadget(kTextEditor);
-  EnableWindowNumber(g_owner, false);
+  DisableToolWindowOwner(kTextDigestWindow);
 }
 
-void CloseTextDigestWindow() {
-  EnableWindowNumber(g_owner, true);
-  CloseWindowNumber(kTextDigestWindow);
-}
+void CloseTextDigestWindow() { CloseToolWindow(kTextDigestWindow, CloseOrder::EnableOwnerFirst); }
 
 void CalculateTextDigest() {
   // The editor hands its line breaks out as CR LF, which is what is hashed.
