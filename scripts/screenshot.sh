@@ -81,33 +81,33 @@ xvfb-run -a -s "-screen 0 2560x1600x24" bash -c '
   # Four files added through the Add File requester, then hashed by Start.
   main_with_files() {
     for name in holiday.jpg report.pdf notes.txt setup.exe; do
-      drive menu 0
+      drive menu kMenuAddFile
       drive answer "Open" "$SAMPLES_WINE\\$name"
     done
-    drive menu 1
+    drive menu kMenuStart
     sleep 2
   }
-  options() { drive menu 3; }
-  about() { drive menu 99; }
+  options() { drive menu kMenuOptions; }
+  about() { drive menu kMenuAbout; }
   text_digest() {
-    drive menu 11
-    drive text "Text to MD5" 20 "The quick brown fox jumps over the lazy dog"
-    drive click "Text to MD5" 24
+    drive menu kMenuTextToMd5
+    drive text "Text to MD5" kTextDigestEditor "The quick brown fox jumps over the lazy dog"
+    drive click "Text to MD5" kTextDigestCalculateButton
   }
   file_verifier() {
-    drive menu 10
-    drive click "File Verifier" 13
+    drive menu kMenuVerifyFile
+    drive click "File Verifier" kFileVerifierChooseButton
     drive answer "Select file.." "$SAMPLES_WINE\\holiday.jpg"
-    drive text "File Verifier" 15 "$SAMPLE_DIGEST"
+    drive text "File Verifier" kFileVerifierChecksumField "$SAMPLE_DIGEST"
     sleep 1
-    drive click "File Verifier" 19
+    drive click "File Verifier" kFileVerifierCheckButton
     sleep 2
   }
   md5_file_verifier() {
-    drive menu 9
+    drive menu kMenuVerifyMd5File
     drive answer "Open" "$SAMPLES_WINE\\files.md5"
     sleep 1
-    drive click "MD5 File Verifier" 9
+    drive click "MD5 File Verifier" kVerifierCheckButton
     sleep 2
   }
   shot main.png "$SUMWICK_TITLE" main_with_files

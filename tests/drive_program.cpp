@@ -1,16 +1,57 @@
 // Drives the running program from outside, as a user would, for the
-// screenshot script: one command per run.
-//   drive_program menu NUMBER               a menu event to the main window
+// screenshot script: one command per run. Menu items and gadgets are named as
+// the program's headers name them (kMenuStart, kTextDigestCalculateButton),
+// so no script repeats a number.
+//   drive_program menu MENU                 a menu event to the main window
 //   drive_program click TITLE GADGET        presses a button of a window
 //   drive_program text TITLE GADGET TEXT    sets a field's text
 //   drive_program answer TITLE PATH         answers a file requester with PATH
 // Exit code 0 when the window, gadget or requester was found.
 #include <windows.h>
 
+#include <cstdint>
 #include <cwchar>
 #include <string>
 
+#include "app/main_window.h"
+#include "windows/file_verifier_window.h"
+#include "windows/md5_file_verifier_window.h"
+#include "windows/text_digest_window.h"
+
 namespace {
+
+struct Named {
+  const wchar_t* name;
+  std::int32_t number;
+};
+
+#define WIDE(text) L##text
+#define NAMED(number) Named{WIDE(#number), number}
+// What the screenshot script uses.
+const Named kNumbers[] = {
+    NAMED(kMenuAddFile),
+    NAMED(kMenuStart),
+    NAMED(kMenuOptions),
+    NAMED(kMenuVerifyMd5File),
+    NAMED(kMenuVerifyFile),
+    NAMED(kMenuTextToMd5),
+    NAMED(kMenuAbout),
+    NAMED(kVerifierCheckButton),
+    NAMED(kFileVerifierChooseButton),
+    NAMED(kFileVerifierChecksumField),
+    NAMED(kFileVerifierCheckButton),
+    NAMED(kTextDigestEditor),
+    NAMED(kTextDigestCalculateButton),
+};
+#undef NAMED
+#undef WIDE
+
+// The number a name stands for; -1 for a name the table lacks.
+std::int32_t NumberNamed(const wchar_t* name) {
+  for (const Named& named : kNumbers)
+    if (wcscmp(named.name, name) == 0) return named.number;
+  return -1;
+}
 
 // The services number controls 1000 upwards by gadget.
 constexpr int kControlIdBase = 1000;
@@ -75,7 +116,8 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring command = argv[1];
   if (command == L"menu") {
     HWND main = WaitForMainWindow();
-    return main && PostMessageW(main, WM_COMMAND, MAKEWPARAM(_wtoi(argv[2]), 0), 0) ? 0 : 1;
+    const std::int32_t menu = NumberNamed(argv[2]);
+    return menu >= 0 && main && PostMessageW(main, WM_COMMAND, MAKEWPARAM(menu, 0), 0) ? 0 : 1;
   }
   if (argc < 4) return 2;
   if (command == L"answer") {
@@ -88,7 +130,8 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   HWND window = WaitForWindow(L"SumwickWindow", argv[2]);
-  HWND control = window ? FindControl(window, kControlIdBase + _wtoi(argv[3]), nullptr) : nullptr;
+  const std::int32_t gadget = NumberNamed(argv[3]);
+  HWND control = window && gadget >= 0 ? FindControl(window, kControlIdBase + gadget, nullptr) : nullptr;
   if (!control) return 1;
   if (command == L"click") {
     // Posted: the press may open a requester, which would hold a sent message.

@@ -42,12 +42,12 @@ void BuildMenus() {
 
 void BuildToolbar() {
   CreateToolbar(kMainWindow);
-  AddToolbarButton(kMainWindow, kMenuAddFile, 0);
+  AddToolbarButton(kMainWindow, kMenuAddFile, kOpenImage);
   AddToolbarSeparator(kMainWindow);
-  AddToolbarButton(kMainWindow, kMenuStart, 1);
-  AddToolbarButton(kMainWindow, kMenuStop, 2);
+  AddToolbarButton(kMainWindow, kMenuStart, kStartImage);
+  AddToolbarButton(kMainWindow, kMenuStop, kStopImage);
   AddToolbarSeparator(kMainWindow);
-  AddToolbarButton(kMainWindow, kMenuOptions, 3);
+  AddToolbarButton(kMainWindow, kMenuOptions, kOptionsImage);
   EnableToolbarButton(kMainWindow, kMenuStop, false);
   SetToolbarCaption(kMainWindow, kMenuAddFile, L"Open");
   SetToolbarCaption(kMainWindow, kMenuStart, L"Start");
@@ -81,8 +81,8 @@ std::wstring MainWindowTitle() {
 
 bool LoadToolbarImages() {
   bool all = true;
-  for (std::int32_t image = 0; image < 4; ++image)
-    all = LoadIconImage(image, kToolbarIconResources[image], 16) && all;
+  for (std::size_t button = 0; button < kMainWindowImages.size(); ++button)
+    all = LoadIconImage(kMainWindowImages[button], kToolbarIconResources[button], 16) && all;
   return all;
 }
 

@@ -2,12 +2,22 @@
 // bar with progress bar, and the file list (gadget 0).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
 inline constexpr std::int32_t kMainWindow = 0;
-inline constexpr std::int32_t kFileListGadget = 0;
 inline constexpr std::int32_t kListPopupMenu = 1;
+
+// Gadgets and images (numbers unique across all windows; app/numbers.cpp checks).
+inline constexpr std::int32_t kFileListGadget = 0;
+inline constexpr std::array<std::int32_t, 1> kMainWindowGadgets{kFileListGadget};
+// The toolbar buttons' images, in button order.
+inline constexpr std::int32_t kOpenImage = 0;
+inline constexpr std::int32_t kStartImage = 1;
+inline constexpr std::int32_t kStopImage = 2;
+inline constexpr std::int32_t kOptionsImage = 3;
+inline constexpr std::array<std::int32_t, 4> kMainWindowImages{kOpenImage, kStartImage, kStopImage, kOptionsImage};
 
 // Menu numbers, shared by menu items, toolbar buttons and shortcuts.
 inline constexpr std::int32_t kMenuAddFile = 0;
@@ -34,7 +44,7 @@ std::wstring MainWindowTitle();
 // Start, Stop, Options. Each holds one 16 x 16 image.
 inline constexpr std::int32_t kToolbarIconResources[4] = {2, 3, 4, 5};
 
-// Loads the four toolbar icons into images 0 to 3.
+// Loads the four toolbar icons into their images (kMainWindowImages).
 bool LoadToolbarImages();
 
 // Opens window 0 and builds everything on it. When the window cannot be

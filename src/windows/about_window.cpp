@@ -13,17 +13,6 @@
 
 namespace {
 
-constexpr std::int32_t kPicture = 100;
-constexpr std::int32_t kName = 101;
-constexpr std::int32_t kVersion = 102;
-constexpr std::int32_t kLink = 103;
-constexpr std::int32_t kIconsLabel = 104;
-constexpr std::int32_t kThanks = 105;
-constexpr std::int32_t kOkButton = 106;
-
-// Image numbers 0 to 3 are the toolbar's.
-constexpr std::int32_t kAboutImage = 4;
-
 void AskShellToOpen(const std::wstring& address) {
   // The outcome is not reported: without a browser the window simply stays.
   ShellExecuteW(nullptr, L"OPEN", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
@@ -44,27 +33,27 @@ PageOpener ReplacePageOpener(PageOpener opener) {
 void OpenAboutWindow(const ToolWindowContext& context) {
   if (!OpenToolWindow(kAboutWindow, 240, 175, L"About", WindowStyle::Tool, context)) return;
   LoadIconImage(kAboutImage, kProgramIconResource, 48);
-  ImageGadget(kPicture, 10, 10, 48, 48, kAboutImage);
-  TextGadget(kName, 70, 10, 160, 20, L"Sumwick", kTextCentred);
-  TextGadget(kVersion, 70, 30, 160, 20, L"v." SUMWICK_VERSION_WIDE L" Build " + os::DecimalText(SUMWICK_BUILD_NUMBER), kTextCentred);
-  HyperLinkGadget(kLink, 10, 86, 210, 19, kIconsPageAddress, RGB(0, 0, 170), RGB(0, 0, 255));
-  TextGadget(kIconsLabel, 10, 72, 70, 13, L"Icons:");
-  TextGadget(kThanks, 10, 110, 210, 30,
+  ImageGadget(kAboutPicture, 10, 10, 48, 48, kAboutImage);
+  TextGadget(kAboutName, 70, 10, 160, 20, L"Sumwick", kTextCentred);
+  TextGadget(kAboutVersion, 70, 30, 160, 20, L"v." SUMWICK_VERSION_WIDE L" Build " + os::DecimalText(SUMWICK_BUILD_NUMBER), kTextCentred);
+  HyperLinkGadget(kAboutLink, 10, 86, 210, 19, kIconsPageAddress, RGB(0, 0, 170), RGB(0, 0, 255));
+  TextGadget(kAboutIconsLabel, 10, 72, 70, 13, L"Icons:");
+  TextGadget(kAboutThanks, 10, 110, 210, 30,
              L"Thanks to all my friends for helping me out with the GUI-related changes.", kTextWrapped);
-  ButtonGadget(kOkButton, 90, 143, 60, 23, L"OK");
-  NameGadget(kPicture, L"Sumwick");
-  SetDefaultButton(kOkButton);
+  ButtonGadget(kAboutOkButton, 90, 143, 60, 23, L"OK");
+  NameGadget(kAboutPicture, L"Sumwick");
+  SetDefaultButton(kAboutOkButton);
   // OK, not the link: Enter on the link would open a browser.
-  FocusGadget(kOkButton);
+  FocusGadget(kAboutOkButton);
   DisableToolWindowOwner(kAboutWindow);
 }
 
 void OnAboutWindowEvent(const Event& event) {
   switch (event.gadget) {
-    case kLink:
+    case kAboutLink:
       g_open_page(kIconsPageAddress);
       return;
-    case kOkButton:
+    case kAboutOkButton:
       CloseToolWindow(kAboutWindow, CloseOrder::EnableOwnerFirst);
       return;
     default:
@@ -74,8 +63,8 @@ void OnAboutWindowEvent(const Event& event) {
 
 const std::vector<DispatchRow>& AboutWindowRows() {
   static const std::vector<DispatchRow> rows{
-      {kAboutWindow, kEventControl, kLink, kAnyType, nullptr, OnAboutWindowEvent},
-      {kAboutWindow, kEventControl, kOkButton, kAnyType, nullptr, OnAboutWindowEvent},
+      {kAboutWindow, kEventControl, kAboutLink, kAnyType, nullptr, OnAboutWindowEvent},
+      {kAboutWindow, kEventControl, kAboutOkButton, kAnyType, nullptr, OnAboutWindowEvent},
   };
   return rows;
 }

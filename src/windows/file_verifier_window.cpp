@@ -15,26 +15,16 @@
 
 namespace {
 
-constexpr std::int32_t kChecksumFrame = 11;
-constexpr std::int32_t kPathField = 12;
-constexpr std::int32_t kChooseButton = 13;
-constexpr std::int32_t kInputFileFrame = 14;
-constexpr std::int32_t kChecksumField = 15;
-constexpr std::int32_t kPasteButton = 16;
-constexpr std::int32_t kStatusLabel = 17;
-constexpr std::int32_t kStatusLine = 18;
-constexpr std::int32_t kCheckButton = 19;
-
 // Check is usable only with a digest text and a file that still has bytes.
 bool ReadyToCheck() {
-  return IsDigestText(GetGadgetText(kChecksumField)) && os::PathSize(GetGadgetText(kPathField)) > 0;
+  return IsDigestText(GetGadgetText(kFileVerifierChecksumField)) && os::PathSize(GetGadgetText(kFileVerifierPathField)) > 0;
 }
 
 // The gadgets a check holds still: Check first, so that its worker's giving
 // them back comes last; given back paste first.
 void EnableInputs(bool enable) {
-  static const std::array<std::int32_t, 4> held{kCheckButton, kChooseButton, kChecksumField, kPasteButton};
-  static const std::array<std::int32_t, 4> given_back{kPasteButton, kCheckButton, kChecksumField, kChooseButton};
+  static const std::array<std::int32_t, 4> held{kFileVerifierCheckButton, kFileVerifierChooseButton, kFileVerifierChecksumField, kFileVerifierPasteButton};
+  static const std::array<std::int32_t, 4> given_back{kFileVerifierPasteButton, kFileVerifierCheckButton, kFileVerifierChecksumField, kFileVerifierChooseButton};
   for (std::int32_t gadget : enable ? given_back : held) EnableGadget(gadget, enable);
 }
 
@@ -45,17 +35,17 @@ void EnableInputs(bool enable) {
 // would pass for this check's.
 void CheckFile(const std::wstring& path, const std::wstring& expected) {
   const SingleCheckResult result = CheckOneFile(path, expected, [](std::int32_t percent) {
-    SetGadgetText(kStatusLine, os::DecimalText(static_cast<std::uint64_t>(percent)) + L"%");
+    SetGadgetText(kFileVerifierStatusLine, os::DecimalText(static_cast<std::uint64_t>(percent)) + L"%");
   });
   switch (result) {
     case SingleCheckResult::Valid:
-      SetGadgetText(kStatusLine, L"Checksum valid");
+      SetGadgetText(kFileVerifierStatusLine, L"Checksum valid");
       break;
     case SingleCheckResult::Invalid:
-      SetGadgetText(kStatusLine, L"Checksum invalid");
+      SetGadgetText(kFileVerifierStatusLine, L"Checksum invalid");
       break;
     case SingleCheckResult::NoResult:
-      SetGadgetText(kStatusLine, L"Idle");
+      SetGadgetText(kFileVerifierStatusLine, L"Idle");
       break;
   }
   EnableInputs(true);
@@ -68,20 +58,20 @@ void OpenFileVerifierWindow(const ToolWindowContext& context, const std::wstring
   // Each field is named after the frame around it.
   const std::wstring input_file = L"Input File";
   const std::wstring checksum = L"Checksum";
-  FrameGadget(kInputFileFrame, 10, 10, 320, 50, input_file);
-  StringGadget(kPathField, 20, 30, 260, 20, path, kFieldReadOnly);
-  NameGadget(kPathField, input_file);
-  ButtonGadget(kChooseButton, 280, 29, 40, 22, L"...");
-  FrameGadget(kChecksumFrame, 10, 70, 320, 50, checksum);
-  StringGadget(kChecksumField, 20, 90, 260, 20, L"");
-  NameGadget(kChecksumField, checksum);
-  ButtonGadget(kPasteButton, 280, 89, 40, 22, L"paste");
-  TextGadget(kStatusLabel, 10, 130, 40, 20, L"Status:");
-  TextGadget(kStatusLine, 50, 130, 210, 20, L"Idle");
-  ButtonGadget(kCheckButton, 270, 126, 60, 30, L"Check");
-  EnableGadget(kCheckButton, false);
-  SetDefaultButton(kCheckButton);
-  FocusGadget(kChooseButton);
+  FrameGadget(kFileVerifierInputFileFrame, 10, 10, 320, 50, input_file);
+  StringGadget(kFileVerifierPathField, 20, 30, 260, 20, path, kFieldReadOnly);
+  NameGadget(kFileVerifierPathField, input_file);
+  ButtonGadget(kFileVerifierChooseButton, 280, 29, 40, 22, L"...");
+  FrameGadget(kFileVerifierChecksumFrame, 10, 70, 320, 50, checksum);
+  StringGadget(kFileVerifierChecksumField, 20, 90, 260, 20, L"");
+  NameGadget(kFileVerifierChecksumField, checksum);
+  ButtonGadget(kFileVerifierPasteButton, 280, 89, 40, 22, L"paste");
+  TextGadget(kFileVerifierStatusLabel, 10, 130, 40, 20, L"Status:");
+  TextGadget(kFileVerifierStatusLine, 50, 130, 210, 20, L"Idle");
+  ButtonGadget(kFileVerifierCheckButton, 270, 126, 60, 30, L"Check");
+  EnableGadget(kFileVerifierCheckButton, false);
+  SetDefaultButton(kFileVerifierCheckButton);
+  FocusGadget(kFileVerifierChooseButton);
   DisableToolWindowOwner(kFileVerifierWindow);
 }
 
@@ -92,24 +82,24 @@ void CloseFileVerifierWindow() {
 
 void PasteChecksum() {
   // Setting the field raises its change event, which decides about Check.
-  SetGadgetText(kChecksumField, GetClipboardText());
+  SetGadgetText(kFileVerifierChecksumField, GetClipboardText());
 }
 
 void ChooseFileToVerify() {
   const std::wstring path = OpenFileRequester(L"Select file..", L"", L"All Files|*", false);
   if (os::PathSize(path) <= 0) return;
-  if (IsDigestText(GetGadgetText(kChecksumField))) EnableGadget(kCheckButton, true);
-  SetGadgetText(kPathField, path);
+  if (IsDigestText(GetGadgetText(kFileVerifierChecksumField))) EnableGadget(kFileVerifierCheckButton, true);
+  SetGadgetText(kFileVerifierPathField, path);
 }
 
-void UpdateFileVerifierCheckButton() { EnableGadget(kCheckButton, ReadyToCheck()); }
+void UpdateFileVerifierCheckButton() { EnableGadget(kFileVerifierCheckButton, ReadyToCheck()); }
 
 void StartSingleFileCheck() {
   EnableInputs(false);
   // Taken now, while the fields are held still, so that the worker never reads
   // a window that may have been closed and opened again by the time it runs.
-  const std::wstring path = GetGadgetText(kPathField);
-  const std::wstring expected = GetGadgetText(kChecksumField);
+  const std::wstring path = GetGadgetText(kFileVerifierPathField);
+  const std::wstring expected = GetGadgetText(kFileVerifierChecksumField);
   if (!StartWindowWorker([path, expected] { CheckFile(path, expected); }, ToolContextOf(kFileVerifierWindow).settings->thread_higher != 0))
     EnableInputs(true);  // without a worker nothing would ever give them back
 }
@@ -117,10 +107,10 @@ void StartSingleFileCheck() {
 const std::vector<DispatchRow>& FileVerifierWindowRows() {
   static const std::vector<DispatchRow> rows{
       {kFileVerifierWindow, kEventClose, kAnyNumber, kAnyType, CloseFileVerifierWindow},
-      {kFileVerifierWindow, kEventControl, kPasteButton, kAnyType, PasteChecksum},
-      {kFileVerifierWindow, kEventControl, kChooseButton, kAnyType, ChooseFileToVerify},
-      {kFileVerifierWindow, kEventControl, kChecksumField, kEventTypeChange, UpdateFileVerifierCheckButton},
-      {kFileVerifierWindow, kEventControl, kCheckButton, kAnyType, StartSingleFileCheck},
+      {kFileVerifierWindow, kEventControl, kFileVerifierPasteButton, kAnyType, PasteChecksum},
+      {kFileVerifierWindow, kEventControl, kFileVerifierChooseButton, kAnyType, ChooseFileToVerify},
+      {kFileVerifierWindow, kEventControl, kFileVerifierChecksumField, kEventTypeChange, UpdateFileVerifierCheckButton},
+      {kFileVerifierWindow, kEventControl, kFileVerifierCheckButton, kAnyType, StartSingleFileCheck},
   };
   return rows;
 }

@@ -1,6 +1,7 @@
 // The file verifier window (window 3).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -9,6 +10,18 @@
 #include "windows/tool_window.h"
 
 inline constexpr std::int32_t kFileVerifierWindow = 3;
+
+// Gadgets (numbers unique across all windows; app/numbers.cpp checks).
+inline constexpr std::int32_t kFileVerifierChecksumFrame = 11;
+inline constexpr std::int32_t kFileVerifierPathField = 12;
+inline constexpr std::int32_t kFileVerifierChooseButton = 13;
+inline constexpr std::int32_t kFileVerifierInputFileFrame = 14;
+inline constexpr std::int32_t kFileVerifierChecksumField = 15;
+inline constexpr std::int32_t kFileVerifierPasteButton = 16;
+inline constexpr std::int32_t kFileVerifierStatusLabel = 17;
+inline constexpr std::int32_t kFileVerifierStatusLine = 18;
+inline constexpr std::int32_t kFileVerifierCheckButton = 19;
+inline constexpr std::array<std::int32_t, 9> kFileVerifierGadgets{kFileVerifierChecksumFrame, kFileVerifierPathField, kFileVerifierChooseButton, kFileVerifierInputFileFrame, kFileVerifierChecksumField, kFileVerifierPasteButton, kFileVerifierStatusLabel, kFileVerifierStatusLine, kFileVerifierCheckButton};
 
 // Menu event 10: opens the window with `path` as the file, then disables its owner.
 void OpenFileVerifierWindow(const ToolWindowContext& context, const std::wstring& path);

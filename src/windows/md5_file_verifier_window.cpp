@@ -18,11 +18,6 @@
 
 namespace {
 
-constexpr std::int32_t kEntryList = 7;
-constexpr std::int32_t kStatusFrame = 8;
-constexpr std::int32_t kCheckButton = 9;
-constexpr std::int32_t kStatusLine = 10;
-
 // The open window's rows and whether its check runs. The window thread sets
 // `busy` before the worker starts; the worker clears it as its very last
 // step, so a close request is refused until the check has written its last.
@@ -54,11 +49,11 @@ void CheckList(const std::shared_ptr<VerifierRows>& rows) {
   const auto set_valid = [&rows](std::size_t row, std::wstring text) {
     SetValidText(*rows, row, std::move(text));
     CallOnWindowThread(kVerifierWindow,
-                       [row] { RedrawListRow(kEntryList, static_cast<std::int32_t>(row)); });
+                       [row] { RedrawListRow(kVerifierEntryList, static_cast<std::int32_t>(row)); });
   };
   ListCheckView view;
   view.hashing = [](std::size_t row, std::size_t count) {
-    SetGadgetText(kStatusLine, L"Overall status: Calculating md5 for " + os::DecimalText(row + 1) + L"/" +
+    SetGadgetText(kVerifierStatusLine, L"Overall status: Calculating md5 for " + os::DecimalText(row + 1) + L"/" +
                                    os::DecimalText(count));
   };
   view.progress = [&](std::size_t row, std::int32_t percent) {
@@ -67,8 +62,8 @@ void CheckList(const std::shared_ptr<VerifierRows>& rows) {
   view.verdict = [&](std::size_t row, bool intact) { set_valid(row, intact ? L"OK" : L"Invalid"); };
   view.unread = [&](std::size_t row) { set_valid(row, L""); };
   view.done = [] {
-    EnableGadget(kCheckButton, true);
-    SetGadgetText(kStatusLine, L"Overall status: Done");
+    EnableGadget(kVerifierCheckButton, true);
+    SetGadgetText(kVerifierStatusLine, L"Overall status: Done");
   };
   RunListCheck(rows->entries, view);
 }
@@ -79,17 +74,17 @@ void OpenMd5FileVerifierWindow(const ToolWindowContext& context, const std::wstr
   if (!OpenToolWindow(kVerifierWindow, 445, 331, L"MD5 File Verifier", WindowStyle::ToolWithClose, context)) return;
   Verifier& verifier = TheVerifier();
   verifier.rows = std::make_shared<VerifierRows>();
-  ListGadget(kEntryList, 10, 10, 420, 240, L"File", 100, kListPlain, ModelOf(verifier.rows));
-  AddListColumn(kEntryList, kVerifierHashColumn, L"Hash", 100);
-  AddListColumn(kEntryList, kVerifierValidColumn, L"Valid", 100);
-  FrameGadget(kStatusFrame, 10, 260, 420, 60, L"");
-  ButtonGadget(kCheckButton, 350, 277, 70, 30, L"Check");
-  TextGadget(kStatusLine, 20, 285, 320, 20, L"Overall status:");
-  SetDefaultButton(kCheckButton);
-  FocusGadget(kEntryList);
+  ListGadget(kVerifierEntryList, 10, 10, 420, 240, L"File", 100, kListPlain, ModelOf(verifier.rows));
+  AddListColumn(kVerifierEntryList, kVerifierHashColumn, L"Hash", 100);
+  AddListColumn(kVerifierEntryList, kVerifierValidColumn, L"Valid", 100);
+  FrameGadget(kVerifierStatusFrame, 10, 260, 420, 60, L"");
+  ButtonGadget(kVerifierCheckButton, 350, 277, 70, 30, L"Check");
+  TextGadget(kVerifierStatusLine, 20, 285, 320, 20, L"Overall status:");
+  SetDefaultButton(kVerifierCheckButton);
+  FocusGadget(kVerifierEntryList);
   // The list control is told the count once: a big list opens at once.
   SetVerifierEntries(*verifier.rows, ReadChecksumList(list_path));
-  ShowListRowCount(kEntryList);
+  ShowListRowCount(kVerifierEntryList);
   // The window stays open with its empty list.
   if (VerifierRowCount(*verifier.rows) == 0) MessageRequester(L"Error", L"Invalid md5 file.");
   DisableToolWindowOwner(kVerifierWindow);
@@ -112,7 +107,7 @@ void StartVerifyListCheck() {
   Verifier& verifier = TheVerifier();
   if (!verifier.rows || verifier.busy.load()) return;
   // The worker's enabling of Check must come after this, so this comes first.
-  EnableGadget(kCheckButton, false);
+  EnableGadget(kVerifierCheckButton, false);
   verifier.busy.store(true);
   const bool started = StartWindowWorker(
       [&verifier, rows = verifier.rows] {
@@ -127,7 +122,7 @@ void StartVerifyListCheck() {
 const std::vector<DispatchRow>& Md5FileVerifierWindowRows() {
   static const std::vector<DispatchRow> rows{
       {kVerifierWindow, kEventClose, kAnyNumber, kAnyType, CloseMd5FileVerifierWindow},
-      {kVerifierWindow, kEventControl, kCheckButton, kAnyType, StartVerifyListCheck},
+      {kVerifierWindow, kEventControl, kVerifierCheckButton, kAnyType, StartVerifyListCheck},
   };
   return rows;
 }

@@ -1,6 +1,7 @@
 // The MD5 file verifier window (window 2).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -9,6 +10,13 @@
 #include "windows/tool_window.h"
 
 inline constexpr std::int32_t kVerifierWindow = 2;
+
+// Gadgets (numbers unique across all windows; app/numbers.cpp checks).
+inline constexpr std::int32_t kVerifierEntryList = 7;
+inline constexpr std::int32_t kVerifierStatusFrame = 8;
+inline constexpr std::int32_t kVerifierCheckButton = 9;
+inline constexpr std::int32_t kVerifierStatusLine = 10;
+inline constexpr std::array<std::int32_t, 4> kVerifierGadgets{kVerifierEntryList, kVerifierStatusFrame, kVerifierCheckButton, kVerifierStatusLine};
 
 // Menu event 9: requester for a checksum list file, then the window on it.
 void VerifyMd5File(const ToolWindowContext& context);

@@ -4,43 +4,33 @@
 
 #include "ui/gadget.h"
 
-namespace {
-
-constexpr std::int32_t kOkButton = 1;
-constexpr std::int32_t kCancelButton = 2;
-constexpr std::int32_t kAutoCheckBox = 3;
-constexpr std::int32_t kPanel = 4;
-constexpr std::int32_t kThreadHigherBox = 5;
-
-}  // namespace
-
 void OpenOptionsWindow(const ToolWindowContext& context) {
   if (!OpenToolWindow(kOptionsWindow, 370, 200, L"Options", WindowStyle::Tool, context)) return;
-  ButtonGadget(kOkButton, 210, 165, 70, 22, L"OK");
-  ButtonGadget(kCancelButton, 290, 165, 70, 22, L"Cancel");
-  PanelGadget(kPanel, 10, 10, 350, 145);
-  CheckBoxGadget(kAutoCheckBox, 10, 5, 320, 20, L"Automatically put checkbox on files, right after they're added");
-  CheckBoxGadget(kThreadHigherBox, 10, 25, 320, 20, L"Higher threads priority (more CPU cycles for the calculation)");
+  ButtonGadget(kOptionsOkButton, 210, 165, 70, 22, L"OK");
+  ButtonGadget(kOptionsCancelButton, 290, 165, 70, 22, L"Cancel");
+  PanelGadget(kOptionsPanel, 10, 10, 350, 145);
+  CheckBoxGadget(kOptionsAutoCheckBox, 10, 5, 320, 20, L"Automatically put checkbox on files, right after they're added");
+  CheckBoxGadget(kOptionsThreadHigherBox, 10, 25, 320, 20, L"Higher threads priority (more CPU cycles for the calculation)");
   EndPanel();
   // Not announced as an empty tab list: it frames the options.
-  NameGadget(kPanel, L"Options");
-  SetDefaultButton(kOkButton);
-  SetCancelButton(kCancelButton);
-  FocusGadget(kAutoCheckBox);
+  NameGadget(kOptionsPanel, L"Options");
+  SetDefaultButton(kOptionsOkButton);
+  SetCancelButton(kOptionsCancelButton);
+  FocusGadget(kOptionsAutoCheckBox);
   // The values in memory, as the last load left them; the file is not read here.
   const Settings& settings = *context.settings;
-  SetGadgetState(kAutoCheckBox, settings.auto_check != 0 ? 1 : 0);
-  SetGadgetState(kThreadHigherBox, settings.thread_higher != 0 ? 1 : 0);
+  SetGadgetState(kOptionsAutoCheckBox, settings.auto_check != 0 ? 1 : 0);
+  SetGadgetState(kOptionsThreadHigherBox, settings.thread_higher != 0 ? 1 : 0);
   DisableToolWindowOwner(kOptionsWindow);
 }
 
 void OnOptionsWindowEvent(const Event& event) {
   const std::int32_t gadget = event.gadget;
-  if (gadget != kOkButton && gadget != kCancelButton) return;
-  if (gadget == kOkButton) {
+  if (gadget != kOptionsOkButton && gadget != kOptionsCancelButton) return;
+  if (gadget == kOptionsOkButton) {
     Settings chosen;
-    chosen.thread_higher = GetGadgetState(kThreadHigherBox) == 1 ? 1 : 0;
-    chosen.auto_check = GetGadgetState(kAutoCheckBox) == 1 ? 1 : 0;
+    chosen.thread_higher = GetGadgetState(kOptionsThreadHigherBox) == 1 ? 1 : 0;
+    chosen.auto_check = GetGadgetState(kOptionsAutoCheckBox) == 1 ? 1 : 0;
     // A file that cannot be written is not reported: the reload then keeps
     // what the file held before, so memory and file never disagree.
     SaveSettings(chosen);
@@ -51,8 +41,8 @@ void OnOptionsWindowEvent(const Event& event) {
 
 const std::vector<DispatchRow>& OptionsWindowRows() {
   static const std::vector<DispatchRow> rows{
-      {kOptionsWindow, kEventControl, kOkButton, kAnyType, nullptr, OnOptionsWindowEvent},
-      {kOptionsWindow, kEventControl, kCancelButton, kAnyType, nullptr, OnOptionsWindowEvent},
+      {kOptionsWindow, kEventControl, kOptionsOkButton, kAnyType, nullptr, OnOptionsWindowEvent},
+      {kOptionsWindow, kEventControl, kOptionsCancelButton, kAnyType, nullptr, OnOptionsWindowEvent},
   };
   return rows;
 }

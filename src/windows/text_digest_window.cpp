@@ -7,31 +7,20 @@
 #include "ui/gadget.h"
 #include "windows/text_digest.h"
 
-namespace {
-
-constexpr std::int32_t kTextEditor = 20;
-constexpr std::int32_t kResultFrame = 21;
-constexpr std::int32_t kResultField = 22;
-constexpr std::int32_t kCopyButton = 23;
-constexpr std::int32_t kCalculateButton = 24;
-constexpr std::int32_t kPasteButton = 25;
-
-}  // namespace
-
 void OpenTextDigestWindow(const ToolWindowContext& context) {
   const std::wstring title = L"Text to MD5";
   if (!OpenToolWindow(kTextDigestWindow, 441, 251, title, WindowStyle::ToolWithClose, context)) return;
   const std::wstring result = L"Result";
-  EditorGadget(kTextEditor, 10, 10, 420, 140);
-  NameGadget(kTextEditor, title);  // no label: the window says what it is for
-  FrameGadget(kResultFrame, 10, 150, 420, 50, result);
-  StringGadget(kResultField, 20, 170, 340, 20, L"", kFieldReadOnly | kFieldBorderless);
-  NameGadget(kResultField, result);
-  ButtonGadget(kCopyButton, 370, 170, 50, 20, L"copy");
-  ButtonGadget(kCalculateButton, 350, 210, 80, 30, L"Calculate");
-  ButtonGadget(kPasteButton, 260, 210, 80, 30, L"Paste");
-  SetDefaultButton(kCalculateButton);
-  FocusGadget(kTextEditor);
+  EditorGadget(kTextDigestEditor, 10, 10, 420, 140);
+  NameGadget(kTextDigestEditor, title);  // no label: the window says what it is for
+  FrameGadget(kTextDigestResultFrame, 10, 150, 420, 50, result);
+  StringGadget(kTextDigestResultField, 20, 170, 340, 20, L"", kFieldReadOnly | kFieldBorderless);
+  NameGadget(kTextDigestResultField, result);
+  ButtonGadget(kTextDigestCopyButton, 370, 170, 50, 20, L"copy");
+  ButtonGadget(kTextDigestCalculateButton, 350, 210, 80, 30, L"Calculate");
+  ButtonGadget(kTextDigestPasteButton, 260, 210, 80, 30, L"Paste");
+  SetDefaultButton(kTextDigestCalculateButton);
+  FocusGadget(kTextDigestEditor);
   DisableToolWindowOwner(kTextDigestWindow);
 }
 
@@ -39,23 +28,23 @@ void CloseTextDigestWindow() { CloseToolWindow(kTextDigestWindow, CloseOrder::En
 
 void CalculateTextDigest() {
   // The editor hands its line breaks out as CR LF, which is what is hashed.
-  SetGadgetText(kResultField, DigestOfText(GetGadgetText(kTextEditor)));
+  SetGadgetText(kTextDigestResultField, DigestOfText(GetGadgetText(kTextDigestEditor)));
 }
 
-void PasteTextToDigest() { SetGadgetText(kTextEditor, GetClipboardText()); }
+void PasteTextToDigest() { SetGadgetText(kTextDigestEditor, GetClipboardText()); }
 
 void CopyTextDigest() {
   // Before the first Calculate the field is empty and the clipboard stays as it is.
-  const std::wstring result = GetGadgetText(kResultField);
+  const std::wstring result = GetGadgetText(kTextDigestResultField);
   if (IsDigestText(result)) SetClipboardText(result);
 }
 
 const std::vector<DispatchRow>& TextDigestWindowRows() {
   static const std::vector<DispatchRow> rows{
       {kTextDigestWindow, kEventClose, kAnyNumber, kAnyType, CloseTextDigestWindow},
-      {kTextDigestWindow, kEventControl, kCalculateButton, kAnyType, CalculateTextDigest},
-      {kTextDigestWindow, kEventControl, kPasteButton, kAnyType, PasteTextToDigest},
-      {kTextDigestWindow, kEventControl, kCopyButton, kAnyType, CopyTextDigest},
+      {kTextDigestWindow, kEventControl, kTextDigestCalculateButton, kAnyType, CalculateTextDigest},
+      {kTextDigestWindow, kEventControl, kTextDigestPasteButton, kAnyType, PasteTextToDigest},
+      {kTextDigestWindow, kEventControl, kTextDigestCopyButton, kAnyType, CopyTextDigest},
   };
   return rows;
 }
