@@ -7,6 +7,27 @@
 #include <cstring>
 
 #include "ui/events.h"
+#include "ui/gadget.h"
+#include "ui/scale.h"
+#include "ui/window.h"
+
+std::int32_t WindowClientWidth(std::int32_t number) {
+  RECT client{};
+  HWND handle = WindowHandle(number);
+  return handle && GetClientRect(handle, &client) ? ui::Unscaled(client.right, WindowDpi(number)) : 0;
+}
+
+HICON ImageIcon(std::int32_t image) { return ui::ImageIconAt(image, ui::kBaseDpi); }
+
+std::int32_t CountListRows(std::int32_t gadget) {
+  HWND list = GadgetHandle(gadget);
+  return list ? static_cast<std::int32_t>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+std::wstring GetListCellText(std::int32_t gadget, std::int32_t row, std::int32_t column) {
+  HWND list = GadgetHandle(gadget);
+  return list && row >= 0 ? ListCellText(list, row, column) : std::wstring();
+}
 
 std::vector<SeenEvent> ServeFor(std::int32_t ms) {
   std::vector<SeenEvent> seen;

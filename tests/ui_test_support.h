@@ -30,6 +30,14 @@ inline void PrintTo(const SeenEvent& event, std::ostream* out) {
        << event.menu << ", type " << event.type << ", " << event.paths.size() << " paths}";
 }
 
+// Reads of the services' windows and gadgets that only tests make, on the
+// window thread: a window's client width in 96-DPI units, image `image` as
+// loaded (at 96 DPI), and a list gadget's rows and cells as its control shows them.
+std::int32_t WindowClientWidth(std::int32_t number);
+HICON ImageIcon(std::int32_t image);
+std::int32_t CountListRows(std::int32_t gadget);
+std::wstring GetListCellText(std::int32_t gadget, std::int32_t row, std::int32_t column);
+
 // Serves the queue for `ms` milliseconds and returns every event seen.
 std::vector<SeenEvent> ServeFor(std::int32_t ms);
 // Serves the queue until `done` holds or `ms` milliseconds pass; the result of `done`.

@@ -226,11 +226,6 @@ bool LoadIconImage(std::int32_t image, std::int32_t resource, std::int32_t size)
   return true;
 }
 
-HICON ImageIcon(std::int32_t image) {
-  auto found = Images().find(image);
-  return found == Images().end() ? nullptr : found->second.icon;
-}
-
 void FreeImages() {
   for (auto& [number, image] : Images()) DestroyIcon(image.icon);
   Images().clear();

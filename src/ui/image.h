@@ -17,5 +17,4 @@ inline constexpr std::int32_t kProgramIconResource = 1;
 // one, else from the nearest larger entry (or the largest) averaged over the
 // area each new pixel covers: whole multiples stay sharp blocks.
 bool LoadIconImage(std::int32_t image, std::int32_t resource, std::int32_t size);
-HICON ImageIcon(std::int32_t image);
 void FreeImages();

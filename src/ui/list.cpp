@@ -123,19 +123,6 @@ void ClearList(std::int32_t gadget) {
   record->state = -1;
 }
 
-std::int32_t CountListRows(std::int32_t gadget) {
-  std::lock_guard<std::recursive_mutex> hold(State().lock);
-  GadgetRecord* record = FindGadget(gadget);
-  return record && record->kind == GadgetKind::List ? record->model.count() : 0;
-}
-
-std::wstring GetListCellText(std::int32_t gadget, std::int32_t row, std::int32_t column) {
-  std::lock_guard<std::recursive_mutex> hold(State().lock);
-  GadgetRecord* record = FindGadget(gadget);
-  if (!record || record->kind != GadgetKind::List || row < 0) return std::wstring();
-  return record->model.cell(row, column);
-}
-
 void ShowListRowCount(std::int32_t gadget) {
   GadgetRecord* record = ListOnWindowThread(gadget);
   if (!record) return;

@@ -6,10 +6,6 @@
 #include <cstdint>
 #include <string>
 
-// From any thread; the answers come from the model.
-std::int32_t CountListRows(std::int32_t gadget);
-std::wstring GetListCellText(std::int32_t gadget, std::int32_t row, std::int32_t column);
-
 // Window thread only, after the model changed: the control takes the model's
 // row count (rows were appended) without scrolling or drawing the rows it
 // shows again; draws one row again; drops one row's place (the selection

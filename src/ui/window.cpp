@@ -237,12 +237,6 @@ void EnableWindowNumber(std::int32_t number, bool enable) {
   Carry(std::move(write));
 }
 
-std::int32_t WindowClientWidth(std::int32_t number) {
-  RECT client{};
-  HWND handle = WindowHandle(number);
-  return handle && GetClientRect(handle, &client) ? Unscaled(client.right, WindowDpi(number)) : 0;
-}
-
 std::int32_t WindowClientHeight(std::int32_t number) {
   RECT client{};
   HWND handle = WindowHandle(number);

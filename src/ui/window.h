@@ -47,7 +47,6 @@ void CloseEveryWindow();
 bool IsWindowOpen(std::int32_t number);
 // Safe from any thread.
 void EnableWindowNumber(std::int32_t number, bool enable);
-std::int32_t WindowClientWidth(std::int32_t number);
 std::int32_t WindowClientHeight(std::int32_t number);
 // The DPI the window is laid out for: 96 at 100%, 144 at 150%. 96 for none.
 // Safe from any thread.
