@@ -616,52 +616,35 @@ DWORD WineDpi() {
   return dpi;
 }
 
-TEST(Scale, EveryWindowIsLaidOutForTheDisplaysDpi) {
-  if (!RunningUnderWine()) GTEST_SKIP() << "sets the display's DPI through Wine's registry";
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring command = L"\"" + std::wstring(path) +
-                         L"\" --gtest_also_run_disabled_tests --gtest_filter=ScaleChild.DISABLED_*";
-  const DWORD before = WineDpi();
-  for (DWORD dpi : {96u, 144u, 192u}) {
-    SetWineDpi(dpi);
-    SetEnvironmentVariableW(L"SUMWICK_TEST_DPI", std::to_wstring(dpi).c_str());
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    const bool started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                        &startup, &process) != FALSE;
-    DWORD code = 259;
-    if (started) {
-      if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &code);
-      else
-        TerminateProcess(process.hProcess, 99);
-      CloseHandle(process.hThread);
-      CloseHandle(process.hProcess);
-    }
-    SetWineDpi(before);
-    SetEnvironmentVariableW(L"SUMWICK_TEST_DPI", nullptr);
-    ASSERT_TRUE(started);
-    EXPECT_EQ(code, 0u) << "at " << dpi << " DPI (its failures are printed above)";
-  }
-}
-
-// The real program, as a child process.
+// A child process of these tests: the real program, or this executable
+// running one of its disabled tests on its own.
 struct ProgramRun {
   PROCESS_INFORMATION process{};
   HWND window = nullptr;
 };
 
-bool StartProgram(ProgramRun* run) {
+std::wstring ThisExecutable() {
   wchar_t path[MAX_PATH];
   GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring exe(path);
-  exe = exe.substr(0, exe.find_last_of(L"\\/")) + L"\\..\\src\\Sumwick.exe";
+  return path;
+}
+
+bool StartChild(const std::wstring& exe, const std::wstring& arguments, ProgramRun* run) {
+  std::wstring command = L"\"" + exe + L"\" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
-  if (!CreateProcessW(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &run->process))
-    return false;
+  return CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &run->process) != FALSE;
+}
+
+bool StartDisabledTest(const std::wstring& test, ProgramRun* run) {
+  return StartChild(ThisExecutable(), L"--gtest_also_run_disabled_tests --gtest_filter=" + test, run);
+}
+
+bool StartProgram(ProgramRun* run) {
+  std::wstring exe = ThisExecutable();
+  exe = exe.substr(0, exe.find_last_of(L"\\/")) + L"\\..\\src\\Sumwick.exe";
+  if (!StartChild(exe, L"", run)) return false;
   for (int i = 0; i < 300 && !run->window; ++i) {
     Sleep(100);
     HWND found = FindWindowW(nullptr, L"Sumwick 0.5 Build 284");
@@ -672,13 +655,30 @@ bool StartProgram(ProgramRun* run) {
   return run->window != nullptr;
 }
 
-DWORD WaitForExit(ProgramRun& run) {
+// Its exit code; 259 when it has not ended within `ms` (it is ended then).
+DWORD WaitForExit(ProgramRun& run, DWORD ms = 30000) {
   DWORD code = 259;
-  if (WaitForSingleObject(run.process.hProcess, 30000) == WAIT_OBJECT_0) GetExitCodeProcess(run.process.hProcess, &code);
+  if (WaitForSingleObject(run.process.hProcess, ms) == WAIT_OBJECT_0) GetExitCodeProcess(run.process.hProcess, &code);
   else TerminateProcess(run.process.hProcess, 99);
   CloseHandle(run.process.hThread);
   CloseHandle(run.process.hProcess);
   return code;
+}
+
+TEST(Scale, EveryWindowIsLaidOutForTheDisplaysDpi) {
+  if (!RunningUnderWine()) GTEST_SKIP() << "sets the display's DPI through Wine's registry";
+  const DWORD before = WineDpi();
+  for (DWORD dpi : {96u, 144u, 192u}) {
+    SetWineDpi(dpi);
+    SetEnvironmentVariableW(L"SUMWICK_TEST_DPI", std::to_wstring(dpi).c_str());
+    ProgramRun child;
+    const bool started = StartDisabledTest(L"ScaleChild.DISABLED_*", &child);
+    const DWORD code = started ? WaitForExit(child, 60000) : 259;
+    SetWineDpi(before);
+    SetEnvironmentVariableW(L"SUMWICK_TEST_DPI", nullptr);
+    ASSERT_TRUE(started);
+    EXPECT_EQ(code, 0u) << "at " << dpi << " DPI (its failures are printed above)";
+  }
 }
 
 TEST(Program, CloseBoxEndsTheProgramWithExitCodeZero) {
@@ -709,15 +709,8 @@ TEST(ProgramChild, DISABLED_QuitsWhileWorkersRun) {
 }
 
 TEST(Program, QuitEndsAtOnceWhileWorkersRun) {
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring command = L"\"" + std::wstring(path) +
-                         L"\" --gtest_also_run_disabled_tests --gtest_filter=ProgramChild.DISABLED_QuitsWhileWorkersRun";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
   ProgramRun run;
-  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                             &run.process));
+  ASSERT_TRUE(StartDisabledTest(L"ProgramChild.DISABLED_QuitsWhileWorkersRun", &run));
   EXPECT_EQ(WaitForExit(run), 0u);
 }
 
