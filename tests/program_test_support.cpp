@@ -88,3 +88,48 @@ RECT PopUpMenuShownBy(const std::function<void()>& open) {
   watching.join();
   return shown;
 }
+
+namespace {
+
+std::wstring ThisExecutable() {
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return path;
+}
+
+bool StartChild(const std::wstring& exe, const std::wstring& arguments, ProgramRun* run) {
+  std::wstring command = L"\"" + exe + L"\" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  return CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &run->process) != FALSE;
+}
+
+}  // namespace
+
+bool StartDisabledTest(const std::wstring& test, ProgramRun* run) {
+  return StartChild(ThisExecutable(), L"--gtest_also_run_disabled_tests --gtest_filter=" + test, run);
+}
+
+bool StartProgram(ProgramRun* run) {
+  std::wstring exe = ThisExecutable();
+  exe = exe.substr(0, exe.find_last_of(L"\\/")) + L"\\..\\src\\Sumwick.exe";
+  if (!StartChild(exe, L"", run)) return false;
+  for (int i = 0; i < 300 && !run->window; ++i) {
+    Sleep(100);
+    HWND found = FindWindowW(nullptr, L"Sumwick 0.5 Build 284");
+    DWORD owner_process = 0;
+    if (found) GetWindowThreadProcessId(found, &owner_process);
+    if (owner_process == run->process.dwProcessId) run->window = found;
+  }
+  return run->window != nullptr;
+}
+
+DWORD WaitForExit(ProgramRun& run, DWORD ms) {
+  DWORD code = 259;
+  if (WaitForSingleObject(run.process.hProcess, ms) == WAIT_OBJECT_0) GetExitCodeProcess(run.process.hProcess, &code);
+  else TerminateProcess(run.process.hProcess, 99);
+  CloseHandle(run.process.hThread);
+  CloseHandle(run.process.hProcess);
+  return code;
+}

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 // Starts the program once per test process, and before every test brings it
 // back to its state right after start-up: the main window open and enabled,
@@ -25,3 +26,15 @@ bool ServeUntilTrue(const std::function<bool()>& done, std::int32_t ms = 20000);
 // The pop-up menu that `open` shows, closed again from another thread: where
 // it was shown, or an empty rectangle when none came.
 RECT PopUpMenuShownBy(const std::function<void()>& open);
+
+// A child process of the tests: the real program, or this test executable
+// running one of its disabled tests on its own.
+struct ProgramRun {
+  PROCESS_INFORMATION process{};
+  HWND window = nullptr;  // the program's main window
+};
+bool StartDisabledTest(const std::wstring& test, ProgramRun* run);
+// Starts Sumwick.exe from the build and waits for its main window.
+bool StartProgram(ProgramRun* run);
+// Its exit code; 259 when it has not ended within `ms` (it is ended then).
+DWORD WaitForExit(ProgramRun& run, DWORD ms = 30000);

@@ -1,5 +1,5 @@
-// The main window as start-up builds it, the dispatch table, and the real
-// program quitting with exit code 0.
+// The main window as start-up builds it: title, menus, shortcuts, toolbar,
+// status bar and list, its icons, and every window laid out for the display's DPI.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -295,76 +295,6 @@ TEST_F(MainWindowTest, ResizeReLaysTheListBetweenToolbarAndStatusBar) {
   EXPECT_EQ(ListRect().bottom, WindowClientHeight(kMainWindow) - StatusBarHeight(kMainWindow));
 }
 
-TEST(DispatchTable, EveryRowReachesItsHandlerAndOtherEventsAreIgnored) {
-  struct Case {
-    Event event;
-    Action action;
-    EventAction event_action;
-  };
-  const Case cases[] = {
-      {{kEventClose, 0, 0, -1, -1, {}}, RequestQuit, nullptr},
-      {{kEventControl, 0, kEventTypeRightClick, 0, -1, {}}, ShowListPopupMenu, nullptr},
-      {{kEventDrop, 0, 0, -1, -1, {}}, nullptr, AddDroppedPathsOfEvent},
-      {{kEventSize, 0, 0, -1, -1, {}}, LayOutMainWindow, nullptr},
-      {{kEventMenu, 0, 0, -1, 0, {}}, AddFilesOfRequester, nullptr},
-      {{kEventMenu, 0, 0, -1, 1, {}}, StartCalculationRun, nullptr},
-      {{kEventMenu, 0, 0, -1, 2, {}}, StopCalculation, nullptr},
-      {{kEventMenu, 0, 0, -1, 3, {}}, OpenOptions, nullptr},
-      {{kEventMenu, 0, 0, -1, 4, {}}, SaveChecksumList, nullptr},
-      {{kEventMenu, 0, 0, -1, 5, {}}, RequestQuit, nullptr},
-      {{kEventMenu, 0, 0, -1, 6, {}}, CopyTickedRows, nullptr},
-      {{kEventMenu, 0, 0, -1, 7, {}}, DeleteSelectedRow, nullptr},
-      {{kEventMenu, 0, 0, -1, 8, {}}, ClearFileList, nullptr},
-      {{kEventMenu, 0, 0, -1, 9, {}}, OpenMd5FileVerifier, nullptr},
-      {{kEventMenu, 0, 0, -1, 10, {}}, OpenEmptyFileVerifier, nullptr},
-      {{kEventMenu, 0, 0, -1, 11, {}}, OpenTextDigest, nullptr},
-      {{kEventMenu, 0, 0, -1, 99, {}}, OpenAbout, nullptr},
-      {{kEventControl, 1, 0, 1, -1, {}}, nullptr, OnOptionsWindowEvent},
-      {{kEventControl, 1, 0, 2, -1, {}}, nullptr, OnOptionsWindowEvent},
-      {{kEventClose, 2, 0, -1, -1, {}}, CloseMd5FileVerifierWindow, nullptr},
-      {{kEventControl, 2, 0, 9, -1, {}}, StartVerifyListCheck, nullptr},
-      {{kEventClose, 3, 0, -1, -1, {}}, CloseFileVerifierWindow, nullptr},
-      {{kEventControl, 3, 0, 16, -1, {}}, PasteChecksum, nullptr},
-      {{kEventControl, 3, 0, 13, -1, {}}, ChooseFileToVerify, nullptr},
-      {{kEventControl, 3, kEventTypeChange, 15, -1, {}}, UpdateFileVerifierCheckButton, nullptr},
-      {{kEventControl, 3, 0, 19, -1, {}}, StartSingleFileCheck, nullptr},
-      {{kEventControl, 4, 0, 103, -1, {}}, nullptr, OnAboutWindowEvent},
-      {{kEventControl, 4, 0, 106, -1, {}}, nullptr, OnAboutWindowEvent},
-      {{kEventClose, 5, 0, -1, -1, {}}, CloseTextDigestWindow, nullptr},
-      {{kEventControl, 5, 0, 24, -1, {}}, CalculateTextDigest, nullptr},
-      {{kEventControl, 5, 0, 25, -1, {}}, PasteTextToDigest, nullptr},
-      {{kEventControl, 5, 0, 23, -1, {}}, CopyTextDigest, nullptr},
-  };
-  for (const Case& each : cases) {
-    const DispatchRow* row = FindDispatchRow(each.event);
-    ASSERT_NE(row, nullptr) << "window " << each.event.window << " kind " << each.event.kind;
-    EXPECT_EQ(row->action, each.action) << "window " << each.event.window << " kind " << each.event.kind
-                                        << " gadget " << each.event.gadget << " menu " << each.event.menu;
-    EXPECT_EQ(row->event_action, each.event_action) << "window " << each.event.window << " gadget "
-                                                    << each.event.gadget;
-  }
-  const Event ignored[] = {
-      {kEventControl, 0, kEventTypeClick, 0, -1, {}},   // a left click on the list
-      {kEventClose, 1, 0, -1, -1, {}},                  // Options has no close box
-      {kEventClose, 4, 0, -1, -1, {}},                  // nor has About
-      {kEventControl, 1, 0, 3, -1, {}},                 // ticking a box changes nothing until OK
-      {kEventControl, 3, kEventTypeClick, 15, -1, {}},  // only a change of the checksum field counts
-      {kEventMenu, 0, 0, -1, 12, {}},
-      {kEventDrop, 2, 0, -1, -1, {}},
-  };
-  for (const Event& event : ignored) EXPECT_EQ(FindDispatchRow(event), nullptr) << event.kind;
-}
-
-TEST(DispatchTable, CloseRequestAndExitSetTheQuitFlag) {
-  TheProgram().quit = 0;
-  EXPECT_TRUE(DispatchEvent({kEventClose, 0, 0, -1, -1, {}}));
-  EXPECT_EQ(TheProgram().quit, 1);
-  TheProgram().quit = 0;
-  EXPECT_TRUE(DispatchEvent({kEventMenu, 0, 0, -1, kMenuExit, {}}));
-  EXPECT_EQ(TheProgram().quit, 1);
-  TheProgram().quit = 0;
-}
-
 TEST(ToolbarIcons, AreOne16PixelImageEachLoadedAsStored) {
   for (int image = 0; image < 4; ++image) {
     const std::int32_t resource = kToolbarIconResources[image];
@@ -616,54 +546,6 @@ DWORD WineDpi() {
   return dpi;
 }
 
-// A child process of these tests: the real program, or this executable
-// running one of its disabled tests on its own.
-struct ProgramRun {
-  PROCESS_INFORMATION process{};
-  HWND window = nullptr;
-};
-
-std::wstring ThisExecutable() {
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return path;
-}
-
-bool StartChild(const std::wstring& exe, const std::wstring& arguments, ProgramRun* run) {
-  std::wstring command = L"\"" + exe + L"\" " + arguments;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  return CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &run->process) != FALSE;
-}
-
-bool StartDisabledTest(const std::wstring& test, ProgramRun* run) {
-  return StartChild(ThisExecutable(), L"--gtest_also_run_disabled_tests --gtest_filter=" + test, run);
-}
-
-bool StartProgram(ProgramRun* run) {
-  std::wstring exe = ThisExecutable();
-  exe = exe.substr(0, exe.find_last_of(L"\\/")) + L"\\..\\src\\Sumwick.exe";
-  if (!StartChild(exe, L"", run)) return false;
-  for (int i = 0; i < 300 && !run->window; ++i) {
-    Sleep(100);
-    HWND found = FindWindowW(nullptr, L"Sumwick 0.5 Build 284");
-    DWORD owner_process = 0;
-    if (found) GetWindowThreadProcessId(found, &owner_process);
-    if (owner_process == run->process.dwProcessId) run->window = found;
-  }
-  return run->window != nullptr;
-}
-
-// Its exit code; 259 when it has not ended within `ms` (it is ended then).
-DWORD WaitForExit(ProgramRun& run, DWORD ms = 30000) {
-  DWORD code = 259;
-  if (WaitForSingleObject(run.process.hProcess, ms) == WAIT_OBJECT_0) GetExitCodeProcess(run.process.hProcess, &code);
-  else TerminateProcess(run.process.hProcess, 99);
-  CloseHandle(run.process.hThread);
-  CloseHandle(run.process.hProcess);
-  return code;
-}
 
 TEST(Scale, EveryWindowIsLaidOutForTheDisplaysDpi) {
   if (!RunningUnderWine()) GTEST_SKIP() << "sets the display's DPI through Wine's registry";
@@ -679,68 +561,6 @@ TEST(Scale, EveryWindowIsLaidOutForTheDisplaysDpi) {
     ASSERT_TRUE(started);
     EXPECT_EQ(code, 0u) << "at " << dpi << " DPI (its failures are printed above)";
   }
-}
-
-TEST(Program, CloseBoxEndsTheProgramWithExitCodeZero) {
-  ProgramRun run;
-  ASSERT_TRUE(StartProgram(&run));
-  PostMessageW(run.window, WM_CLOSE, 0, 0);
-  EXPECT_EQ(WaitForExit(run), 0u);
-}
-
-// Started by QuitEndsAtOnceWhileWorkersRun in a process of its own: the main
-// window as built, two busy workers writing to it, then the close box.
-TEST(ProgramChild, DISABLED_QuitsWhileWorkersRun) {
-  ASSERT_TRUE(StartUp());
-  for (int worker = 0; worker < 2; ++worker) {
-    std::uint32_t started = StartWorker(BindToOpenWindows([] {
-                  for (std::uint64_t n = 0;; ++n) {
-                    SetStatusText(kMainWindow, kStateField, L"busy " + std::to_wstring(n));
-                    SetStatusProgress(kMainWindow, static_cast<std::int32_t>(n % 101));
-                    Sleep(1);
-                  }
-                }),
-                0);
-    ASSERT_NE(started, 0u);
-  }
-  Sleep(300);
-  PostMessageW(WindowHandle(kMainWindow), WM_CLOSE, 0, 0);
-  RunEventLoop();
-}
-
-TEST(Program, QuitEndsAtOnceWhileWorkersRun) {
-  ProgramRun run;
-  ASSERT_TRUE(StartDisabledTest(L"ProgramChild.DISABLED_QuitsWhileWorkersRun", &run));
-  EXPECT_EQ(WaitForExit(run), 0u);
-}
-
-TEST(Program, ExitEndsTheProgramWithExitCodeZero) {
-  ProgramRun run;
-  ASSERT_TRUE(StartProgram(&run));
-  PostMessageW(run.window, WM_COMMAND, MAKEWPARAM(kMenuExit, 0), 0);
-  EXPECT_EQ(WaitForExit(run), 0u);
-}
-
-TEST(StartUpSettings, AreReadFromTheWorkingDirectoryBeforeTheWindowIsBuilt) {
-  ScratchFolder scratch;
-  std::wstring file = scratch.Write(L"placeholder", "");
-  std::wstring folder = file.substr(0, file.find_last_of(L"\\/"));
-  wchar_t before[MAX_PATH] = L"";
-  GetCurrentDirectoryW(MAX_PATH, before);
-  ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str()));
-  Settings stored;
-  stored.thread_higher = 1;
-  stored.auto_check = 0;
-  bool saved = SaveSettings(stored);
-  bool started = StartUp();
-  Settings loaded = TheProgram().settings;
-  DeleteFileW(L"settings.ini");
-  SetCurrentDirectoryW(before);
-  ASSERT_TRUE(saved);
-  ASSERT_TRUE(started);
-  EXPECT_EQ(loaded.thread_higher, 1);
-  EXPECT_EQ(loaded.auto_check, 0);
-  EXPECT_TRUE(IsWindowOpen(kMainWindow));
 }
 
 }  // namespace
