@@ -1,3 +1,5 @@
+#include "windows/list_check.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,9 +9,6 @@
 #include "formats/checksum_list_reader.h"
 #include "os/file.h"
 #include "test_files.h"
-#include "windows/list_check.h"
-#include "windows/single_file_check.h"
-#include "windows/text_digest.h"
 
 namespace {
 
@@ -89,29 +88,5 @@ TEST(ListCheck, AFileThatFailsPartWayIsUnreadAndNotJudged) {
                                             L"verdict 2"}));
 }
 #endif
-
-TEST(SingleFileCheck, VerdictsAndNoResult) {
-  ScratchFolder folder;
-  const std::wstring path = folder.Write(L"f", "abc");
-  std::vector<std::int32_t> reports;
-  const auto progress = [&](std::int32_t p) { reports.push_back(p); };
-  EXPECT_EQ(CheckOneFile(path, kAbc, progress), SingleCheckResult::Valid);
-  EXPECT_EQ(reports, std::vector<std::int32_t>{100});
-  EXPECT_EQ(CheckOneFile(path, L"900150983CD24FB0D6963F7D28E17F72", progress), SingleCheckResult::Valid);
-  EXPECT_EQ(CheckOneFile(path, L"000150983cd24fb0d6963f7d28e17f72", progress), SingleCheckResult::Invalid);
-  EXPECT_EQ(CheckOneFile(folder.Write(L"empty", ""), kAbc, progress), SingleCheckResult::NoResult);
-  EXPECT_EQ(CheckOneFile(folder.PathOf(L"missing"), kAbc, progress), SingleCheckResult::NoResult);
-  EXPECT_EQ(CheckOneFile(folder.root.wstring(), kAbc, progress), SingleCheckResult::NoResult);
-}
-
-TEST(TextDigest, OverTheCodePageBytes) {
-  EXPECT_EQ(DigestOfText(L""), L"d41d8cd98f00b204e9800998ecf8427e");
-  EXPECT_EQ(DigestOfText(L"abc"), kAbc);
-  EXPECT_EQ(DigestOfText(L"a\r\nb"), DigestOfBuffer("a\r\nb", 4));
-  // Windows-1252 bytes, not UTF-16 or UTF-8: e-acute is the one byte E9, the euro sign 80.
-  EXPECT_EQ(DigestOfText(L"\u00e9\u20ac"), DigestOfBuffer("\xe9\x80", 2));
-  // A character the code page lacks is hashed as its stand-in, one byte long.
-  EXPECT_EQ(DigestOfText(L"x\u4e2dy"), DigestOfBuffer("x?y", 3));
-}
 
 }  // namespace
