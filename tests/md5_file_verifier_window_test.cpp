@@ -1,0 +1,179 @@
+// The MD5 file verifier window: its list of a checksum list's entries, the check of each, and when it may close.
+#include "tool_window_test_support.h"
+
+namespace {
+
+TEST_F(ToolWindowsTest, VerifierRequesterOpensTheWindowOnAListAndItsRows) {
+  ScratchFolder scratch;
+  const std::string first = PatternBytes(1000, 1);
+  const std::string second = PatternBytes(2000, 2);
+  scratch.Write(L"first.bin", first);
+  scratch.Write(L"second.bin", second);
+  const std::wstring list = scratch.Write(
+      L"files.md5", ListFile({{"first.bin", DigestOf(first)}, {"absent.bin", DigestOf("x")},
+                              {"second.bin", Upper(DigestOf(second))}}));
+
+  RequesterAnswer answer = MenuWithRequester(kMenuVerifyMd5File, L"Open", list);
+  ASSERT_TRUE(answer.found);
+  EXPECT_EQ(answer.file_types, (std::vector<std::wstring>{L"MD5 Files", L"All files"}));
+  ASSERT_TRUE(IsWindowOpen(2));
+  ExpectToolWindow(2, L"MD5 File Verifier", 445, 331, true);
+  ExpectGadgets(WindowHandle(2), {{7, L"SysListView32", 10, 10, 420, 240, L""},
+                                  {8, L"Button", 10, 260, 420, 60, L""},
+                                  {9, L"Button", 350, 277, 70, 30, L"Check"},
+                                  {10, L"Static", 20, 285, 320, 20, L"Overall status:"}});
+  EXPECT_EQ(Style(8) & BS_TYPEMASK, BS_GROUPBOX);
+  EXPECT_EQ(Style(7) & LVS_TYPEMASK, LVS_REPORT);
+  EXPECT_FALSE(SendMessageW(GadgetHandle(7), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_CHECKBOXES);
+  EXPECT_TRUE(Style(7) & LVS_OWNERDATA) << "drawn from the window's rows, so a long list opens at once";
+  const std::wstring titles[] = {L"File", L"Hash", L"Valid"};
+  for (int column = 0; column < 3; ++column) {
+    EXPECT_EQ(ListColumn(GadgetHandle(7), column).title, titles[column]);
+    EXPECT_EQ(ListColumn(GadgetHandle(7), column).width, 100);
+  }
+  // The line naming a missing file is no row; names and digests as written.
+  ASSERT_EQ(Rows(7), 2);
+  EXPECT_EQ(Cell(7, 0, 0), L"first.bin");
+  EXPECT_EQ(Cell(7, 0, 1), DigestOfBuffer(first.data(), 1000));
+  EXPECT_EQ(Cell(7, 0, 2), L"");
+  EXPECT_EQ(Cell(7, 1, 0), L"second.bin");
+  EXPECT_EQ(Narrow(Cell(7, 1, 1)), Upper(DigestOf(second)));
+  EXPECT_TRUE(Enabled(9));
+  // Space on a selected row: the list has no ticks to toggle.
+  SetGadgetState(7, 1);
+  PressKey(GadgetHandle(7), VK_SPACE);
+  EXPECT_EQ(GetGadgetState(7), 1);
+
+  CloseSteps order(2);
+  RequestClose(2);
+  EXPECT_FALSE(IsWindowOpen(2));
+  EXPECT_TRUE(IsWindowEnabled(Main()));
+  EXPECT_EQ(order.steps, (std::vector<std::string>{"enable main", "destroy"}));
+}
+
+TEST_F(ToolWindowsTest, VerifierChecksEveryRowWithProgressAndRefusesToCloseMeanwhile) {
+  ScratchFolder scratch;
+  // Long enough to be still hashing when the close request comes.
+  scratch.WriteSparse(L"changed.bin", 256u << 20);
+  const std::string good = PatternBytes(5000, 3);
+  const std::string upper = PatternBytes(7000, 4);
+  scratch.Write(L"good.bin", good);
+  scratch.Write(L"upper.bin", upper);
+  const std::wstring list = scratch.Write(
+      L"files.md5", ListFile({{"changed.bin", DigestOf("what it held before")},
+                              {"missing.bin", DigestOf("gone")},
+                              {"good.bin", DigestOf(good)},
+                              {"upper.bin", Upper(DigestOf(upper))}}));
+  MenuWithRequester(kMenuVerifyMd5File, L"Open", list);
+  ASSERT_TRUE(IsWindowOpen(2));
+  ASSERT_EQ(Rows(7), 3);
+
+  Recorder status(GadgetHandle(10));
+  Recorder cells(GadgetHandle(7));
+  Recorder check(GadgetHandle(9));
+  g_threads_before_click = ProcessThreads();
+  SendMessageW(GadgetHandle(9), BM_CLICK, 0, 0);
+  PostMessageW(WindowHandle(2), WM_CLOSE, 0, 0);
+  Serve(100);
+  EXPECT_FALSE(Enabled(9));
+  EXPECT_TRUE(IsWindowOpen(2)) << "a close request is ignored while the check runs";
+  EXPECT_FALSE(IsWindowEnabled(Main()));
+
+  ASSERT_TRUE(ServeUntilTrue([&] { return Text(10) == L"Overall status: Done"; }));
+  EXPECT_EQ(status.texts, (std::vector<std::wstring>{L"Overall status: Calculating md5 for 1/3",
+                                                     L"Overall status: Calculating md5 for 2/3",
+                                                     L"Overall status: Calculating md5 for 3/3",
+                                                     L"Overall status: Done"}));
+  EXPECT_EQ(check.enables, (std::vector<int>{0, 1}));
+  EXPECT_EQ(Cell(7, 0, 2), L"Invalid");
+  EXPECT_EQ(Cell(7, 1, 2), L"OK");
+  EXPECT_EQ(Cell(7, 2, 2), L"OK") << "a digest recorded in upper case matches the intact file";
+
+  ASSERT_GE(cells.valid[0].size(), 3u) << "a long file shows its progress";
+  ExpectPercentsThenVerdict(cells.valid[0], L"Invalid");
+  ExpectPercentsThenVerdict(cells.valid[1], L"OK");
+  ExpectPercentsThenVerdict(cells.valid[2], L"OK");
+
+  ASSERT_TRUE(ServeUntilWorkerEnds());
+  RequestClose(2);
+  EXPECT_FALSE(IsWindowOpen(2));
+  EXPECT_TRUE(IsWindowEnabled(Main()));
+}
+
+TEST_F(ToolWindowsTest, VerifierEmptiesTheCellOfAFileGoneSince) {
+  ScratchFolder scratch;
+  const std::string kept = PatternBytes(3000, 5);
+  const std::string gone = PatternBytes(4000, 6);
+  scratch.Write(L"kept.bin", kept);
+  const std::wstring gone_path = scratch.Write(L"gone.bin", gone);
+  const std::wstring list =
+      scratch.Write(L"files.md5", ListFile({{"gone.bin", DigestOf(gone)}, {"kept.bin", DigestOf(kept)}}));
+  MenuWithRequester(kMenuVerifyMd5File, L"Open", list);
+  ASSERT_EQ(Rows(7), 2);
+
+  // Deleted between opening and the first check: the cell stays empty.
+  ASSERT_TRUE(DeleteFileW(gone_path.c_str()));
+  Click(9);
+  ASSERT_TRUE(ServeUntilTrue([] { return Text(10) == L"Overall status: Done" && Enabled(9); }));
+  EXPECT_EQ(Cell(7, 0, 2), L"");
+  EXPECT_EQ(Cell(7, 1, 2), L"OK");
+
+  // Back, checked, gone again: the earlier verdict goes with it.
+  scratch.Write(L"gone.bin", gone);
+  Click(9);
+  ASSERT_TRUE(ServeUntilTrue([] { return Cell(7, 0, 2) == L"OK" && Enabled(9); }));
+  ASSERT_TRUE(DeleteFileW(gone_path.c_str()));
+  Recorder cells(GadgetHandle(7));
+  Click(9);
+  ASSERT_TRUE(ServeUntilTrue([] { return Text(10) == L"Overall status: Done" && Enabled(9); }));
+  ASSERT_TRUE(ServeUntilWorkerEnds());
+  EXPECT_EQ(Cell(7, 0, 2), L"");
+  EXPECT_EQ(cells.valid[0], std::vector<std::wstring>{L""});
+  ExpectPercentsThenVerdict(cells.valid[1], L"OK");
+}
+
+TEST_F(ToolWindowsTest, VerifierOnAListWithoutUsableLinesSaysSoAndStaysOpenEmpty) {
+  ScratchFolder scratch;
+  scratch.Write(L"empty.bin", "");
+  const std::wstring list =
+      scratch.Write(L"files.md5", ListFile({{"nowhere.bin", DigestOf("a")}, {"empty.bin", DigestOf("")}}));
+  RequesterAnswer answer{L"Open", list};
+  std::wstring box_text;
+  bool box_found = false;
+  std::thread answering([&] {
+    Answer(&answer);
+    HWND box = FindDialog(L"Error");
+    if (!box) return;
+    box_found = true;
+    box_text = MessageBoxText(box);
+    PressUntilGone(box, IDOK);
+  });
+  Menu(kMenuVerifyMd5File);
+  answering.join();
+  ASSERT_TRUE(box_found);
+  EXPECT_EQ(box_text, L"Invalid md5 file.");
+  ASSERT_TRUE(IsWindowOpen(2));
+  EXPECT_EQ(Rows(7), 0);
+  EXPECT_FALSE(IsWindowEnabled(Main()));
+  Click(9);
+  EXPECT_TRUE(ServeUntilTrue([] { return Text(10) == L"Overall status: Done" && Enabled(9); }));
+  ServeUntilWorkerEnds();
+  RequestClose(2);
+  EXPECT_FALSE(IsWindowOpen(2));
+  EXPECT_TRUE(IsWindowEnabled(Main()));
+}
+
+TEST_F(ToolWindowsTest, VerifierOpensNothingForNoChoiceOrAnEmptyFile) {
+  ScratchFolder scratch;
+  const std::wstring empty = scratch.Write(L"empty.md5", "");
+  RequesterAnswer cancelled = MenuWithRequester(kMenuVerifyMd5File, L"Open", L"");
+  EXPECT_TRUE(cancelled.found);
+  EXPECT_FALSE(IsWindowOpen(2));
+  EXPECT_TRUE(IsWindowEnabled(Main()));
+  RequesterAnswer empty_file = MenuWithRequester(kMenuVerifyMd5File, L"Open", empty);
+  EXPECT_TRUE(empty_file.found);
+  EXPECT_FALSE(IsWindowOpen(2));
+  EXPECT_TRUE(IsWindowEnabled(Main()));
+}
+
+}  // namespace
