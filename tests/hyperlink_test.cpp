@@ -1,0 +1,26 @@
+// The hyperlink gadget: a click only when released over it.
+#include "ui_fixture.h"
+
+namespace {
+
+TEST_F(UiTest, AHyperLinkReportsAClickOnlyWhenReleasedOverIt) {
+  ASSERT_TRUE(HyperLinkGadget(103, 10, 10, 200, 19, L"https://example.org/", RGB(0, 0, 170), RGB(0, 0, 255)));
+  HWND link = GadgetHandle(103);
+  SendMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(6, 5));
+  std::vector<SeenEvent> clicked = ServeFor(50);
+  SendMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(5, 60));  // released below it
+  std::vector<SeenEvent> moved_off = ServeFor(50);
+  SendMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));  // released over it, never pressed there
+  std::vector<SeenEvent> only_released = ServeFor(50);
+  ASSERT_EQ(clicked.size(), 1u);
+  EXPECT_EQ(clicked[0], (SeenEvent{kEventControl, kTestWindow, 103, -1, kEventTypeClick, {}}));
+  EXPECT_TRUE(moved_off.empty());
+  EXPECT_TRUE(only_released.empty());
+  EXPECT_EQ(GetGadgetText(103), L"https://example.org/");
+  EXPECT_TRUE(SendMessageW(link, WM_SETCURSOR, reinterpret_cast<WPARAM>(link), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+}
+
+}  // namespace
