@@ -82,22 +82,23 @@ inline void Type(std::int32_t gadget, const std::wstring& text) {
   Serve(50);
 }
 
-// Runs `menu`, whose handler shows a file requester titled `title`, and
-// answers it with `name` ("" cancels).
-inline RequesterAnswer MenuWithRequester(std::int32_t menu, const std::wstring& title, const std::wstring& name) {
+// Does `action`, which shows a file requester titled `title`, and answers it
+// with `name` ("" cancels).
+inline RequesterAnswer AnsweringRequester(const std::wstring& title, const std::wstring& name,
+                                          const std::function<void()>& action) {
   RequesterAnswer answer{title, name};
   std::thread answering(Answer, &answer);
-  Menu(menu);
+  action();
   answering.join();
   return answer;
 }
 
+inline RequesterAnswer MenuWithRequester(std::int32_t menu, const std::wstring& title, const std::wstring& name) {
+  return AnsweringRequester(title, name, [menu] { Menu(menu); });
+}
+
 inline RequesterAnswer ClickWithRequester(std::int32_t gadget, const std::wstring& title, const std::wstring& name) {
-  RequesterAnswer answer{title, name};
-  std::thread answering(Answer, &answer);
-  Click(gadget);
-  answering.join();
-  return answer;
+  return AnsweringRequester(title, name, [gadget] { Click(gadget); });
 }
 
 inline bool Enabled(std::int32_t gadget) { return IsWindowEnabled(GadgetHandle(gadget)) != FALSE; }

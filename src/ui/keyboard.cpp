@@ -51,7 +51,8 @@ std::vector<TabStop> TabStops(HWND root) {
   for (std::size_t first = 0; first < stops.size();) {
     std::size_t end = first + 1;
     while (end < stops.size() && stops[end].rect.top < stops[first].rect.bottom) ++end;
-    std::stable_sort(stops.begin() + static_cast<std::ptrdiff_t>(first), stops.begin() + static_cast<std::ptrdiff_t>(end),
+    const auto row = stops.begin() + static_cast<std::ptrdiff_t>(first);
+    std::stable_sort(row, row + static_cast<std::ptrdiff_t>(end - first),
                      [](const TabStop& a, const TabStop& b) { return a.rect.left < b.rect.left; });
     first = end;
   }
@@ -111,7 +112,8 @@ bool ToolbarButtonEnabled(HWND toolbar, std::int32_t number) {
 
 void ShowToolbarKey(WindowRecord& window, std::int32_t number) {
   window.toolbar_key = number;
-  const LRESULT index = number >= 0 ? SendMessageW(window.toolbar, TB_COMMANDTOINDEX, static_cast<WPARAM>(number), 0) : -1;
+  const LRESULT index =
+      number >= 0 ? SendMessageW(window.toolbar, TB_COMMANDTOINDEX, static_cast<WPARAM>(number), 0) : -1;
   SendMessageW(window.toolbar, TB_SETHOTITEM, static_cast<WPARAM>(index), 0);
 }
 

@@ -11,15 +11,11 @@
 
 inline constexpr std::int32_t kAboutWindow = 4;
 
-// Gadgets (numbers unique across all windows; app/numbers.cpp checks).
-inline constexpr std::int32_t kAboutPicture = 100;
-inline constexpr std::int32_t kAboutName = 101;
-inline constexpr std::int32_t kAboutVersion = 102;
-inline constexpr std::int32_t kAboutLink = 103;
-inline constexpr std::int32_t kAboutIconsLabel = 104;
-inline constexpr std::int32_t kAboutThanks = 105;
-inline constexpr std::int32_t kAboutOkButton = 106;
-inline constexpr std::array<std::int32_t, 7> kAboutGadgets{kAboutPicture, kAboutName, kAboutVersion, kAboutLink, kAboutIconsLabel, kAboutThanks, kAboutOkButton};
+// The gadgets of About, numbered apart from every other window's (app/numbers.cpp).
+inline constexpr std::int32_t kAboutPicture = 100, kAboutName = 101, kAboutVersion = 102, kAboutLink = 103,
+                              kAboutIconsLabel = 104, kAboutThanks = 105, kAboutOkButton = 106;
+inline constexpr std::array<std::int32_t, 7> kAboutGadgets{
+    kAboutPicture, kAboutName, kAboutVersion, kAboutLink, kAboutIconsLabel, kAboutThanks, kAboutOkButton};
 // The picture's image (numbers unique across all windows, as gadgets are).
 inline constexpr std::int32_t kAboutImage = 4;
 inline constexpr std::array<std::int32_t, 1> kAboutImages{kAboutImage};

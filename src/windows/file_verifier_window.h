@@ -11,17 +11,16 @@
 
 inline constexpr std::int32_t kFileVerifierWindow = 3;
 
-// Gadgets (numbers unique across all windows; app/numbers.cpp checks).
-inline constexpr std::int32_t kFileVerifierChecksumFrame = 11;
-inline constexpr std::int32_t kFileVerifierPathField = 12;
-inline constexpr std::int32_t kFileVerifierChooseButton = 13;
-inline constexpr std::int32_t kFileVerifierInputFileFrame = 14;
-inline constexpr std::int32_t kFileVerifierChecksumField = 15;
-inline constexpr std::int32_t kFileVerifierPasteButton = 16;
-inline constexpr std::int32_t kFileVerifierStatusLabel = 17;
-inline constexpr std::int32_t kFileVerifierStatusLine = 18;
-inline constexpr std::int32_t kFileVerifierCheckButton = 19;
-inline constexpr std::array<std::int32_t, 9> kFileVerifierGadgets{kFileVerifierChecksumFrame, kFileVerifierPathField, kFileVerifierChooseButton, kFileVerifierInputFileFrame, kFileVerifierChecksumField, kFileVerifierPasteButton, kFileVerifierStatusLabel, kFileVerifierStatusLine, kFileVerifierCheckButton};
+// The gadgets of the file verifier, numbered apart from every other window's (app/numbers.cpp).
+inline constexpr std::int32_t kFileVerifierChecksumFrame = 11, kFileVerifierPathField = 12,
+                              kFileVerifierChooseButton = 13, kFileVerifierInputFileFrame = 14,
+                              kFileVerifierChecksumField = 15, kFileVerifierPasteButton = 16,
+                              kFileVerifierStatusLabel = 17, kFileVerifierStatusLine = 18,
+                              kFileVerifierCheckButton = 19;
+inline constexpr std::array<std::int32_t, 9> kFileVerifierGadgets{
+    kFileVerifierChecksumFrame, kFileVerifierPathField, kFileVerifierChooseButton, kFileVerifierInputFileFrame,
+    kFileVerifierChecksumField, kFileVerifierPasteButton, kFileVerifierStatusLabel, kFileVerifierStatusLine,
+    kFileVerifierCheckButton};
 
 // Menu event 10: opens the window with `path` as the file, then disables its owner.
 void OpenFileVerifierWindow(const ToolWindowContext& context, const std::wstring& path);

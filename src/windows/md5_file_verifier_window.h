@@ -11,12 +11,11 @@
 
 inline constexpr std::int32_t kVerifierWindow = 2;
 
-// Gadgets (numbers unique across all windows; app/numbers.cpp checks).
-inline constexpr std::int32_t kVerifierEntryList = 7;
-inline constexpr std::int32_t kVerifierStatusFrame = 8;
-inline constexpr std::int32_t kVerifierCheckButton = 9;
-inline constexpr std::int32_t kVerifierStatusLine = 10;
-inline constexpr std::array<std::int32_t, 4> kVerifierGadgets{kVerifierEntryList, kVerifierStatusFrame, kVerifierCheckButton, kVerifierStatusLine};
+// The gadgets of the MD5 file verifier, numbered apart from every other window's (app/numbers.cpp).
+inline constexpr std::int32_t kVerifierEntryList = 7, kVerifierStatusFrame = 8, kVerifierCheckButton = 9,
+                              kVerifierStatusLine = 10;
+inline constexpr std::array<std::int32_t, 4> kVerifierGadgets{
+    kVerifierEntryList, kVerifierStatusFrame, kVerifierCheckButton, kVerifierStatusLine};
 
 // Menu event 9: requester for a checksum list file, then the window on it.
 void VerifyMd5File(const ToolWindowContext& context);

@@ -10,13 +10,11 @@
 
 inline constexpr std::int32_t kOptionsWindow = 1;
 
-// Gadgets (numbers unique across all windows; app/numbers.cpp checks).
-inline constexpr std::int32_t kOptionsOkButton = 1;
-inline constexpr std::int32_t kOptionsCancelButton = 2;
-inline constexpr std::int32_t kOptionsAutoCheckBox = 3;
-inline constexpr std::int32_t kOptionsPanel = 4;
-inline constexpr std::int32_t kOptionsThreadHigherBox = 5;
-inline constexpr std::array<std::int32_t, 5> kOptionsGadgets{kOptionsOkButton, kOptionsCancelButton, kOptionsAutoCheckBox, kOptionsPanel, kOptionsThreadHigherBox};
+// The gadgets of Options, numbered apart from every other window's (app/numbers.cpp).
+inline constexpr std::int32_t kOptionsOkButton = 1, kOptionsCancelButton = 2, kOptionsAutoCheckBox = 3,
+                              kOptionsPanel = 4, kOptionsThreadHigherBox = 5;
+inline constexpr std::array<std::int32_t, 5> kOptionsGadgets{
+    kOptionsOkButton, kOptionsCancelButton, kOptionsAutoCheckBox, kOptionsPanel, kOptionsThreadHigherBox};
 
 // Menu event 3: opens the window over its owner, then disables the owner.
 void OpenOptionsWindow(const ToolWindowContext& context);

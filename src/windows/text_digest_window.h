@@ -10,14 +10,13 @@
 
 inline constexpr std::int32_t kTextDigestWindow = 5;
 
-// Gadgets (numbers unique across all windows; app/numbers.cpp checks).
-inline constexpr std::int32_t kTextDigestEditor = 20;
-inline constexpr std::int32_t kTextDigestResultFrame = 21;
-inline constexpr std::int32_t kTextDigestResultField = 22;
-inline constexpr std::int32_t kTextDigestCopyButton = 23;
-inline constexpr std::int32_t kTextDigestCalculateButton = 24;
-inline constexpr std::int32_t kTextDigestPasteButton = 25;
-inline constexpr std::array<std::int32_t, 6> kTextDigestGadgets{kTextDigestEditor, kTextDigestResultFrame, kTextDigestResultField, kTextDigestCopyButton, kTextDigestCalculateButton, kTextDigestPasteButton};
+// The gadgets of Text to MD5, numbered apart from every other window's (app/numbers.cpp).
+inline constexpr std::int32_t kTextDigestEditor = 20, kTextDigestResultFrame = 21, kTextDigestResultField = 22,
+                              kTextDigestCopyButton = 23, kTextDigestCalculateButton = 24,
+                              kTextDigestPasteButton = 25;
+inline constexpr std::array<std::int32_t, 6> kTextDigestGadgets{
+    kTextDigestEditor, kTextDigestResultFrame, kTextDigestResultField, kTextDigestCopyButton,
+    kTextDigestCalculateButton, kTextDigestPasteButton};
 
 // Menu event 11: opens the window over its owner, then disables the owner.
 void OpenTextDigestWindow(const ToolWindowContext& context);
