@@ -31,6 +31,19 @@ TEST(Codepage, MalformedUtf8BecomesReplacementCharacters) {
   for (wchar_t c : surrogate) EXPECT_EQ(c, L'\ufffd');
 }
 
+TEST(Codepage, Utf16Surrogates) {
+  EXPECT_EQ(os::Utf16ToWide(u"a\u00e9\u4e2d"), L"a\u00e9\u4e2d");
+  EXPECT_EQ(os::Utf16ToWide(u""), L"");
+  EXPECT_EQ(os::Utf16ToWide(u"\U0001F600"), L"\U0001F600") << "a pair is one character";
+  const char16_t unpaired[] = {0xD83D, u'x', 0xDE00, 0xDE00, 0xD83D, 0xD83D};
+  const std::wstring text = os::Utf16ToWide(std::u16string_view(unpaired, 6));
+#ifdef _WIN32
+  EXPECT_EQ(text, std::wstring(unpaired, unpaired + 6)) << "kept as they are";
+#else
+  EXPECT_EQ(text, L"\ufffdx\ufffd\ufffd\ufffd\ufffd") << "every half without its partner, the last unit too";
+#endif
+}
+
 TEST(Codepage, AnsiIsWindows1252Here) {
   // Wine's default and the POSIX stand-in are both Windows-1252.
   EXPECT_EQ(os::AnsiToWide("a\x80\xe9\x9f\xff"), L"a\u20ac\u00e9\u0178\u00ff");

@@ -4,29 +4,26 @@ void RunCalculation(FileRows& rows, StopToken& stop, const CalculationView& view
   FileDigestJob job;
   FileRow row;
   RowId after = kNoRow;
-  while (NextRow(rows, after, &row)) {
-    after = row.id;
-    if (stop.requested.load() == 1) {
-      stop.requested.store(0);
+  for (;;) {
+    const bool more = NextRow(rows, after, &row);
+    // Checked after the last row too: a stop that came then still ends the
+    // run quietly, since Stop has already shown the idle state and a new run
+    // may own the window by now.
+    if (stop.requested.load() == 1) break;
+    if (!more) {
+      if (view.finished) view.finished();
       return;
     }
+    after = row.id;
     if (!row.ticked) continue;
     std::wstring digest;
     const DigestOutcome outcome = job.DigestFile(row.entry.path, row.entry.size, view.progress, &stop, &digest);
-    if (outcome == DigestOutcome::Stopped) {
-      stop.requested.store(0);
-      return;
-    }
+    if (outcome == DigestOutcome::Stopped) break;
     // Into the rows first: whatever becomes of the message that follows, the
     // digest is kept.
     if (outcome == DigestOutcome::Digested && SetRowHash(rows, row.id, digest) && view.digested)
       view.digested(row.id, digest);
   }
-  // A stop that came after the last row still ends the run quietly: Stop has
-  // already shown the idle state, and a new run may own the window by now.
-  if (stop.requested.load() == 1) {
-    stop.requested.store(0);
-    return;
-  }
-  if (view.finished) view.finished();
+  // Stopped: the request was this run's, and is cleared.
+  stop.requested.store(0);
 }

@@ -24,6 +24,19 @@ void EndBulk() {
   if (--g_bulk_depth == 0) ShowListRowCount(kFileListGadget);
 }
 
+// Appends one row: name, size text, empty Hash, ticked when `ticked`.
+void AddFileRow(const std::wstring& path, std::int64_t size, bool ticked) {
+  AppendRow(TheFileRows(), FileEntry{path, size}, ticked);
+  if (g_bulk_depth == 0) ShowListRowCount(kFileListGadget);
+}
+
+// One row for every file below `folder`, depth first; links to folders are not followed.
+void AddFolderTree(const std::wstring& folder, bool ticked) {
+  BeginBulk();
+  WalkFolderTree(folder, [ticked](const std::wstring& path, std::int64_t size) { AddFileRow(path, size, ticked); });
+  EndBulk();
+}
+
 }  // namespace
 
 FileRows& TheFileRows() {
@@ -42,17 +55,6 @@ ListModel FileListModel() {
     SetRowTicked(TheFileRows(), static_cast<std::size_t>(row), ticked);
   };
   return model;
-}
-
-void AddFileRow(const std::wstring& path, std::int64_t size, bool ticked) {
-  AppendRow(TheFileRows(), FileEntry{path, size}, ticked);
-  if (g_bulk_depth == 0) ShowListRowCount(kFileListGadget);
-}
-
-void AddFolderTree(const std::wstring& folder, bool ticked) {
-  BeginBulk();
-  WalkFolderTree(folder, [ticked](const std::wstring& path, std::int64_t size) { AddFileRow(path, size, ticked); });
-  EndBulk();
 }
 
 void AddFilesByRequester(bool ticked) {

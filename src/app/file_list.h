@@ -16,11 +16,6 @@ FileRows& TheFileRows();
 // What the list control draws: TheFileRows() by position.
 ListModel FileListModel();
 
-// Appends one row: name, size text, empty Hash, ticked when `ticked`.
-void AddFileRow(const std::wstring& path, std::int64_t size, bool ticked);
-// One row for every file below `folder`, depth first; links to folders are not followed.
-void AddFolderTree(const std::wstring& folder, bool ticked);
-
 // Menu event 0: the Add File requester, then one row per chosen file.
 void AddFilesByRequester(bool ticked);
 // Drop event of window 0: each path as a row, folders walked.

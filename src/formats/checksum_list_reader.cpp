@@ -10,26 +10,6 @@
 
 namespace {
 
-std::wstring Utf16ToWide(const std::u16string& units) {
-  std::wstring text;
-  text.reserve(units.size());
-  for (std::size_t i = 0; i < units.size(); ++i) {
-    const char16_t unit = units[i];
-    if constexpr (sizeof(wchar_t) == 2) {
-      text += static_cast<wchar_t>(unit);  // program texts are UTF-16 already
-    } else if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-               units[i + 1] <= 0xDFFF) {
-      text += static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (units[i + 1] - 0xDC00));
-      ++i;
-    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-      text += static_cast<wchar_t>(0xFFFD);
-    } else {
-      text += static_cast<wchar_t>(unit);
-    }
-  }
-  return text;
-}
-
 bool SplitLine(const std::wstring& line, ChecksumLine* out) {
   const std::size_t pair = line.find(L"  ");
   if (pair == std::wstring::npos) return false;
@@ -128,7 +108,7 @@ void ChecksumListParser::EndLine() {
   }
   std::wstring text;
   if (encoding_ == Encoding::kUtf16Le) {
-    text = Utf16ToWide(line_units_);
+    text = os::Utf16ToWide(line_units_);
   } else if (encoding_ == Encoding::kUtf8) {
     text = os::Utf8ToWide(line_bytes_);
   } else {

@@ -33,6 +33,22 @@ void AppendUtf8(std::string& out, std::uint32_t c) {
   }
 }
 
+// One character of UTF-16 units, which wide texts from UTF-16 sources may also
+// hold: a surrogate pair reads as one, moving `i` onto its second half; an
+// unpaired surrogate reads as U+FFFD.
+template <typename Char>
+std::uint32_t ReadCharacter(std::basic_string_view<Char> units, std::size_t& i) {
+  const auto c = static_cast<std::uint32_t>(units[i]);
+  if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size()) {
+    const auto low = static_cast<std::uint32_t>(units[i + 1]);
+    if (low >= 0xDC00 && low <= 0xDFFF) {
+      ++i;
+      return 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+    }
+  }
+  return (c >= 0xD800 && c <= 0xDFFF) ? kReplacement : c;
+}
+
 }  // namespace
 
 std::wstring Utf8ToWide(std::string_view bytes) {
@@ -95,18 +111,17 @@ std::string WideToUtf8(std::wstring_view text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
-    auto c = static_cast<std::uint32_t>(text[i]);
-    // Texts that came from UTF-16 sources may still hold surrogate pairs.
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
-      const auto low = static_cast<std::uint32_t>(text[i + 1]);
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-        ++i;
-      }
-    }
-    if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) c = kReplacement;
+    std::uint32_t c = ReadCharacter(text, i);
+    if (c > 0x10FFFF) c = kReplacement;
     AppendUtf8(out, c);
   }
+  return out;
+}
+
+std::wstring Utf16ToWide(std::u16string_view units) {
+  std::wstring out;
+  out.reserve(units.size());
+  for (std::size_t i = 0; i < units.size(); ++i) out += static_cast<wchar_t>(ReadCharacter(units, i));
   return out;
 }
 

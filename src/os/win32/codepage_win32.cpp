@@ -28,6 +28,8 @@ std::string FromWide(UINT code_page, std::wstring_view text) {
 
 std::wstring Utf8ToWide(std::string_view bytes) { return ToWide(CP_UTF8, bytes); }
 std::string WideToUtf8(std::wstring_view text) { return FromWide(CP_UTF8, text); }
+// Program texts are UTF-16 already.
+std::wstring Utf16ToWide(std::u16string_view units) { return std::wstring(units.begin(), units.end()); }
 std::wstring AnsiToWide(std::string_view bytes) { return ToWide(CP_ACP, bytes); }
 // Flags 0 keep the system's best-fit mapping for characters the code page lacks.
 std::string WideToAnsi(std::wstring_view text) { return FromWide(CP_ACP, text); }

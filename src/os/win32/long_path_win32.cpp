@@ -4,13 +4,17 @@
 
 namespace os {
 
-std::wstring ExtendedLengthPath(const std::wstring& path) {
+std::wstring ExtendedLengthPath(const std::wstring& path, LongPathForm form) {
+  if (path.rfind(L"\\\\?\\", 0) == 0) return path;
+  const bool always = form == LongPathForm::kAlways;
   // Below MAX_PATH - 12 even a folder name with an 8.3 file name appended fits.
-  if (path.size() < MAX_PATH - 12 || path.rfind(L"\\\\?\\", 0) == 0) return path;
+  if (!always && path.size() < MAX_PATH - 12) return path;
   std::wstring full(32768, L'\0');
-  DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  if (n == 0 || n >= full.size()) return path;
+  const DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (n == 0 || n >= full.size()) return always ? std::wstring() : path;
   full.resize(n);
+  // A device path takes the same prefix; any other "\\" path is UNC.
+  if (full.rfind(L"\\\\.\\", 0) == 0) return L"\\\\?\\" + full.substr(4);
   if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
   return L"\\\\?\\" + full;
 }

@@ -30,19 +30,6 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
   return true;
 }
 
-// `path` made absolute in extended-length form, which every call below takes at
-// any length; empty when it cannot be resolved.
-std::wstring AbsolutePath(const std::wstring& path) {
-  if (path.rfind(L"\\\\?\\", 0) == 0) return path;
-  std::wstring full(32768, L'\0');
-  const DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  if (n == 0 || n >= full.size()) return {};
-  full.resize(n);
-  if (full.rfind(L"\\\\.\\", 0) == 0) return L"\\\\?\\" + full.substr(4);
-  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
-  return L"\\\\?\\" + full;
-}
-
 void RemoveStaleTemporaryFiles(const std::wstring& folder) {
   const std::wstring pattern = folder + std::wstring(replace_temp::kPrefix.begin(), replace_temp::kPrefix.end()) + L"*";
   WIN32_FIND_DATAW found;
@@ -78,7 +65,7 @@ bool RenameOver(HANDLE file, const std::wstring& target) {
 
 bool ReplaceFileContents(const std::wstring& path, std::string_view bytes) {
   if (path.empty()) return false;
-  const std::wstring target = AbsolutePath(path);
+  const std::wstring target = ExtendedLengthPath(path, LongPathForm::kAlways);
   const std::size_t slash = target.rfind(L'\\');
   if (target.empty() || slash == std::wstring::npos || slash + 1 == target.size()) return false;
   // A read-only file is the user's "do not change"; moving over it would
