@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <fstream>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #ifdef _WIN32
@@ -12,7 +14,22 @@
 
 #include "test_files.h"
 
+// The seams of the job that these tests set and look at.
+struct FileDigestJobTestAccess {
+  static FileDigestJob WithAllocator(const ChunkAllocator& allocate) { return FileDigestJob(allocate); }
+  static void ReplaceReads(FileDigestJob& job, ChunkReader read) { job.chunks_.read_ = std::move(read); }
+  static void DenyReaderThread(FileDigestJob& job) { job.chunks_.reader_unavailable_ = true; }
+
+  static std::uint32_t ChunkSize(const FileDigestJob& job) { return job.chunks_.chunk_size_; }
+  static const std::uint8_t* Buffer(const FileDigestJob& job) { return job.chunks_.buffer_.get(); }
+  static bool HasReaderThread(const FileDigestJob& job) { return job.chunks_.read_ahead_ != nullptr; }
+  static bool HasSecondBuffer(const FileDigestJob& job) { return job.chunks_.second_buffer_ != nullptr; }
+  static bool DigestStarted(const FileDigestJob& job) { return job.digest_.started; }
+};
+
 namespace {
+
+using Access = FileDigestJobTestAccess;
 
 constexpr const wchar_t* kEmptyDigest = L"d41d8cd98f00b204e9800998ecf8427e";
 
@@ -53,9 +70,9 @@ JobRun Digest(const std::wstring& path, std::int64_t expected, StopToken* stop =
 TEST(FileDigestJob, BufferIsOneZeroedChunk) {
   FileDigestJob job;
   ASSERT_TRUE(job.HasBuffer());
-  EXPECT_EQ(job.chunk_size, 16u * 1024 * 1024);
-  EXPECT_EQ(job.buffer[0], 0);
-  EXPECT_EQ(job.buffer[job.chunk_size - 1], 0);
+  EXPECT_EQ(Access::ChunkSize(job), 16u * 1024 * 1024);
+  EXPECT_EQ(Access::Buffer(job)[0], 0);
+  EXPECT_EQ(Access::Buffer(job)[Access::ChunkSize(job) - 1], 0);
 }
 
 TEST(FileDigestJob, ProgressAtChunkBoundaries) {
@@ -185,17 +202,17 @@ TEST(FileDigestJob, AReadFailingOnTheReaderThreadGivesNoDigest) {
   // inside the first chunk; the 20th is inside the read ahead of the second.
   for (const int failing : {5, 20}) {
     SCOPED_TRACE(failing);
-    FileDigestJob job([](std::uint32_t size) {
+    FileDigestJob job = Access::WithAllocator([](std::uint32_t size) {
       return size > 1024 * 1024 ? nullptr : std::unique_ptr<std::uint8_t[]>(new std::uint8_t[size]);
     });
     std::atomic<int> calls{0};
-    job.read_chunk = [&](os::FileHandle file, void* buffer, std::uint32_t size, std::uint32_t* delivered) {
+    Access::ReplaceReads(job, [&](os::FileHandle file, void* buffer, std::uint32_t size, std::uint32_t* delivered) {
       if (++calls == failing) {
         *delivered = 0;
         return false;
       }
       return os::ReadChunk(file, buffer, size, delivered);
-    };
+    });
     const JobRun run = DigestWithJob(job, path, 3 << 20);
     EXPECT_EQ(run.outcome, DigestOutcome::ReadFailed);
     EXPECT_EQ(run.digest, L"");
@@ -213,7 +230,7 @@ TEST(FileDigestJob, StopAfterAChunkDiscardsIt) {
   EXPECT_EQ(run.outcome, DigestOutcome::Stopped);
   EXPECT_EQ(run.digest, L"");
   EXPECT_EQ(run.reports, (std::vector<std::int32_t>{33}));
-  EXPECT_FALSE(job.digest.started) << "the stopped digest is finished and wiped";
+  EXPECT_FALSE(Access::DigestStarted(job)) << "the stopped digest is finished and wiped";
 
   // The file was closed: it can be removed at once (Windows refuses otherwise).
   std::error_code error;
@@ -236,12 +253,12 @@ TEST(FileDigestJob, StopBelongsToItsOwnRun) {
 
 TEST(FileDigestJob, SmallerBufferWhenTheChunkCannotBeHad) {
   std::vector<std::uint32_t> asked;
-  FileDigestJob job([&](std::uint32_t size) {
+  FileDigestJob job = Access::WithAllocator([&](std::uint32_t size) {
     asked.push_back(size);
     return size > 1024 * 1024 ? nullptr : std::unique_ptr<std::uint8_t[]>(new std::uint8_t[size]());
   });
   ASSERT_TRUE(job.HasBuffer());
-  EXPECT_EQ(job.chunk_size, 1024u * 1024);
+  EXPECT_EQ(Access::ChunkSize(job), 1024u * 1024);
   EXPECT_EQ(asked, (std::vector<std::uint32_t>{16u << 20, 8u << 20, 4u << 20, 2u << 20, 1u << 20}));
 
   ScratchFolder folder;
@@ -267,13 +284,13 @@ TEST(FileDigestJob, ReadingAheadOrInTurnGivesTheSame) {
   for (const Setup setup : {Setup{1, true}, Setup{2, true}, Setup{2, false}}) {
     SCOPED_TRACE(std::to_string(setup.buffers) + " buffers, thread " + (setup.thread ? "had" : "not had"));
     int given = 0;
-    FileDigestJob job([&](std::uint32_t size) {
+    FileDigestJob job = Access::WithAllocator([&](std::uint32_t size) {
       if (size > 1024 * 1024 || given == setup.buffers) return std::unique_ptr<std::uint8_t[]>();
       ++given;
       return std::unique_ptr<std::uint8_t[]>(new std::uint8_t[size]());
     });
-    job.reader_unavailable = !setup.thread;
-    ASSERT_EQ(job.chunk_size, 1024u * 1024);
+    if (!setup.thread) Access::DenyReaderThread(job);
+    ASSERT_EQ(Access::ChunkSize(job), 1024u * 1024);
     for (int k = 0; k < 2; ++k) {  // one reader serves file after file, stopped or not
       JobRun run = DigestWithJob(job, path, 2500000);
       EXPECT_EQ(run.digest, truth);
@@ -284,13 +301,13 @@ TEST(FileDigestJob, ReadingAheadOrInTurnGivesTheSame) {
       EXPECT_EQ(stopped.digest, L"");
       EXPECT_EQ(stopped.reports, (std::vector<std::int32_t>{33}));
     }
-    EXPECT_EQ(job.read_ahead != nullptr, setup.thread) << "the reader reads pieces even with one buffer";
-    EXPECT_EQ(job.second_buffer != nullptr, setup.buffers == 2 && setup.thread);
+    EXPECT_EQ(Access::HasReaderThread(job), setup.thread) << "the reader reads pieces even with one buffer";
+    EXPECT_EQ(Access::HasSecondBuffer(job), setup.buffers == 2 && setup.thread);
   }
 }
 
 TEST(FileDigestJob, NoBufferAtAllNeverReads) {
-  FileDigestJob job([](std::uint32_t) { return std::unique_ptr<std::uint8_t[]>(); });
+  FileDigestJob job = Access::WithAllocator([](std::uint32_t) { return std::unique_ptr<std::uint8_t[]>(); });
   EXPECT_FALSE(job.HasBuffer());
   ScratchFolder folder;
   JobRun run = DigestWithJob(job, folder.Write(L"f", "abc"), 3);
