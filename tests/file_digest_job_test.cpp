@@ -12,6 +12,7 @@
 #include <windows.h>
 #endif
 
+#include "engine_test_support.h"
 #include "test_files.h"
 
 // The seams of the job that these tests set and look at.

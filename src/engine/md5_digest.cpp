@@ -227,13 +227,6 @@ std::wstring Md5Digest::Finish() {
   return DigestTextOf(digest);
 }
 
-std::wstring DigestOfBuffer(const void* bytes, std::int32_t length) {
-  Md5Digest digest;
-  digest.Start();
-  digest.Add(bytes, length > 0 ? static_cast<std::uint32_t>(length) : 0);
-  return digest.Finish();
-}
-
 std::wstring DigestTextOf(const std::uint8_t digest[16]) {
   static constexpr wchar_t kHex[] = L"0123456789abcdef";
   std::wstring text(32, L'0');
