@@ -5,6 +5,8 @@
 #include <atomic>
 #include <fstream>
 #include <memory>
+#include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -61,6 +63,17 @@ JobRun StoppedAtFirstReport(FileDigestJob& job, const std::wstring& path, std::i
       },
       &stop, &run.digest);
   return run;
+}
+
+// A job of 1 MiB chunks, read 64 KiB at a time, given at most `buffers`
+// buffers: one reads in turn, two read ahead.
+FileDigestJob MebibyteChunkJob(int buffers = 2) {
+  const auto given = std::make_shared<int>(0);
+  return Access::WithAllocator([buffers, given](std::uint32_t size) {
+    if (size > 1024 * 1024 || *given == buffers) return std::unique_ptr<std::uint8_t[]>();
+    ++*given;
+    return std::unique_ptr<std::uint8_t[]>(new std::uint8_t[size]());
+  });
 }
 
 JobRun Digest(const std::wstring& path, std::int64_t expected, StopToken* stop = nullptr) {
@@ -199,13 +212,11 @@ TEST(FileDigestJob, ReadFailurePartWayGivesNoDigest) {
 TEST(FileDigestJob, AReadFailingOnTheReaderThreadGivesNoDigest) {
   ScratchFolder folder;
   const std::wstring path = folder.WriteSparse(L"three chunks", 3 << 20);
-  // Chunks of 1 MiB, read 64 KiB at a time: the 5th read is the reader's,
-  // inside the first chunk; the 20th is inside the read ahead of the second.
+  // The 5th read is the reader's, inside the first chunk; the 20th is inside
+  // the read ahead of the second.
   for (const int failing : {5, 20}) {
     SCOPED_TRACE(failing);
-    FileDigestJob job = Access::WithAllocator([](std::uint32_t size) {
-      return size > 1024 * 1024 ? nullptr : std::unique_ptr<std::uint8_t[]>(new std::uint8_t[size]);
-    });
+    FileDigestJob job = MebibyteChunkJob();
     std::atomic<int> calls{0};
     Access::ReplaceReads(job, [&](os::FileHandle file, void* buffer, std::uint32_t size, std::uint32_t* delivered) {
       if (++calls == failing) {
@@ -218,6 +229,38 @@ TEST(FileDigestJob, AReadFailingOnTheReaderThreadGivesNoDigest) {
     EXPECT_EQ(run.outcome, DigestOutcome::ReadFailed);
     EXPECT_EQ(run.digest, L"");
     EXPECT_EQ(run.reports, failing == 5 ? std::vector<std::int32_t>{} : std::vector<std::int32_t>{33});
+  }
+}
+
+TEST(FileDigestJob, FirstPieceReadHereTheRestOnTheReader) {
+  ScratchFolder folder;
+  const std::string bytes = PatternBytes(5 << 19);  // two and a half chunks
+  const std::wstring path = folder.Write(L"f", bytes);
+  const std::thread::id worker = std::this_thread::get_id();
+  for (const auto& [buffers, thread] : {std::pair{2, true}, std::pair{1, true}, std::pair{2, false}}) {
+    SCOPED_TRACE(std::to_string(buffers) + " buffers, thread " + (thread ? "had" : "not had"));
+    FileDigestJob job = MebibyteChunkJob(buffers);
+    if (!thread) Access::DenyReaderThread(job);
+    std::vector<std::string> reads;  // who read, the worker (W) or the reader (R), and the size asked
+    Access::ReplaceReads(job, [&](os::FileHandle file, void* buffer, std::uint32_t size, std::uint32_t* delivered) {
+      reads.push_back((std::this_thread::get_id() == worker ? "W " : "R ") + std::to_string(size));
+      return os::ReadChunk(file, buffer, size, delivered);
+    });
+    EXPECT_EQ(DigestWithJob(job, path, 5 << 19).digest,
+              DigestOfBuffer(bytes.data(), static_cast<std::int32_t>(bytes.size())));
+
+    // The reader reads the rest of the first chunk, the second (ahead, or
+    // after the pause with one buffer) and the third, whose 9th piece finds
+    // the end; after a short chunk the worker reads in turn. Without the
+    // thread every read is a whole chunk's rest.
+    std::vector<std::string> expected = {"W 65536"};
+    if (thread) {
+      expected.insert(expected.end(), 15 + 16 + 9, "R 65536");
+      expected.push_back("W 1048576");
+    } else {
+      expected.insert(expected.end(), {"W 983040", "W 1048576", "W 1048576", "W 1048576"});
+    }
+    EXPECT_EQ(reads, expected);
   }
 }
 
@@ -284,12 +327,7 @@ TEST(FileDigestJob, ReadingAheadOrInTurnGivesTheSame) {
   };
   for (const Setup setup : {Setup{1, true}, Setup{2, true}, Setup{2, false}}) {
     SCOPED_TRACE(std::to_string(setup.buffers) + " buffers, thread " + (setup.thread ? "had" : "not had"));
-    int given = 0;
-    FileDigestJob job = Access::WithAllocator([&](std::uint32_t size) {
-      if (size > 1024 * 1024 || given == setup.buffers) return std::unique_ptr<std::uint8_t[]>();
-      ++given;
-      return std::unique_ptr<std::uint8_t[]>(new std::uint8_t[size]());
-    });
+    FileDigestJob job = MebibyteChunkJob(setup.buffers);
     if (!setup.thread) Access::DenyReaderThread(job);
     ASSERT_EQ(Access::ChunkSize(job), 1024u * 1024);
     for (int k = 0; k < 2; ++k) {  // one reader serves file after file, stopped or not
