@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine_test_support.h"
 #include "test_files.h"
 
 namespace {

@@ -4,15 +4,35 @@
 
 #include <atomic>
 #include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
 #endif
 
+#include "engine_test_support.h"
 #include "test_files.h"
 
+// The seams of the job that these tests set and look at.
+struct FileDigestJobTestAccess {
+  static FileDigestJob WithAllocator(const ChunkAllocator& allocate) { return FileDigestJob(allocate); }
+  static void ReplaceReads(FileDigestJob& job, ChunkReader read) { job.chunks_.read_ = std::move(read); }
+  static void DenyReaderThread(FileDigestJob& job) { job.chunks_.reader_unavailable_ = true; }
+
+  static std::uint32_t ChunkSize(const FileDigestJob& job) { return job.chunks_.chunk_size_; }
+  static const std::uint8_t* Buffer(const FileDigestJob& job) { return job.chunks_.buffer_.get(); }
+  static bool HasReaderThread(const FileDigestJob& job) { return job.chunks_.read_ahead_ != nullptr; }
+  static bool HasSecondBuffer(const FileDigestJob& job) { return job.chunks_.second_buffer_ != nullptr; }
+  static bool DigestStarted(const FileDigestJob& job) { return job.digest_.started; }
+};
+
 namespace {
+
+using Access = FileDigestJobTestAccess;
 
 constexpr const wchar_t* kEmptyDigest = L"d41d8cd98f00b204e9800998ecf8427e";
 
@@ -45,6 +65,17 @@ JobRun StoppedAtFirstReport(FileDigestJob& job, const std::wstring& path, std::i
   return run;
 }
 
+// A job of 1 MiB chunks, read 64 KiB at a time, given at most `buffers`
+// buffers: one reads in turn, two read ahead.
+FileDigestJob MebibyteChunkJob(int buffers = 2) {
+  const auto given = std::make_shared<int>(0);
+  return Access::WithAllocator([buffers, given](std::uint32_t size) {
+    if (size > 1024 * 1024 || *given == buffers) return std::unique_ptr<std::uint8_t[]>();
+    ++*given;
+    return std::unique_ptr<std::uint8_t[]>(new std::uint8_t[size]());
+  });
+}
+
 JobRun Digest(const std::wstring& path, std::int64_t expected, StopToken* stop = nullptr) {
   FileDigestJob job;
   return DigestWithJob(job, path, expected, stop);
@@ -53,9 +84,9 @@ JobRun Digest(const std::wstring& path, std::int64_t expected, StopToken* stop =
 TEST(FileDigestJob, BufferIsOneZeroedChunk) {
   FileDigestJob job;
   ASSERT_TRUE(job.HasBuffer());
-  EXPECT_EQ(job.chunk_size, 16u * 1024 * 1024);
-  EXPECT_EQ(job.buffer[0], 0);
-  EXPECT_EQ(job.buffer[job.chunk_size - 1], 0);
+  EXPECT_EQ(Access::ChunkSize(job), 16u * 1024 * 1024);
+  EXPECT_EQ(Access::Buffer(job)[0], 0);
+  EXPECT_EQ(Access::Buffer(job)[Access::ChunkSize(job) - 1], 0);
 }
 
 TEST(FileDigestJob, ProgressAtChunkBoundaries) {
@@ -181,25 +212,55 @@ TEST(FileDigestJob, ReadFailurePartWayGivesNoDigest) {
 TEST(FileDigestJob, AReadFailingOnTheReaderThreadGivesNoDigest) {
   ScratchFolder folder;
   const std::wstring path = folder.WriteSparse(L"three chunks", 3 << 20);
-  // Chunks of 1 MiB, read 64 KiB at a time: the 5th read is the reader's,
-  // inside the first chunk; the 20th is inside the read ahead of the second.
+  // The 5th read is the reader's, inside the first chunk; the 20th is inside
+  // the read ahead of the second.
   for (const int failing : {5, 20}) {
     SCOPED_TRACE(failing);
-    FileDigestJob job([](std::uint32_t size) {
-      return size > 1024 * 1024 ? nullptr : std::unique_ptr<std::uint8_t[]>(new std::uint8_t[size]);
-    });
+    FileDigestJob job = MebibyteChunkJob();
     std::atomic<int> calls{0};
-    job.read_chunk = [&](os::FileHandle file, void* buffer, std::uint32_t size, std::uint32_t* delivered) {
+    Access::ReplaceReads(job, [&](os::FileHandle file, void* buffer, std::uint32_t size, std::uint32_t* delivered) {
       if (++calls == failing) {
         *delivered = 0;
         return false;
       }
       return os::ReadChunk(file, buffer, size, delivered);
-    };
+    });
     const JobRun run = DigestWithJob(job, path, 3 << 20);
     EXPECT_EQ(run.outcome, DigestOutcome::ReadFailed);
     EXPECT_EQ(run.digest, L"");
     EXPECT_EQ(run.reports, failing == 5 ? std::vector<std::int32_t>{} : std::vector<std::int32_t>{33});
+  }
+}
+
+TEST(FileDigestJob, FirstPieceReadHereTheRestOnTheReader) {
+  ScratchFolder folder;
+  const std::string bytes = PatternBytes(5 << 19);  // two and a half chunks
+  const std::wstring path = folder.Write(L"f", bytes);
+  const std::thread::id worker = std::this_thread::get_id();
+  for (const auto& [buffers, thread] : {std::pair{2, true}, std::pair{1, true}, std::pair{2, false}}) {
+    SCOPED_TRACE(std::to_string(buffers) + " buffers, thread " + (thread ? "had" : "not had"));
+    FileDigestJob job = MebibyteChunkJob(buffers);
+    if (!thread) Access::DenyReaderThread(job);
+    std::vector<std::string> reads;  // who read, the worker (W) or the reader (R), and the size asked
+    Access::ReplaceReads(job, [&](os::FileHandle file, void* buffer, std::uint32_t size, std::uint32_t* delivered) {
+      reads.push_back((std::this_thread::get_id() == worker ? "W " : "R ") + std::to_string(size));
+      return os::ReadChunk(file, buffer, size, delivered);
+    });
+    EXPECT_EQ(DigestWithJob(job, path, 5 << 19).digest,
+              DigestOfBuffer(bytes.data(), static_cast<std::int32_t>(bytes.size())));
+
+    // The reader reads the rest of the first chunk, the second (ahead, or
+    // after the pause with one buffer) and the third, whose 9th piece finds
+    // the end; after a short chunk the worker reads in turn. Without the
+    // thread every read is a whole chunk's rest.
+    std::vector<std::string> expected = {"W 65536"};
+    if (thread) {
+      expected.insert(expected.end(), 15 + 16 + 9, "R 65536");
+      expected.push_back("W 1048576");
+    } else {
+      expected.insert(expected.end(), {"W 983040", "W 1048576", "W 1048576", "W 1048576"});
+    }
+    EXPECT_EQ(reads, expected);
   }
 }
 
@@ -213,7 +274,7 @@ TEST(FileDigestJob, StopAfterAChunkDiscardsIt) {
   EXPECT_EQ(run.outcome, DigestOutcome::Stopped);
   EXPECT_EQ(run.digest, L"");
   EXPECT_EQ(run.reports, (std::vector<std::int32_t>{33}));
-  EXPECT_FALSE(job.digest.started) << "the stopped digest is finished and wiped";
+  EXPECT_FALSE(Access::DigestStarted(job)) << "the stopped digest is finished and wiped";
 
   // The file was closed: it can be removed at once (Windows refuses otherwise).
   std::error_code error;
@@ -236,12 +297,12 @@ TEST(FileDigestJob, StopBelongsToItsOwnRun) {
 
 TEST(FileDigestJob, SmallerBufferWhenTheChunkCannotBeHad) {
   std::vector<std::uint32_t> asked;
-  FileDigestJob job([&](std::uint32_t size) {
+  FileDigestJob job = Access::WithAllocator([&](std::uint32_t size) {
     asked.push_back(size);
     return size > 1024 * 1024 ? nullptr : std::unique_ptr<std::uint8_t[]>(new std::uint8_t[size]());
   });
   ASSERT_TRUE(job.HasBuffer());
-  EXPECT_EQ(job.chunk_size, 1024u * 1024);
+  EXPECT_EQ(Access::ChunkSize(job), 1024u * 1024);
   EXPECT_EQ(asked, (std::vector<std::uint32_t>{16u << 20, 8u << 20, 4u << 20, 2u << 20, 1u << 20}));
 
   ScratchFolder folder;
@@ -266,14 +327,9 @@ TEST(FileDigestJob, ReadingAheadOrInTurnGivesTheSame) {
   };
   for (const Setup setup : {Setup{1, true}, Setup{2, true}, Setup{2, false}}) {
     SCOPED_TRACE(std::to_string(setup.buffers) + " buffers, thread " + (setup.thread ? "had" : "not had"));
-    int given = 0;
-    FileDigestJob job([&](std::uint32_t size) {
-      if (size > 1024 * 1024 || given == setup.buffers) return std::unique_ptr<std::uint8_t[]>();
-      ++given;
-      return std::unique_ptr<std::uint8_t[]>(new std::uint8_t[size]());
-    });
-    job.reader_unavailable = !setup.thread;
-    ASSERT_EQ(job.chunk_size, 1024u * 1024);
+    FileDigestJob job = MebibyteChunkJob(setup.buffers);
+    if (!setup.thread) Access::DenyReaderThread(job);
+    ASSERT_EQ(Access::ChunkSize(job), 1024u * 1024);
     for (int k = 0; k < 2; ++k) {  // one reader serves file after file, stopped or not
       JobRun run = DigestWithJob(job, path, 2500000);
       EXPECT_EQ(run.digest, truth);
@@ -284,13 +340,13 @@ TEST(FileDigestJob, ReadingAheadOrInTurnGivesTheSame) {
       EXPECT_EQ(stopped.digest, L"");
       EXPECT_EQ(stopped.reports, (std::vector<std::int32_t>{33}));
     }
-    EXPECT_EQ(job.read_ahead != nullptr, setup.thread) << "the reader reads pieces even with one buffer";
-    EXPECT_EQ(job.second_buffer != nullptr, setup.buffers == 2 && setup.thread);
+    EXPECT_EQ(Access::HasReaderThread(job), setup.thread) << "the reader reads pieces even with one buffer";
+    EXPECT_EQ(Access::HasSecondBuffer(job), setup.buffers == 2 && setup.thread);
   }
 }
 
 TEST(FileDigestJob, NoBufferAtAllNeverReads) {
-  FileDigestJob job([](std::uint32_t) { return std::unique_ptr<std::uint8_t[]>(); });
+  FileDigestJob job = Access::WithAllocator([](std::uint32_t) { return std::unique_ptr<std::uint8_t[]>(); });
   EXPECT_FALSE(job.HasBuffer());
   ScratchFolder folder;
   JobRun run = DigestWithJob(job, folder.Write(L"f", "abc"), 3);

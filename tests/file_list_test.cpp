@@ -23,6 +23,7 @@
 #include "app/main_window.h"
 #include "app/program.h"
 #include "engine/md5_digest.h"
+#include "engine_test_support.h"
 #include "program_test_support.h"
 #include "test_files.h"
 #include "ui/events.h"

@@ -18,7 +18,6 @@
 #include "app/main_window.h"
 #include "app/program.h"
 #include "app/save_checksum_list.h"
-#include "engine/worker.h"
 #include "formats/settings.h"
 #include "ui/bars.h"
 #include "ui/events.h"

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "engine_test_support.h"
+
 // Names the path in gtest's messages.
 void PrintTo(Md5Path path, std::ostream* out) { *out << (path == Md5Path::Portable ? "portable" : "AVX-512VL"); }
 
@@ -185,7 +187,7 @@ TEST(Md5Digest, FinishWipesTheContext) {
   EXPECT_FALSE(digest.started);
 }
 
-TEST(Md5Digest, NegativeLengthHashesNothing) {
+TEST(DigestOfBuffer, NegativeLengthHashesNothing) {
   EXPECT_EQ(DigestOfBuffer("abc", -5), L"d41d8cd98f00b204e9800998ecf8427e");
 }
 

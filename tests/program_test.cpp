@@ -9,12 +9,12 @@
 
 #include "app/main_window.h"
 #include "app/program.h"
-#include "engine/worker.h"
 #include "formats/settings.h"
 #include "program_test_support.h"
 #include "test_files.h"
 #include "ui/bars.h"
 #include "ui/window.h"
+#include "windows/window_worker.h"
 
 namespace {
 
@@ -30,15 +30,15 @@ TEST(Program, CloseBoxEndsTheProgramWithExitCodeZero) {
 TEST(ProgramChild, DISABLED_QuitsWhileWorkersRun) {
   ASSERT_TRUE(StartUp());
   for (int worker = 0; worker < 2; ++worker) {
-    std::uint32_t started = StartWorker(BindToOpenWindows([] {
-                  for (std::uint64_t n = 0;; ++n) {
-                    SetStatusText(kMainWindow, kStateField, L"busy " + std::to_wstring(n));
-                    SetStatusProgress(kMainWindow, static_cast<std::int32_t>(n % 101));
-                    Sleep(1);
-                  }
-                }),
-                0);
-    ASSERT_NE(started, 0u);
+    ASSERT_TRUE(StartWindowWorker(
+        [] {
+          for (std::uint64_t n = 0;; ++n) {
+            SetStatusText(kMainWindow, kStateField, L"busy " + std::to_wstring(n));
+            SetStatusProgress(kMainWindow, static_cast<std::int32_t>(n % 101));
+            Sleep(1);
+          }
+        },
+        false));
   }
   Sleep(300);
   PostMessageW(WindowHandle(kMainWindow), WM_CLOSE, 0, 0);

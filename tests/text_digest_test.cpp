@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/md5_digest.h"
+#include "engine_test_support.h"
 #include "formats/checksum_list_reader.h"
 #include "os/file.h"
 #include "test_files.h"

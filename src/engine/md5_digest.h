@@ -42,9 +42,6 @@ struct Md5Digest {
   void (*transform)(std::uint32_t state[4], const std::uint8_t* bytes, std::size_t blocks) = nullptr;
 };
 
-// The digest text of exactly `length` bytes; a negative length counts as 0.
-std::wstring DigestOfBuffer(const void* bytes, std::int32_t length);
-
 // The text form of 16 digest bytes.
 std::wstring DigestTextOf(const std::uint8_t digest[16]);
 
