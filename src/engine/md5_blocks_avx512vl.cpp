@@ -70,66 +70,6 @@ alignas(64) constexpr std::uint32_t kSine[64] = {
   "vpaddd %%xmm5, %%xmm" #A ", %%xmm" #A "\n\t"              /* a += f */     \
   "vpaddd %%xmm4, %%xmm" #A ", %%xmm" #A "\n\t"              /* a += u */
 
-// Loads message word j of the block into xmm(16 + j).
-#define MD5_LOAD_WORDS               \
-  "vmovd 0(%[bytes]), %%xmm16\n\t"   \
-  "vmovd 4(%[bytes]), %%xmm17\n\t"   \
-  "vmovd 8(%[bytes]), %%xmm18\n\t"   \
-  "vmovd 12(%[bytes]), %%xmm19\n\t"  \
-  "vmovd 16(%[bytes]), %%xmm20\n\t"  \
-  "vmovd 20(%[bytes]), %%xmm21\n\t"  \
-  "vmovd 24(%[bytes]), %%xmm22\n\t"  \
-  "vmovd 28(%[bytes]), %%xmm23\n\t"  \
-  "vmovd 32(%[bytes]), %%xmm24\n\t"  \
-  "vmovd 36(%[bytes]), %%xmm25\n\t"  \
-  "vmovd 40(%[bytes]), %%xmm26\n\t"  \
-  "vmovd 44(%[bytes]), %%xmm27\n\t"  \
-  "vmovd 48(%[bytes]), %%xmm28\n\t"  \
-  "vmovd 52(%[bytes]), %%xmm29\n\t"  \
-  "vmovd 56(%[bytes]), %%xmm30\n\t"  \
-  "vmovd 60(%[bytes]), %%xmm31\n\t"
-
-// The 16 steps of each round, two to a line; the block ends on MD5_LAST_STEP.
-#define MD5_ROUND_1                                                               \
-  MD5_STEP(F, 0, 1, 2, 3, 16, 7, 0) MD5_STEP(F, 3, 0, 1, 2, 17, 12, 1)            \
-  MD5_STEP(F, 2, 3, 0, 1, 18, 17, 2) MD5_STEP(F, 1, 2, 3, 0, 19, 22, 3)           \
-  MD5_STEP(F, 0, 1, 2, 3, 20, 7, 4) MD5_STEP(F, 3, 0, 1, 2, 21, 12, 5)            \
-  MD5_STEP(F, 2, 3, 0, 1, 22, 17, 6) MD5_STEP(F, 1, 2, 3, 0, 23, 22, 7)           \
-  MD5_STEP(F, 0, 1, 2, 3, 24, 7, 8) MD5_STEP(F, 3, 0, 1, 2, 25, 12, 9)            \
-  MD5_STEP(F, 2, 3, 0, 1, 26, 17, 10) MD5_STEP(F, 1, 2, 3, 0, 27, 22, 11)         \
-  MD5_STEP(F, 0, 1, 2, 3, 28, 7, 12) MD5_STEP(F, 3, 0, 1, 2, 29, 12, 13)          \
-  MD5_STEP(F, 2, 3, 0, 1, 30, 17, 14) MD5_STEP(F, 1, 2, 3, 0, 31, 22, 15)
-
-#define MD5_ROUND_2                                                               \
-  MD5_STEP(G, 0, 1, 2, 3, 17, 5, 16) MD5_STEP(G, 3, 0, 1, 2, 22, 9, 17)           \
-  MD5_STEP(G, 2, 3, 0, 1, 27, 14, 18) MD5_STEP(G, 1, 2, 3, 0, 16, 20, 19)         \
-  MD5_STEP(G, 0, 1, 2, 3, 21, 5, 20) MD5_STEP(G, 3, 0, 1, 2, 26, 9, 21)           \
-  MD5_STEP(G, 2, 3, 0, 1, 31, 14, 22) MD5_STEP(G, 1, 2, 3, 0, 20, 20, 23)         \
-  MD5_STEP(G, 0, 1, 2, 3, 25, 5, 24) MD5_STEP(G, 3, 0, 1, 2, 30, 9, 25)           \
-  MD5_STEP(G, 2, 3, 0, 1, 19, 14, 26) MD5_STEP(G, 1, 2, 3, 0, 24, 20, 27)         \
-  MD5_STEP(G, 0, 1, 2, 3, 29, 5, 28) MD5_STEP(G, 3, 0, 1, 2, 18, 9, 29)           \
-  MD5_STEP(G, 2, 3, 0, 1, 23, 14, 30) MD5_STEP(G, 1, 2, 3, 0, 28, 20, 31)
-
-#define MD5_ROUND_3                                                               \
-  MD5_STEP(H, 0, 1, 2, 3, 21, 4, 32) MD5_STEP(H, 3, 0, 1, 2, 24, 11, 33)          \
-  MD5_STEP(H, 2, 3, 0, 1, 27, 16, 34) MD5_STEP(H, 1, 2, 3, 0, 30, 23, 35)         \
-  MD5_STEP(H, 0, 1, 2, 3, 17, 4, 36) MD5_STEP(H, 3, 0, 1, 2, 20, 11, 37)          \
-  MD5_STEP(H, 2, 3, 0, 1, 23, 16, 38) MD5_STEP(H, 1, 2, 3, 0, 26, 23, 39)         \
-  MD5_STEP(H, 0, 1, 2, 3, 29, 4, 40) MD5_STEP(H, 3, 0, 1, 2, 16, 11, 41)          \
-  MD5_STEP(H, 2, 3, 0, 1, 19, 16, 42) MD5_STEP(H, 1, 2, 3, 0, 22, 23, 43)         \
-  MD5_STEP(H, 0, 1, 2, 3, 25, 4, 44) MD5_STEP(H, 3, 0, 1, 2, 28, 11, 45)          \
-  MD5_STEP(H, 2, 3, 0, 1, 31, 16, 46) MD5_STEP(H, 1, 2, 3, 0, 18, 23, 47)
-
-#define MD5_ROUND_4                                                               \
-  MD5_STEP(I, 0, 1, 2, 3, 16, 6, 48) MD5_STEP(I, 3, 0, 1, 2, 23, 10, 49)          \
-  MD5_STEP(I, 2, 3, 0, 1, 30, 15, 50) MD5_STEP(I, 1, 2, 3, 0, 21, 21, 51)         \
-  MD5_STEP(I, 0, 1, 2, 3, 28, 6, 52) MD5_STEP(I, 3, 0, 1, 2, 19, 10, 53)          \
-  MD5_STEP(I, 2, 3, 0, 1, 26, 15, 54) MD5_STEP(I, 1, 2, 3, 0, 17, 21, 55)         \
-  MD5_STEP(I, 0, 1, 2, 3, 24, 6, 56) MD5_STEP(I, 3, 0, 1, 2, 31, 10, 57)          \
-  MD5_STEP(I, 2, 3, 0, 1, 22, 15, 58) MD5_STEP(I, 1, 2, 3, 0, 29, 21, 59)         \
-  MD5_STEP(I, 0, 1, 2, 3, 20, 6, 60) MD5_STEP(I, 3, 0, 1, 2, 27, 10, 61)          \
-  MD5_STEP(I, 2, 3, 0, 1, 18, 15, 62) MD5_LAST_STEP(I, 1, 2, 3, 0, 25, 21, 63, 7)
-
 __attribute__((target("avx512f,avx512vl"))) void Md5BlocksAvx512Vl(std::uint32_t state[4],
                                                                     const std::uint8_t* bytes,
                                                                     std::size_t blocks) {
@@ -140,12 +80,58 @@ __attribute__((target("avx512f,avx512vl"))) void Md5BlocksAvx512Vl(std::uint32_t
       "vmovd 8(%[state]), %%xmm2\n\t"
       "vmovd 12(%[state]), %%xmm3\n\t"
       "1:\n\t"
-      MD5_LOAD_WORDS
+      "vmovd 0(%[bytes]), %%xmm16\n\t"
+      "vmovd 4(%[bytes]), %%xmm17\n\t"
+      "vmovd 8(%[bytes]), %%xmm18\n\t"
+      "vmovd 12(%[bytes]), %%xmm19\n\t"
+      "vmovd 16(%[bytes]), %%xmm20\n\t"
+      "vmovd 20(%[bytes]), %%xmm21\n\t"
+      "vmovd 24(%[bytes]), %%xmm22\n\t"
+      "vmovd 28(%[bytes]), %%xmm23\n\t"
+      "vmovd 32(%[bytes]), %%xmm24\n\t"
+      "vmovd 36(%[bytes]), %%xmm25\n\t"
+      "vmovd 40(%[bytes]), %%xmm26\n\t"
+      "vmovd 44(%[bytes]), %%xmm27\n\t"
+      "vmovd 48(%[bytes]), %%xmm28\n\t"
+      "vmovd 52(%[bytes]), %%xmm29\n\t"
+      "vmovd 56(%[bytes]), %%xmm30\n\t"
+      "vmovd 60(%[bytes]), %%xmm31\n\t"
       "vmovdqa %%xmm0, %%xmm6\n\t"
       "vmovdqa %%xmm1, %%xmm7\n\t"
       "vmovdqa %%xmm2, %%xmm8\n\t"
       "vmovdqa %%xmm3, %%xmm9\n\t"
-      MD5_ROUND_1 MD5_ROUND_2 MD5_ROUND_3 MD5_ROUND_4
+      MD5_STEP(F, 0, 1, 2, 3, 16, 7, 0) MD5_STEP(F, 3, 0, 1, 2, 17, 12, 1)
+      MD5_STEP(F, 2, 3, 0, 1, 18, 17, 2) MD5_STEP(F, 1, 2, 3, 0, 19, 22, 3)
+      MD5_STEP(F, 0, 1, 2, 3, 20, 7, 4) MD5_STEP(F, 3, 0, 1, 2, 21, 12, 5)
+      MD5_STEP(F, 2, 3, 0, 1, 22, 17, 6) MD5_STEP(F, 1, 2, 3, 0, 23, 22, 7)
+      MD5_STEP(F, 0, 1, 2, 3, 24, 7, 8) MD5_STEP(F, 3, 0, 1, 2, 25, 12, 9)
+      MD5_STEP(F, 2, 3, 0, 1, 26, 17, 10) MD5_STEP(F, 1, 2, 3, 0, 27, 22, 11)
+      MD5_STEP(F, 0, 1, 2, 3, 28, 7, 12) MD5_STEP(F, 3, 0, 1, 2, 29, 12, 13)
+      MD5_STEP(F, 2, 3, 0, 1, 30, 17, 14) MD5_STEP(F, 1, 2, 3, 0, 31, 22, 15)
+      MD5_STEP(G, 0, 1, 2, 3, 17, 5, 16) MD5_STEP(G, 3, 0, 1, 2, 22, 9, 17)
+      MD5_STEP(G, 2, 3, 0, 1, 27, 14, 18) MD5_STEP(G, 1, 2, 3, 0, 16, 20, 19)
+      MD5_STEP(G, 0, 1, 2, 3, 21, 5, 20) MD5_STEP(G, 3, 0, 1, 2, 26, 9, 21)
+      MD5_STEP(G, 2, 3, 0, 1, 31, 14, 22) MD5_STEP(G, 1, 2, 3, 0, 20, 20, 23)
+      MD5_STEP(G, 0, 1, 2, 3, 25, 5, 24) MD5_STEP(G, 3, 0, 1, 2, 30, 9, 25)
+      MD5_STEP(G, 2, 3, 0, 1, 19, 14, 26) MD5_STEP(G, 1, 2, 3, 0, 24, 20, 27)
+      MD5_STEP(G, 0, 1, 2, 3, 29, 5, 28) MD5_STEP(G, 3, 0, 1, 2, 18, 9, 29)
+      MD5_STEP(G, 2, 3, 0, 1, 23, 14, 30) MD5_STEP(G, 1, 2, 3, 0, 28, 20, 31)
+      MD5_STEP(H, 0, 1, 2, 3, 21, 4, 32) MD5_STEP(H, 3, 0, 1, 2, 24, 11, 33)
+      MD5_STEP(H, 2, 3, 0, 1, 27, 16, 34) MD5_STEP(H, 1, 2, 3, 0, 30, 23, 35)
+      MD5_STEP(H, 0, 1, 2, 3, 17, 4, 36) MD5_STEP(H, 3, 0, 1, 2, 20, 11, 37)
+      MD5_STEP(H, 2, 3, 0, 1, 23, 16, 38) MD5_STEP(H, 1, 2, 3, 0, 26, 23, 39)
+      MD5_STEP(H, 0, 1, 2, 3, 29, 4, 40) MD5_STEP(H, 3, 0, 1, 2, 16, 11, 41)
+      MD5_STEP(H, 2, 3, 0, 1, 19, 16, 42) MD5_STEP(H, 1, 2, 3, 0, 22, 23, 43)
+      MD5_STEP(H, 0, 1, 2, 3, 25, 4, 44) MD5_STEP(H, 3, 0, 1, 2, 28, 11, 45)
+      MD5_STEP(H, 2, 3, 0, 1, 31, 16, 46) MD5_STEP(H, 1, 2, 3, 0, 18, 23, 47)
+      MD5_STEP(I, 0, 1, 2, 3, 16, 6, 48) MD5_STEP(I, 3, 0, 1, 2, 23, 10, 49)
+      MD5_STEP(I, 2, 3, 0, 1, 30, 15, 50) MD5_STEP(I, 1, 2, 3, 0, 21, 21, 51)
+      MD5_STEP(I, 0, 1, 2, 3, 28, 6, 52) MD5_STEP(I, 3, 0, 1, 2, 19, 10, 53)
+      MD5_STEP(I, 2, 3, 0, 1, 26, 15, 54) MD5_STEP(I, 1, 2, 3, 0, 17, 21, 55)
+      MD5_STEP(I, 0, 1, 2, 3, 24, 6, 56) MD5_STEP(I, 3, 0, 1, 2, 31, 10, 57)
+      MD5_STEP(I, 2, 3, 0, 1, 22, 15, 58) MD5_STEP(I, 1, 2, 3, 0, 29, 21, 59)
+      MD5_STEP(I, 0, 1, 2, 3, 20, 6, 60) MD5_STEP(I, 3, 0, 1, 2, 27, 10, 61)
+      MD5_STEP(I, 2, 3, 0, 1, 18, 15, 62) MD5_LAST_STEP(I, 1, 2, 3, 0, 25, 21, 63, 7)
       "vpaddd %%xmm6, %%xmm0, %%xmm0\n\t"
       "vpaddd %%xmm8, %%xmm2, %%xmm2\n\t"
       "vpaddd %%xmm9, %%xmm3, %%xmm3\n\t"
@@ -166,11 +152,6 @@ __attribute__((target("avx512f,avx512vl"))) void Md5BlocksAvx512Vl(std::uint32_t
 #undef MD5_STEP
 #undef MD5_LAST_STEP
 #undef MD5_STEP_ADDING
-#undef MD5_LOAD_WORDS
-#undef MD5_ROUND_1
-#undef MD5_ROUND_2
-#undef MD5_ROUND_3
-#undef MD5_ROUND_4
 
 bool Avx512VlRuns() {
   unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;

@@ -54,80 +54,6 @@ inline std::uint32_t RotateLeft(std::uint32_t x, int n) { return (x << n) | (x >
   a += (c) ^ ((b) | ~(d));          \
   a = RotateLeft(a, s) + (b)
 
-// The 16 steps of each round, on the state words a, b, c, d and the message
-// words x0 to x15 of Md5BlocksPortable's block.
-#define MD5_ROUND_1                       \
-  MD5_F(a, b, c, d, x0, 7, 0xd76aa478);   \
-  MD5_F(d, a, b, c, x1, 12, 0xe8c7b756);  \
-  MD5_F(c, d, a, b, x2, 17, 0x242070db);  \
-  MD5_F(b, c, d, a, x3, 22, 0xc1bdceee);  \
-  MD5_F(a, b, c, d, x4, 7, 0xf57c0faf);   \
-  MD5_F(d, a, b, c, x5, 12, 0x4787c62a);  \
-  MD5_F(c, d, a, b, x6, 17, 0xa8304613);  \
-  MD5_F(b, c, d, a, x7, 22, 0xfd469501);  \
-  MD5_F(a, b, c, d, x8, 7, 0x698098d8);   \
-  MD5_F(d, a, b, c, x9, 12, 0x8b44f7af);  \
-  MD5_F(c, d, a, b, x10, 17, 0xffff5bb1); \
-  MD5_F(b, c, d, a, x11, 22, 0x895cd7be); \
-  MD5_F(a, b, c, d, x12, 7, 0x6b901122);  \
-  MD5_F(d, a, b, c, x13, 12, 0xfd987193); \
-  MD5_F(c, d, a, b, x14, 17, 0xa679438e); \
-  MD5_F(b, c, d, a, x15, 22, 0x49b40821)
-
-#define MD5_ROUND_2                       \
-  MD5_G(a, b, c, d, x1, 5, 0xf61e2562);   \
-  MD5_G(d, a, b, c, x6, 9, 0xc040b340);   \
-  MD5_G(c, d, a, b, x11, 14, 0x265e5a51); \
-  MD5_G(b, c, d, a, x0, 20, 0xe9b6c7aa);  \
-  MD5_G(a, b, c, d, x5, 5, 0xd62f105d);   \
-  MD5_G(d, a, b, c, x10, 9, 0x02441453);  \
-  MD5_G(c, d, a, b, x15, 14, 0xd8a1e681); \
-  MD5_G(b, c, d, a, x4, 20, 0xe7d3fbc8);  \
-  MD5_G(a, b, c, d, x9, 5, 0x21e1cde6);   \
-  MD5_G(d, a, b, c, x14, 9, 0xc33707d6);  \
-  MD5_G(c, d, a, b, x3, 14, 0xf4d50d87);  \
-  MD5_G(b, c, d, a, x8, 20, 0x455a14ed);  \
-  MD5_G(a, b, c, d, x13, 5, 0xa9e3e905);  \
-  MD5_G(d, a, b, c, x2, 9, 0xfcefa3f8);   \
-  MD5_G(c, d, a, b, x7, 14, 0x676f02d9);  \
-  MD5_G(b, c, d, a, x12, 20, 0x8d2a4c8a)
-
-#define MD5_ROUND_3                       \
-  MD5_H(a, b, c, d, x5, 4, 0xfffa3942);   \
-  MD5_H(d, a, b, c, x8, 11, 0x8771f681);  \
-  MD5_H(c, d, a, b, x11, 16, 0x6d9d6122); \
-  MD5_H(b, c, d, a, x14, 23, 0xfde5380c); \
-  MD5_H(a, b, c, d, x1, 4, 0xa4beea44);   \
-  MD5_H(d, a, b, c, x4, 11, 0x4bdecfa9);  \
-  MD5_H(c, d, a, b, x7, 16, 0xf6bb4b60);  \
-  MD5_H(b, c, d, a, x10, 23, 0xbebfbc70); \
-  MD5_H(a, b, c, d, x13, 4, 0x289b7ec6);  \
-  MD5_H(d, a, b, c, x0, 11, 0xeaa127fa);  \
-  MD5_H(c, d, a, b, x3, 16, 0xd4ef3085);  \
-  MD5_H(b, c, d, a, x6, 23, 0x04881d05);  \
-  MD5_H(a, b, c, d, x9, 4, 0xd9d4d039);   \
-  MD5_H(d, a, b, c, x12, 11, 0xe6db99e5); \
-  MD5_H(c, d, a, b, x15, 16, 0x1fa27cf8); \
-  MD5_H(b, c, d, a, x2, 23, 0xc4ac5665)
-
-#define MD5_ROUND_4                       \
-  MD5_I(a, b, c, d, x0, 6, 0xf4292244);   \
-  MD5_I(d, a, b, c, x7, 10, 0x432aff97);  \
-  MD5_I(c, d, a, b, x14, 15, 0xab9423a7); \
-  MD5_I(b, c, d, a, x5, 21, 0xfc93a039);  \
-  MD5_I(a, b, c, d, x12, 6, 0x655b59c3);  \
-  MD5_I(d, a, b, c, x3, 10, 0x8f0ccc92);  \
-  MD5_I(c, d, a, b, x10, 15, 0xffeff47d); \
-  MD5_I(b, c, d, a, x1, 21, 0x85845dd1);  \
-  MD5_I(a, b, c, d, x8, 6, 0x6fa87e4f);   \
-  MD5_I(d, a, b, c, x15, 10, 0xfe2ce6e0); \
-  MD5_I(c, d, a, b, x6, 15, 0xa3014314);  \
-  MD5_I(b, c, d, a, x13, 21, 0x4e0811a1); \
-  MD5_I(a, b, c, d, x4, 6, 0xf7537e82);   \
-  MD5_I(d, a, b, c, x11, 10, 0xbd3af235); \
-  MD5_I(c, d, a, b, x2, 15, 0x2ad7d2bb);  \
-  MD5_I(b, c, d, a, x9, 21, 0xeb86d391)
-
 }  // namespace
 
 void Md5BlocksPortable(std::uint32_t state[4], const std::uint8_t* p, std::size_t blocks) {
@@ -141,10 +67,73 @@ void Md5BlocksPortable(std::uint32_t state[4], const std::uint8_t* p, std::size_
                         x15 = LoadLittle32(p + 60);
     const std::uint32_t aa = a, bb = b, cc = c, dd = d;
 
-    MD5_ROUND_1;
-    MD5_ROUND_2;
-    MD5_ROUND_3;
-    MD5_ROUND_4;
+    MD5_F(a, b, c, d, x0, 7, 0xd76aa478);
+    MD5_F(d, a, b, c, x1, 12, 0xe8c7b756);
+    MD5_F(c, d, a, b, x2, 17, 0x242070db);
+    MD5_F(b, c, d, a, x3, 22, 0xc1bdceee);
+    MD5_F(a, b, c, d, x4, 7, 0xf57c0faf);
+    MD5_F(d, a, b, c, x5, 12, 0x4787c62a);
+    MD5_F(c, d, a, b, x6, 17, 0xa8304613);
+    MD5_F(b, c, d, a, x7, 22, 0xfd469501);
+    MD5_F(a, b, c, d, x8, 7, 0x698098d8);
+    MD5_F(d, a, b, c, x9, 12, 0x8b44f7af);
+    MD5_F(c, d, a, b, x10, 17, 0xffff5bb1);
+    MD5_F(b, c, d, a, x11, 22, 0x895cd7be);
+    MD5_F(a, b, c, d, x12, 7, 0x6b901122);
+    MD5_F(d, a, b, c, x13, 12, 0xfd987193);
+    MD5_F(c, d, a, b, x14, 17, 0xa679438e);
+    MD5_F(b, c, d, a, x15, 22, 0x49b40821);
+
+    MD5_G(a, b, c, d, x1, 5, 0xf61e2562);
+    MD5_G(d, a, b, c, x6, 9, 0xc040b340);
+    MD5_G(c, d, a, b, x11, 14, 0x265e5a51);
+    MD5_G(b, c, d, a, x0, 20, 0xe9b6c7aa);
+    MD5_G(a, b, c, d, x5, 5, 0xd62f105d);
+    MD5_G(d, a, b, c, x10, 9, 0x02441453);
+    MD5_G(c, d, a, b, x15, 14, 0xd8a1e681);
+    MD5_G(b, c, d, a, x4, 20, 0xe7d3fbc8);
+    MD5_G(a, b, c, d, x9, 5, 0x21e1cde6);
+    MD5_G(d, a, b, c, x14, 9, 0xc33707d6);
+    MD5_G(c, d, a, b, x3, 14, 0xf4d50d87);
+    MD5_G(b, c, d, a, x8, 20, 0x455a14ed);
+    MD5_G(a, b, c, d, x13, 5, 0xa9e3e905);
+    MD5_G(d, a, b, c, x2, 9, 0xfcefa3f8);
+    MD5_G(c, d, a, b, x7, 14, 0x676f02d9);
+    MD5_G(b, c, d, a, x12, 20, 0x8d2a4c8a);
+
+    MD5_H(a, b, c, d, x5, 4, 0xfffa3942);
+    MD5_H(d, a, b, c, x8, 11, 0x8771f681);
+    MD5_H(c, d, a, b, x11, 16, 0x6d9d6122);
+    MD5_H(b, c, d, a, x14, 23, 0xfde5380c);
+    MD5_H(a, b, c, d, x1, 4, 0xa4beea44);
+    MD5_H(d, a, b, c, x4, 11, 0x4bdecfa9);
+    MD5_H(c, d, a, b, x7, 16, 0xf6bb4b60);
+    MD5_H(b, c, d, a, x10, 23, 0xbebfbc70);
+    MD5_H(a, b, c, d, x13, 4, 0x289b7ec6);
+    MD5_H(d, a, b, c, x0, 11, 0xeaa127fa);
+    MD5_H(c, d, a, b, x3, 16, 0xd4ef3085);
+    MD5_H(b, c, d, a, x6, 23, 0x04881d05);
+    MD5_H(a, b, c, d, x9, 4, 0xd9d4d039);
+    MD5_H(d, a, b, c, x12, 11, 0xe6db99e5);
+    MD5_H(c, d, a, b, x15, 16, 0x1fa27cf8);
+    MD5_H(b, c, d, a, x2, 23, 0xc4ac5665);
+
+    MD5_I(a, b, c, d, x0, 6, 0xf4292244);
+    MD5_I(d, a, b, c, x7, 10, 0x432aff97);
+    MD5_I(c, d, a, b, x14, 15, 0xab9423a7);
+    MD5_I(b, c, d, a, x5, 21, 0xfc93a039);
+    MD5_I(a, b, c, d, x12, 6, 0x655b59c3);
+    MD5_I(d, a, b, c, x3, 10, 0x8f0ccc92);
+    MD5_I(c, d, a, b, x10, 15, 0xffeff47d);
+    MD5_I(b, c, d, a, x1, 21, 0x85845dd1);
+    MD5_I(a, b, c, d, x8, 6, 0x6fa87e4f);
+    MD5_I(d, a, b, c, x15, 10, 0xfe2ce6e0);
+    MD5_I(c, d, a, b, x6, 15, 0xa3014314);
+    MD5_I(b, c, d, a, x13, 21, 0x4e0811a1);
+    MD5_I(a, b, c, d, x4, 6, 0xf7537e82);
+    MD5_I(d, a, b, c, x11, 10, 0xbd3af235);
+    MD5_I(c, d, a, b, x2, 15, 0x2ad7d2bb);
+    MD5_I(b, c, d, a, x9, 21, 0xeb86d391);
 
     a += aa;
     b += bb;
@@ -161,10 +150,6 @@ void Md5BlocksPortable(std::uint32_t state[4], const std::uint8_t* p, std::size_
 #undef MD5_G
 #undef MD5_H
 #undef MD5_I
-#undef MD5_ROUND_1
-#undef MD5_ROUND_2
-#undef MD5_ROUND_3
-#undef MD5_ROUND_4
 #undef MD5_KEEP
 
 namespace {
