@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "ui/gadget.h"
 #include "ui/ui_state.h"
 
 namespace ui {
@@ -62,11 +63,6 @@ std::vector<TabStop> TabStops(HWND root) {
 GadgetRecord* GadgetOf(HWND handle) {
   const std::int32_t number = GadgetNumberOf(handle);
   return number >= 0 ? FindGadget(number) : nullptr;
-}
-
-HWND GadgetHandleOf(std::int32_t gadget) {
-  GadgetRecord* record = gadget >= 0 ? FindGadget(gadget) : nullptr;
-  return record ? record->handle : nullptr;
 }
 
 void ShowFocusCues(HWND root) { SendMessageW(root, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0); }
@@ -188,7 +184,7 @@ bool HandleDialogKey(const MSG& message) {
         RaiseClick(focus);
         return true;
       }
-      const HWND default_button = GadgetHandleOf(window->default_button);
+      const HWND default_button = GadgetHandle(window->default_button);
       if (!default_button) return false;
       if (CanTakeFocus(root, default_button)) RaiseClick(default_button);
       return true;
@@ -198,7 +194,7 @@ bool HandleDialogKey(const MSG& message) {
       RaiseClick(focus);
       return true;
     case VK_ESCAPE:
-      if (const HWND cancel = GadgetHandleOf(window->cancel_button)) {
+      if (const HWND cancel = GadgetHandle(window->cancel_button)) {
         if (CanTakeFocus(root, cancel)) RaiseClick(cancel);
         return true;
       }
@@ -238,7 +234,7 @@ void NoteFocus(HWND root) {
   }
   // A push button with the focus is the one Enter presses, and looks it;
   // elsewhere the window's default button does.
-  const HWND pressed = focused && focused->kind == GadgetKind::Button ? focus : GadgetHandleOf(window->default_button);
+  const HWND pressed = focused && focused->kind == GadgetKind::Button ? focus : GadgetHandle(window->default_button);
   const std::int32_t number = WindowNumberOf(root);
   for (auto& [gadget, record] : State().gadgets) {
     if (record.window != number || record.kind != GadgetKind::Button) continue;
