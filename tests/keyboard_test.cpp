@@ -159,6 +159,12 @@ TEST_F(KeyboardTest, MainWindowReachesToolbarAndListStartsAndStopsARunAndOpensTh
   EXPECT_TRUE(SendMessageW(Toolbar(), TB_ISBUTTONENABLED, kMenuStart, 0)) << "Space stopped the run";
   EXPECT_EQ(HotButton(), kMenuStart) << "and Start, enabled again, has the keyboard back";
   EXPECT_EQ(GetFocus(), Toolbar());
+  Press(VK_RIGHT);
+  Press(VK_RETURN);
+  ASSERT_TRUE(IsWindowOpen(kOptionsWindow));
+  Press(VK_ESCAPE);
+  EXPECT_EQ(GetFocus(), Toolbar());
+  EXPECT_EQ(HotButton(), kMenuOptions) << "the keyboard is back on the button that opened the window";
 
   // Escape does nothing here; Shift+F10 and the menu key open the list's menu.
   Press(VK_ESCAPE);

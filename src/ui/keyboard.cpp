@@ -248,13 +248,20 @@ LRESULT AnswerToolbarHotItem(WindowRecord& window, const NMTBHOTITEM& change) {
   if (GetFocus() != window.toolbar) return 0;
   // The pointer leaving the toolbar must not take the keyboard's button away.
   if (change.dwFlags & HICF_LEAVING) return 1;
-  if (change.idNew >= 0) window.toolbar_key = change.idNew;
+  // Only the pointer moves it; the toolbar's own choice on taking the focus
+  // is replaced by the keyboard's button right after.
+  if ((change.dwFlags & HICF_MOUSE) && change.idNew >= 0) window.toolbar_key = change.idNew;
   return 0;
 }
 
 void SaveFocus(WindowRecord& window) {
   const HWND focus = GetFocus();
   if (focus && IsChild(window.handle, focus)) window.saved_focus = focus;
+  // Inactive, the window shows no keyboard button; RestoreFocus shows the
+  // one the keyboard was on again.
+  if (window.toolbar && window.focus_seen == window.toolbar)
+    SendMessageW(window.toolbar, TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
+  window.focus_seen = nullptr;
 }
 
 void RestoreFocus(WindowRecord& window) {
