@@ -78,13 +78,14 @@ echo "md5sum_seconds (each turn) = $(each md5sum_seconds)"
 ratio=$(printf '%.2f' "$(echo "$run_seconds / $md5sum_seconds" | bc -l)")
 echo "ratio (best run / best md5sum) = $ratio"
 
-# The figures against their bars.
 private_after=$(value private_mb_after)
 stripped="$work/Sumwick.stripped.exe"
 x86_64-w64-mingw32-strip -o "$stripped" "$root/build/windows/src/Sumwick.exe"
 exe_kb=$(( $(stat -c %s "$stripped") / 1024 ))
-echo "== figures (bar)"
-echo "drop of $(value drop_rows) files until listed: $(value drop_seconds) s (<= 1.0 s)"
-echo "private memory with those rows: ${private_after} MB (<= 40 MB)"
-echo "1 GiB run / md5sum, best of 3 each: $ratio (<= 0.80)"
-echo "Sumwick.exe stripped: ${exe_kb} KB (<= 400 KB; scripts/package.sh builds the released one)"
+cpu() { sed -n "s/^$1[[:space:]]*: //p" /proc/cpuinfo | head -n 1; }
+echo "== figures"
+echo "CPU: $(cpu 'model name') (family $(cpu 'cpu family'), model $(cpu model)); MD5 form chosen by the program: $(sed -n 's/^run_md5_path=//p' "$turns" | sort -u | paste -sd/)"
+echo "drop of $(value drop_rows) files until listed: $(value drop_seconds) s"
+echo "private memory with those rows: ${private_after} MB"
+echo "1 GiB run / md5sum, best of 3 each: $ratio"
+echo "Sumwick.exe stripped: ${exe_kb} KB (scripts/package.sh builds the released one)"

@@ -24,6 +24,7 @@
 #include "app/file_list.h"
 #include "app/main_window.h"
 #include "app/program.h"
+#include "engine/md5_digest.h"
 #include "formats/checksum_list_reader.h"
 #include "ui/events.h"
 #include "ui/gadget.h"
@@ -160,7 +161,8 @@ int RunOneFile(const std::wstring& file) {
   ServeNextEvent(kWaitForever);
   while (!IsIdle()) ServeNextEvent(5);
   const LARGE_INTEGER hashed = Now();
-  std::printf("run_seconds=%.3f\nrun_digest=%ls\n", Seconds(start, hashed), GetListCellText(kFileListGadget, 0, 2).c_str());
+  std::printf("run_seconds=%.3f\nrun_digest=%ls\nrun_md5_path=%s\n", Seconds(start, hashed),
+              GetListCellText(kFileListGadget, 0, 2).c_str(), Md5PathName(Md5FastestPath()));
   std::fflush(stdout);
   TerminateProcess(GetCurrentProcess(), 0);
   return 0;

@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/md5_blocks.h"
 #include "engine_test_support.h"
 
 // Names the path in gtest's messages.
-void PrintTo(Md5Path path, std::ostream* out) { *out << (path == Md5Path::Portable ? "portable" : "AVX-512VL"); }
+void PrintTo(Md5Path path, std::ostream* out) { *out << Md5PathName(path); }
 
 namespace {
 
@@ -63,14 +64,23 @@ const std::vector<Vector>& Vectors() {
 class Md5PathTest : public testing::TestWithParam<Md5Path> {
  protected:
   void SetUp() override {
-    if (!Md5PathRuns(GetParam())) GTEST_SKIP() << "this CPU or its OS lacks AVX-512VL; that path is not tested here";
+    if (!Md5PathRuns(GetParam()))
+      GTEST_SKIP() << "this CPU or its OS lacks AVX-512VL; the " << Md5PathName(GetParam()) << " path is not tested here";
   }
 };
 
-INSTANTIATE_TEST_SUITE_P(Paths, Md5PathTest, testing::Values(Md5Path::Portable, Md5Path::Avx512Vl),
-                         [](const testing::TestParamInfo<Md5Path>& info) {
-                           return info.param == Md5Path::Portable ? "Portable" : "Avx512Vl";
-                         });
+std::string TestNameOf(Md5Path path) {
+  switch (path) {
+    case Md5Path::Portable: return "Portable";
+    case Md5Path::Avx512VlRotate: return "Avx512VlRotate";
+    case Md5Path::Avx512VlSplit: return "Avx512VlSplit";
+  }
+  return "Unknown";
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, Md5PathTest,
+                         testing::Values(Md5Path::Portable, Md5Path::Avx512VlRotate, Md5Path::Avx512VlSplit),
+                         [](const testing::TestParamInfo<Md5Path>& info) { return TestNameOf(info.param); });
 
 std::wstring OnPath(Md5Path path, const void* bytes, std::size_t length) {
   Md5Digest digest;
@@ -129,21 +139,58 @@ TEST_P(Md5PathTest, RandomPiecesGiveTheWholeDigest) {
   }
 }
 
-TEST(Md5Digest, TheFastestPathRunsHere) {
+// Each path installs its own block function, and only where it runs: the
+// AVX-512VL functions would fault on a CPU without them.
+TEST(Md5Digest, EachPathInstallsItsBlockFunction) {
+  const bool avx512vl = Md5PathRuns(Md5Path::Avx512VlRotate);
+  EXPECT_EQ(Md5PathRuns(Md5Path::Avx512VlSplit), avx512vl);
   EXPECT_TRUE(Md5PathRuns(Md5Path::Portable));
+  const struct {
+    Md5Path path;
+    Md5BlockFunction function;
+  } installs[] = {
+      {Md5Path::Portable, Md5BlocksPortable},
+      {Md5Path::Avx512VlRotate, avx512vl ? Md5BlocksAvx512VlRotate : Md5BlocksPortable},
+      {Md5Path::Avx512VlSplit, avx512vl ? Md5BlocksAvx512VlSplit : Md5BlocksPortable},
+  };
+  for (const auto& install : installs) {
+    Md5Digest digest;
+    digest.Start(install.path);
+    EXPECT_EQ(digest.transform, install.function) << Md5PathName(install.path);
+  }
+  Md5Digest digest;
+  digest.Start();
   EXPECT_TRUE(Md5PathRuns(Md5FastestPath()));
-  EXPECT_EQ(Md5FastestPath(), Md5PathRuns(Md5Path::Avx512Vl) ? Md5Path::Avx512Vl : Md5Path::Portable);
+  EXPECT_EQ(digest.transform, Md5PathBlocks(Md5FastestPath()));
+  EXPECT_TRUE(Md5PathRuns(Md5TimedFastestPath()));
   const std::string input = ArithmeticPattern(1000);
   EXPECT_EQ(DigestOfBuffer(input.data(), 1000), OnPath(Md5Path::Portable, input.data(), 1000));
 }
 
-TEST(Md5Digest, BothPathsAgreeOnEveryLengthAtOddOffsets) {
-  if (!Md5PathRuns(Md5Path::Avx512Vl))
+// The timed choice: the least time among the paths that run, the portable
+// path on a tie; a path this CPU cannot run is never chosen, however fast.
+TEST(Md5Digest, TheFastestOfTheTimingsThatRun) {
+  const bool avx512vl = Md5PathRuns(Md5Path::Avx512VlRotate);
+  const double rotate_fastest[] = {2.0, 1.0, 1.5};
+  const double split_fastest[] = {2.0, 1.5, 1.0};
+  const double portable_fastest[] = {1.0, 1.5, 1.5};
+  const double all_tied[] = {1.0, 1.0, 1.0};
+  EXPECT_EQ(Md5FastestOf(rotate_fastest), avx512vl ? Md5Path::Avx512VlRotate : Md5Path::Portable);
+  EXPECT_EQ(Md5FastestOf(split_fastest), avx512vl ? Md5Path::Avx512VlSplit : Md5Path::Portable);
+  EXPECT_EQ(Md5FastestOf(portable_fastest), Md5Path::Portable);
+  EXPECT_EQ(Md5FastestOf(all_tied), Md5Path::Portable);
+}
+
+TEST(Md5Digest, AllPathsAgreeOnEveryLengthAtOddOffsets) {
+  if (!Md5PathRuns(Md5Path::Avx512VlRotate))
     GTEST_SKIP() << "this CPU or its OS lacks AVX-512VL; only the portable path runs here";
   const std::string input = ArithmeticPattern(10000 + 16);
-  for (std::size_t length = 0; length <= 10000; ++length) {
-    const char* at = input.data() + 1 + 2 * (length % 8);  // offsets 1, 3, ... 15
-    ASSERT_EQ(OnPath(Md5Path::Avx512Vl, at, length), OnPath(Md5Path::Portable, at, length)) << "length " << length;
+  for (const Md5Path path : {Md5Path::Avx512VlRotate, Md5Path::Avx512VlSplit}) {
+    SCOPED_TRACE(Md5PathName(path));
+    for (std::size_t length = 0; length <= 10000; ++length) {
+      const char* at = input.data() + 1 + 2 * (length % 8);  // offsets 1, 3, ... 15
+      ASSERT_EQ(OnPath(path, at, length), OnPath(Md5Path::Portable, at, length)) << "length " << length;
+    }
   }
 }
 

@@ -12,15 +12,34 @@ struct Md5Context {
   std::uint8_t buffer[64]; // the current incomplete block
 };
 
-// The ways whole blocks are transformed: plain C++ on every CPU, or
-// AVX-512VL instructions on XMM registers where the CPU has them and the OS
-// has enabled their state. Both give the same digests.
-enum class Md5Path { Portable, Avx512Vl };
+// A block function transforms `blocks` consecutive 64-byte blocks at `bytes`
+// into `state`.
+using Md5BlockFunction = void (*)(std::uint32_t state[4], const std::uint8_t* bytes, std::size_t blocks);
+
+// The ways whole blocks are transformed: plain C++ on every CPU, or AVX-512VL
+// instructions on XMM registers in two forms of the step. All give the same
+// digests; which is fastest depends on the CPU.
+enum class Md5Path { Portable, Avx512VlRotate, Avx512VlSplit };
+constexpr int kMd5PathCount = 3;
+
+// A short name for messages and benchmarks ("portable", "AVX-512VL, rotate").
+const char* Md5PathName(Md5Path path);
 
 // True when `path` runs on this CPU and OS; Portable always does.
 bool Md5PathRuns(Md5Path path);
 
-// The path Start uses: AVX-512VL where it runs, else portable. Chosen once.
+// The block function of `path`, or the portable one where it does not run.
+Md5BlockFunction Md5PathBlocks(Md5Path path);
+
+// Of the paths that run, the one with the least time in `seconds` (indexed
+// by path); Portable on a tie.
+Md5Path Md5FastestOf(const double seconds[kMd5PathCount]);
+
+// Times every path that runs on the same 8 KiB, in turns (72 KiB each, well
+// under a millisecond in all), and returns Md5FastestOf their best turns.
+Md5Path Md5TimedFastestPath();
+
+// The path Start uses: Md5TimedFastestPath, timed once at first use.
 Md5Path Md5FastestPath();
 
 // One incremental digest, owned and used by one thread at a time.
@@ -39,7 +58,7 @@ struct Md5Digest {
   bool started = false;
   Md5Context context{};
   // The block function of the path Start chose.
-  void (*transform)(std::uint32_t state[4], const std::uint8_t* bytes, std::size_t blocks) = nullptr;
+  Md5BlockFunction transform = nullptr;
 };
 
 // The text form of 16 digest bytes.
