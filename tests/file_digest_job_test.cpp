@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -28,6 +29,12 @@ struct FileDigestJobTestAccess {
   static bool HasReaderThread(const FileDigestJob& job) { return job.chunks_.read_ahead_ != nullptr; }
   static bool HasSecondBuffer(const FileDigestJob& job) { return job.chunks_.second_buffer_ != nullptr; }
   static bool DigestStarted(const FileDigestJob& job) { return job.digest_.started; }
+  // Bytes added to the job's digest so far, read from another thread while
+  // the worker adds: a torn read only delays a waiting test.
+  static std::uint32_t BytesHashed(const FileDigestJob& job) {
+    const volatile std::uint32_t* bits = job.digest_.context.count;
+    return bits[0] >> 3 | bits[1] << 29;
+  }
 };
 
 namespace {
@@ -66,11 +73,13 @@ JobRun StoppedAtFirstReport(FileDigestJob& job, const std::wstring& path, std::i
 }
 
 // A job of 1 MiB chunks, read 64 KiB at a time, given at most `buffers`
-// buffers: one reads in turn, two read ahead.
-FileDigestJob MebibyteChunkJob(int buffers = 2) {
+// buffers: one reads in turn, two read ahead. Counts the 1 MiB asks in *asks.
+FileDigestJob MebibyteChunkJob(int buffers = 2, std::shared_ptr<int> asks = std::make_shared<int>(0)) {
   const auto given = std::make_shared<int>(0);
-  return Access::WithAllocator([buffers, given](std::uint32_t size) {
-    if (size > 1024 * 1024 || *given == buffers) return std::unique_ptr<std::uint8_t[]>();
+  return Access::WithAllocator([buffers, given, asks](std::uint32_t size) {
+    if (size > 1024 * 1024) return std::unique_ptr<std::uint8_t[]>();
+    ++*asks;
+    if (*given == buffers) return std::unique_ptr<std::uint8_t[]>();
     ++*given;
     return std::unique_ptr<std::uint8_t[]>(new std::uint8_t[size]());
   });
@@ -296,20 +305,74 @@ TEST(FileDigestJob, StopBelongsToItsOwnRun) {
 }
 
 TEST(FileDigestJob, SmallerBufferWhenTheChunkCannotBeHad) {
-  std::vector<std::uint32_t> asked;
-  FileDigestJob job = Access::WithAllocator([&](std::uint32_t size) {
-    asked.push_back(size);
-    return size > 1024 * 1024 ? nullptr : std::unique_ptr<std::uint8_t[]>(new std::uint8_t[size]());
-  });
-  ASSERT_TRUE(job.HasBuffer());
-  EXPECT_EQ(Access::ChunkSize(job), 1024u * 1024);
-  EXPECT_EQ(asked, (std::vector<std::uint32_t>{16u << 20, 8u << 20, 4u << 20, 2u << 20, 1u << 20}));
-
+  const std::vector<std::uint32_t> halvings = {16u << 20, 8u << 20, 4u << 20, 2u << 20, 1u << 20,
+                                               512u << 10, 256u << 10, 128u << 10, 64u << 10};
   ScratchFolder folder;
   const std::string bytes = PatternBytes(2500000);
-  JobRun run = DigestWithJob(job, folder.Write(L"f", bytes), 2500000);
-  EXPECT_EQ(run.digest, DigestOfBuffer(bytes.data(), 2500000));
-  EXPECT_EQ(run.reports, (std::vector<std::int32_t>{41, 83, 100}));
+  const std::wstring path = folder.Write(L"f", bytes);
+  // Down to 1 MiB, down to the smallest chunk, and not even that.
+  for (const std::uint32_t largest : {1u << 20, 64u << 10, 32u << 10}) {
+    SCOPED_TRACE(largest);
+    std::vector<std::uint32_t> asked;
+    FileDigestJob job = Access::WithAllocator([&](std::uint32_t size) {
+      asked.push_back(size);
+      return size > largest ? nullptr : std::unique_ptr<std::uint8_t[]>(new std::uint8_t[size]());
+    });
+    const std::size_t tries = largest == (1u << 20) ? 5 : halvings.size();
+    EXPECT_EQ(asked, std::vector<std::uint32_t>(halvings.begin(), halvings.begin() + tries));
+    const JobRun run = DigestWithJob(job, path, 2500000);
+    if (largest < kSmallestChunkSize) {
+      EXPECT_FALSE(job.HasBuffer());
+      EXPECT_EQ(run.outcome, DigestOutcome::NotOpened);
+      continue;
+    }
+    ASSERT_TRUE(job.HasBuffer());
+    EXPECT_EQ(Access::ChunkSize(job), largest);
+    EXPECT_EQ(run.digest, DigestOfBuffer(bytes.data(), 2500000));
+    if (largest == (1u << 20)) EXPECT_EQ(run.reports, (std::vector<std::int32_t>{41, 83, 100}));
+  }
+}
+
+// Waits up to 30 s for `ready`; the tests below see a missing overlap of
+// reading and hashing as a wait that never ends.
+template <typename Ready>
+bool EventuallyTrue(Ready ready) {
+  for (int k = 0; k < 30000; ++k) {
+    if (ready()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return false;
+}
+
+// Reading overlaps hashing twice over: the worker hashes the landed pieces
+// while the reader reads the rest of the chunk (the reader's read of the
+// first chunk's last piece waits until the worker has hashed some), and the
+// next chunk is read ahead beside this one's report (the report waits until
+// the reader has begun the next chunk).
+TEST(FileDigestJob, HashingFollowsTheReadsPieceByPiece) {
+  ScratchFolder folder;
+  const std::string bytes = PatternBytes(2 << 20);  // two chunks
+  const std::wstring path = folder.Write(L"f", bytes);
+  FileDigestJob job = MebibyteChunkJob();
+  const std::thread::id worker = std::this_thread::get_id();
+  std::atomic<int> reader_reads{0};
+  bool hashed_while_reading = false;
+  Access::ReplaceReads(job, [&](os::FileHandle file, void* buffer, std::uint32_t size, std::uint32_t* delivered) {
+    // The worker reads the first piece; the reader's 15th read is the last.
+    if (std::this_thread::get_id() != worker && ++reader_reads == 15)
+      hashed_while_reading = EventuallyTrue([&] { return Access::BytesHashed(job) > 0; });
+    return os::ReadChunk(file, buffer, size, delivered);
+  });
+  std::vector<bool> next_chunk_begun;
+  std::wstring digest;
+  job.DigestFile(
+      path, 2 << 20,
+      [&](std::int32_t) { next_chunk_begun.push_back(EventuallyTrue([&] { return reader_reads.load() > 15; })); },
+      nullptr, &digest);
+  EXPECT_EQ(digest, DigestOfBuffer(bytes.data(), 2 << 20));
+  EXPECT_TRUE(hashed_while_reading);
+  ASSERT_FALSE(next_chunk_begun.empty());
+  EXPECT_TRUE(next_chunk_begun[0]);
 }
 
 TEST(FileDigestJob, ReadingAheadOrInTurnGivesTheSame) {
@@ -327,7 +390,8 @@ TEST(FileDigestJob, ReadingAheadOrInTurnGivesTheSame) {
   };
   for (const Setup setup : {Setup{1, true}, Setup{2, true}, Setup{2, false}}) {
     SCOPED_TRACE(std::to_string(setup.buffers) + " buffers, thread " + (setup.thread ? "had" : "not had"));
-    FileDigestJob job = MebibyteChunkJob(setup.buffers);
+    const auto asks = std::make_shared<int>(0);
+    FileDigestJob job = MebibyteChunkJob(setup.buffers, asks);
     if (!setup.thread) Access::DenyReaderThread(job);
     ASSERT_EQ(Access::ChunkSize(job), 1024u * 1024);
     for (int k = 0; k < 2; ++k) {  // one reader serves file after file, stopped or not
@@ -342,6 +406,7 @@ TEST(FileDigestJob, ReadingAheadOrInTurnGivesTheSame) {
     }
     EXPECT_EQ(Access::HasReaderThread(job), setup.thread) << "the reader reads pieces even with one buffer";
     EXPECT_EQ(Access::HasSecondBuffer(job), setup.buffers == 2 && setup.thread);
+    EXPECT_EQ(*asks, setup.thread ? 2 : 1) << "a second buffer refused once is not asked for again";
   }
 }
 

@@ -35,6 +35,16 @@ TEST(PathSize, FilesFoldersAndNothing) {
   EXPECT_EQ(PathSize(L""), kPathNotFound);
   EXPECT_EQ(PathSize(folder.PathOf(L"*.txt")), kPathNotFound) << "wildcards match nothing";
   EXPECT_EQ(PathSize(folder.PathOf(L"five.tx?")), kPathNotFound);
+
+  // A one-letter name relative to the current folder, with and without a
+  // trailing separator.
+  folder.Write(L"x", "xyz");
+  const std::filesystem::path was = std::filesystem::current_path();
+  std::filesystem::current_path(folder.root);
+  const std::int64_t bare = PathSize(L"x"), trailing = PathSize(std::wstring(L"x") + kSeparator);
+  std::filesystem::current_path(was);
+  EXPECT_EQ(bare, 3);
+  EXPECT_EQ(trailing, 3);
 }
 
 TEST(PathSize, SizesBeyondFourGigabytes) {

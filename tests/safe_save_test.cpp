@@ -19,6 +19,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "os/codepage.h"
@@ -196,6 +197,19 @@ struct DiskFullAfter {
   void (*old_handler)(int);
   bool active = false;
 };
+
+// A list saved over keeps the permissions its user gave it.
+TEST(SafeSave, SavingOverKeepsThePermissionBits) {
+  ScratchFolder folder;
+  const std::wstring path = folder.Write(L"sums.md5", kOldList);
+  const std::string native = os::WideToUtf8(path);
+  ASSERT_EQ(::chmod(native.c_str(), 0604), 0);
+  ASSERT_TRUE(WriteChecksumList(path, kRows));
+  struct stat after {};
+  ASSERT_EQ(::stat(native.c_str(), &after), 0);
+  EXPECT_EQ(after.st_mode & 07777, 0604u);
+  EXPECT_NE(FileBytes(path), kOldList);
+}
 
 TEST(SafeSave, FullDiskKeepsTheOldList) {
   ScratchFolder folder;

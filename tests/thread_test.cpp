@@ -8,25 +8,56 @@
 #include <mutex>
 #include <thread>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
 namespace {
+
+// The running thread's scheduling priority, larger when it runs first.
+int PriorityHere() {
+#ifdef _WIN32
+  return GetThreadPriority(GetCurrentThread());
+#else
+  return -::getpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)));
+#endif
+}
+
+// Whether this process may raise a thread's priority (Linux lets only a
+// privileged one lower a nice value).
+bool MayRaisePriority() {
+#ifdef _WIN32
+  return true;
+#else
+  return ::geteuid() == 0;
+#endif
+}
 
 TEST(StartThread, RunsEntryOnItsOwnThreadAndRemembersIt) {
   std::mutex mutex;
   std::condition_variable done;
   int runs = 0;
   std::thread::id ran_on;
-  auto entry = [&] {
-    std::lock_guard<std::mutex> lock(mutex);
-    ++runs;
-    ran_on = std::this_thread::get_id();
-    done.notify_all();
-  };
+  int priority[2] = {0, 0};
   for (const bool raise : {false, true}) {
+    auto entry = [&, raise] {
+      std::lock_guard<std::mutex> lock(mutex);
+      ++runs;
+      ran_on = std::this_thread::get_id();
+      priority[raise] = PriorityHere();
+      done.notify_all();
+    };
     ASSERT_NE(os::StartThread(entry, raise), 0u);
   }
   std::unique_lock<std::mutex> lock(mutex);
   ASSERT_TRUE(done.wait_for(lock, std::chrono::seconds(30), [&] { return runs == 2; }));
   EXPECT_NE(ran_on, std::this_thread::get_id());
+  EXPECT_EQ(priority[false], PriorityHere()) << "a plain thread runs as its starter does";
+  if (MayRaisePriority()) EXPECT_GT(priority[true], priority[false]) << "a raised one runs first";
 }
 
 TEST(StartThread, EachStartGetsANewNumber) {
