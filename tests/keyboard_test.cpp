@@ -334,10 +334,15 @@ TEST_F(KeyboardTest, AboutLinkIsReachedOpenedByEnterSpaceOrItsActionAndNamedByIt
   EXPECT_EQ(picture.name, L"Sumwick");
 }
 
+// Named controls keep the role the system gives their kind.
 TEST_F(KeyboardTest, ScreenReadersHearFieldsListsAndThePanelByWhatTheWindowShows) {
-  EXPECT_EQ(Hear(Gadget(kFileListGadget)).name, L"File");
+  const Heard list = Hear(Gadget(kFileListGadget));
+  EXPECT_EQ(list.name, L"File");
+  EXPECT_EQ(list.role, ROLE_SYSTEM_LIST);
   Menu(kMenuVerifyFile);
-  EXPECT_EQ(Hear(Gadget(12)).name, L"Input File");
+  const Heard field = Hear(Gadget(12));
+  EXPECT_EQ(field.name, L"Input File");
+  EXPECT_EQ(field.role, ROLE_SYSTEM_TEXT);
   EXPECT_EQ(Hear(Gadget(15)).name, L"Checksum");
   EXPECT_EQ(Hear(Gadget(19)).name, L"Check") << "a button keeps its own text";
   Press(VK_ESCAPE);

@@ -28,6 +28,7 @@
 #include "test_files.h"
 #include "ui_test_support.h"
 #include "windows/about_window.h"
+#include "version.h"
 #include "windows/file_verifier_window.h"
 #include "windows/md5_file_verifier_window.h"
 #include "windows/options_window.h"
@@ -182,6 +183,13 @@ TEST_F(MainWindowTest, ToolbarButtonsCaptionsWidthsTooltipsAndStopDisabled) {
   for (wchar_t& c : controls_path) c = static_cast<wchar_t>(towlower(c));
   EXPECT_NE(controls_path.find(L"common-controls"), std::wstring::npos) << "comctl32 from the system folder";
   EXPECT_NE(controls_path.find(L"_6.0."), std::wstring::npos);
+  // The manifest names the program's own version.
+  HRSRC manifest = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+  ASSERT_NE(manifest, nullptr);
+  const std::string manifest_text(static_cast<const char*>(LockResource(LoadResource(nullptr, manifest))),
+                                  SizeofResource(nullptr, manifest));
+  EXPECT_NE(manifest_text.find(std::string("name=\"Sumwick\" version=\"") + SUMWICK_VERSION_TEXT + "\""),
+            std::string::npos);
   ASSERT_EQ(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0), 6);
   const int commands[] = {0, -1, 1, 2, -1, 3};
   for (int index = 0; index < 6; ++index) {

@@ -56,6 +56,11 @@ TEST_F(UiTest, WritesFromWorkerThreadsLandOnTheWindowThread) {
 // has no such cap. Here every wake-up post is refused while the window thread
 // is busy elsewhere: all writes still land, in order, once it serves again.
 BOOL WINAPI RefusedPost(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+std::atomic<int> g_wake_posts{0};
+BOOL WINAPI CountedPost(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  ++g_wake_posts;
+  return PostMessageW(window, message, wparam, lparam);
+}
 
 TEST_F(UiTest, NoWriteIsLostWhenWakeUpPostsAreRefused) {
   ASSERT_TRUE(TextGadget(3, 10, 10, 200, 20, L"start"));
@@ -69,9 +74,20 @@ TEST_F(UiTest, NoWriteIsLostWhenWakeUpPostsAreRefused) {
   worker.join();  // the window thread served nothing meanwhile
   EXPECT_TRUE(applied.empty());
   EXPECT_TRUE(ServeUntil([] { return GetGadgetText(3) == L"last"; }));
-  ReplaceWakePost(before);
   ASSERT_EQ(applied.size(), static_cast<std::size_t>(kWrites));
   for (int i = 0; i < kWrites; ++i) ASSERT_EQ(applied[static_cast<std::size_t>(i)], i);
+
+  // Accepted, one wake-up serves a whole burst: the flood the queue exists
+  // to prevent would be one post a write.
+  ReplaceWakePost(CountedPost);
+  g_wake_posts = 0;
+  std::thread burst([] {
+    for (int i = 0; i < 1000; ++i) SetGadgetText(3, L"burst " + std::to_wstring(i));
+  });
+  burst.join();
+  EXPECT_EQ(g_wake_posts.load(), 1);
+  EXPECT_TRUE(ServeUntil([] { return GetGadgetText(3) == L"burst 999"; }));
+  ReplaceWakePost(before);
 }
 
 TEST_F(UiTest, WritesForAClosedWindowNeverReachItsReopening) {

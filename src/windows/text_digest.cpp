@@ -9,7 +9,7 @@ std::wstring DigestOfText(const std::wstring& text) {
   const std::string bytes = os::WideToAnsi(text);
   Md5Digest digest;
   digest.Start();
-  // Feed in pieces: the one-shot form takes at most INT32_MAX bytes.
+  // Fed in pieces, since Add takes a 32-bit length and a text may be longer.
   for (std::size_t at = 0; at < bytes.size(); at += 1u << 30) {
     const std::size_t n = std::min<std::size_t>(bytes.size() - at, 1u << 30);
     digest.Add(bytes.data() + at, static_cast<std::uint32_t>(n));
