@@ -207,6 +207,28 @@ TEST_F(MainWindowTest, ToolbarButtonsCaptionsWidthsTooltipsAndStopDisabled) {
     EXPECT_EQ(ButtonWidth(toolbar, command), TextWidthInToolbarFont(toolbar, captions[command]) + 10) << command;
   }
   EXPECT_NE(ButtonWidth(toolbar, 0), ButtonWidth(toolbar, 3));
+  // Each button shows its own picture: of the four, the image list's copy
+  // (which may differ from the icon in a few pixels) is nearest its own.
+  const HIMAGELIST pictures = reinterpret_cast<HIMAGELIST>(SendMessageW(toolbar, TB_GETIMAGELIST, 0, 0));
+  const auto differing = [](const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
+    std::size_t count = 0;
+    for (std::size_t k = 0; k < std::min(a.size(), b.size()); ++k) count += a[k] != b[k];
+    return count;
+  };
+  for (std::size_t command = 0; command < 4; ++command) {
+    TBBUTTONINFOW info{sizeof info, TBIF_IMAGE};
+    SendMessageW(toolbar, TB_GETBUTTONINFOW, command, reinterpret_cast<LPARAM>(&info));
+    const HICON shown = ImageList_GetIcon(pictures, info.iImage, ILD_NORMAL);
+    ASSERT_NE(shown, nullptr) << command;
+    const std::vector<std::uint32_t> pixels = IconPixels(shown);
+    DestroyIcon(shown);
+    std::size_t nearest = 0;
+    for (std::size_t image = 1; image < 4; ++image)
+      if (differing(pixels, IconPixels(ImageIcon(kMainWindowImages[image]))) <
+          differing(pixels, IconPixels(ImageIcon(kMainWindowImages[nearest]))))
+        nearest = image;
+    EXPECT_EQ(nearest, command);
+  }
   EXPECT_TRUE(SendMessageW(toolbar, TB_ISBUTTONENABLED, 1, 0));
   EXPECT_FALSE(SendMessageW(toolbar, TB_ISBUTTONENABLED, 2, 0));
 
