@@ -22,7 +22,9 @@
 #include "ui/bars.h"
 #include "ui/events.h"
 #include "ui/gadget.h"
+#include "ui/gdi.h"
 #include "ui/image.h"
+#include "ui/scale.h"
 #include "ui/window.h"
 #include "program_test_support.h"
 #include "test_files.h"
@@ -341,6 +343,16 @@ TEST(ToolbarIcons, AreOne16PixelImageEachLoadedAsStored) {
     EXPECT_EQ(pixels, IconPixels(stored));
     DestroyIcon(stored);
   }
+  // Drawn anew for another scale, each image leaves only its kept icon.
+  for (int image = 0; image < 4; ++image) {
+    const ui::GdiCounts before = ui::LiveGdi();
+    ASSERT_NE(ui::ImageIconAt(20 + image, 120), nullptr);
+    ASSERT_NE(ui::ImageIconAt(20 + image, 120), nullptr) << "kept, not made again";
+    const ui::GdiCounts after = ui::LiveGdi();
+    EXPECT_EQ(after.icons, before.icons + 1) << image;
+    EXPECT_EQ(after.objects, before.objects) << image;
+    EXPECT_EQ(after.dcs, before.dcs) << image;
+  }
   EXPECT_FALSE(LoadIconImage(30, 999, 16)) << "no such resource";
   EXPECT_EQ(ImageIcon(30), nullptr);
 }
@@ -484,9 +496,10 @@ void ExpectToolWindowsAt(int dpi) {
   struct Tool {
     std::int32_t menu, window, width, height;
   };
-  for (const Tool& tool : {Tool{kMenuOptions, kOptionsWindow, 370, 200}, Tool{kMenuAbout, kAboutWindow, 240, 175},
-                           Tool{kMenuVerifyFile, kFileVerifierWindow, 342, 162},
-                           Tool{kMenuTextToMd5, kTextDigestWindow, 441, 251}}) {
+  const Tool tools[] = {Tool{kMenuOptions, kOptionsWindow, 370, 200}, Tool{kMenuAbout, kAboutWindow, 240, 175},
+                        Tool{kMenuVerifyFile, kFileVerifierWindow, 342, 162},
+                        Tool{kMenuTextToMd5, kTextDigestWindow, 441, 251}};
+  for (const Tool& tool : tools) {
     OpenByMenu(tool.menu);
     HWND window = WindowHandle(tool.window);
     ASSERT_NE(window, nullptr) << "window " << tool.window;
@@ -509,6 +522,20 @@ void ExpectToolWindowsAt(int dpi) {
     }
     ExpectTextsFit(window, dpi);
     CloseTool(tool.window);
+  }
+  // Opened, painted and closed again, each leaves no GDI object, icon or
+  // image list behind (the first opening above made what is kept for the scale).
+  for (const Tool& tool : tools) {
+    const ui::GdiCounts before = ui::LiveGdi();
+    OpenByMenu(tool.menu);
+    RedrawWindow(WindowHandle(tool.window), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    CloseTool(tool.window);
+    const ui::GdiCounts after = ui::LiveGdi();
+    EXPECT_TRUE(after == before) << "window " << tool.window << ": objects " << before.objects << " -> "
+                                 << after.objects << ", DCs " << before.dcs << " -> " << after.dcs << ", icons "
+                                 << before.icons << " -> " << after.icons << ", image lists "
+                                 << before.image_lists << " -> " << after.image_lists;
   }
 }
 

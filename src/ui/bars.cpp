@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "ui/gadget.h"
+#include "ui/gdi.h"
 #include "ui/scale.h"
 #include "ui/ui_state.h"
 #include "ui/window.h"
@@ -50,7 +51,7 @@ void SetBarFont(HWND bar, HFONT own, std::int32_t dpi) {
 // order of their slots.
 HIMAGELIST MakeToolbarImages(const WindowRecord& window) {
   const std::int32_t size = Scaled(16, window.dpi);
-  HIMAGELIST images = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 4, 4);
+  HIMAGELIST images = CountedImageList(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 4, 4));
   std::vector<std::pair<std::int32_t, std::int32_t>> slots;  // index, image
   for (const auto& [image, index] : window.image_slots)
     if (index >= 0) slots.emplace_back(index, image);
@@ -108,7 +109,7 @@ void RescaleBars(WindowRecord& window) {
     SetBarFont(window.toolbar, window.toolbar_font, window.dpi);
     HIMAGELIST images = MakeToolbarImages(window);
     SendMessageW(window.toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
-    if (window.toolbar_images) ImageList_Destroy(window.toolbar_images);
+    DestroyCountedImageList(window.toolbar_images);
     window.toolbar_images = images;
     for (const auto& [number, caption] : window.captions) SizeToolbarButton(window, number);
   }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "ui/gdi.h"
 #include "ui/scale.h"
 #include "ui/ui_state.h"
 #include "ui/write.h"
@@ -31,19 +32,20 @@ HBRUSH BodyBrush(HWND panel, PanelBody& body) {
   RECT client{};
   GetClientRect(panel, &client);
   if (body.brush && body.size.cx == client.right && body.size.cy == client.bottom) return body.brush;
-  if (body.brush) DeleteObject(body.brush);
+  DeleteCounted(body.brush);
   body = PanelBody{nullptr, {client.right, client.bottom}};
   HDC panel_dc = GetDC(panel);
-  HDC dc = CreateCompatibleDC(panel_dc);
-  HBITMAP picture = CreateCompatibleBitmap(panel_dc, std::max<LONG>(1, client.right), std::max<LONG>(1, client.bottom));
+  HDC dc = CountedDc(CreateCompatibleDC(panel_dc));
+  HBITMAP picture =
+      Counted(CreateCompatibleBitmap(panel_dc, std::max<LONG>(1, client.right), std::max<LONG>(1, client.bottom)));
   ReleaseDC(panel, panel_dc);
   HGDIOBJ old = SelectObject(dc, picture);
   FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
   SendMessageW(panel, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
   SelectObject(dc, old);
-  DeleteDC(dc);
-  body.brush = CreatePatternBrush(picture);
-  DeleteObject(picture);
+  DeleteCountedDc(dc);
+  body.brush = Counted(CreatePatternBrush(picture));
+  DeleteCounted(picture);
   return body.brush;
 }
 
@@ -72,7 +74,7 @@ LRESULT CALLBACK PanelProcedure(HWND handle, UINT message, WPARAM wparam, LPARAM
       return SendMessageW(GetAncestor(handle, GA_ROOT), message, wparam, lparam);
     case WM_NCDESTROY:
       RemoveWindowSubclass(handle, PanelProcedure, 1);
-      if (body->brush) DeleteObject(body->brush);
+      DeleteCounted(body->brush);
       delete body;
       break;
     default:

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "ui/gadget.h"
+#include "ui/gdi.h"
 #include "ui/scale.h"
 #include "ui/ui_state.h"
 #include "ui/window.h"
@@ -125,15 +126,15 @@ LRESULT CALLBACK HyperLinkProcedure(HWND handle, UINT message, WPARAM wparam, LP
       LOGFONTW font{};
       if (!GetObjectW(reinterpret_cast<HFONT>(wparam), sizeof(font), &font)) return 0;
       font.lfUnderline = TRUE;
-      if (look->font) DeleteObject(look->font);
-      look->font = CreateFontIndirectW(&font);
+      DeleteCounted(look->font);
+      look->font = Counted(CreateFontIndirectW(&font));
       if (LOWORD(lparam)) InvalidateRect(handle, nullptr, TRUE);
       return 0;
     }
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(look->font);
     case WM_NCDESTROY:
-      if (look->font) DeleteObject(look->font);
+      DeleteCounted(look->font);
       delete look;
       SetWindowLongPtrW(handle, GWLP_USERDATA, 0);
       return 0;

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "ui/gdi.h"
 #include "ui/scale.h"
 
 namespace {
@@ -77,8 +78,8 @@ HICON DecodeStored(const StoredImage& image) {
   HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
   auto* bytes = static_cast<BYTE*>(loaded ? LockResource(loaded) : nullptr);
   if (!bytes) return nullptr;
-  return CreateIconFromResourceEx(bytes, SizeofResource(module, found), TRUE, 0x00030000, image.size, image.size,
-                                  LR_DEFAULTCOLOR);
+  return ui::CountedIcon(CreateIconFromResourceEx(bytes, SizeofResource(module, found), TRUE, 0x00030000,
+                                                  image.size, image.size, LR_DEFAULTCOLOR));
 }
 
 // The image to draw `pixels` from: one of that size; else a larger one, one
@@ -120,6 +121,9 @@ BITMAPINFO TopDownFormat(std::int32_t size) {
 Picture PixelsOf(HICON icon, std::int32_t size) {
   ICONINFO info{};
   if (!GetIconInfo(icon, &info)) return {};
+  // Its two bitmaps are ours to delete.
+  ui::Counted(info.hbmColor);
+  ui::Counted(info.hbmMask);
   Picture picture;
   BITMAPINFO format = TopDownFormat(size);
   std::vector<std::uint32_t> colour(static_cast<std::size_t>(size * size));
@@ -129,8 +133,8 @@ Picture PixelsOf(HICON icon, std::int32_t size) {
                                                DIB_RGB_COLORS) == size &&
                     GetDIBits(screen, info.hbmMask, 0, size, mask.data(), &format, DIB_RGB_COLORS) == size;
   ReleaseDC(nullptr, screen);
-  if (info.hbmColor) DeleteObject(info.hbmColor);
-  DeleteObject(info.hbmMask);
+  ui::DeleteCounted(info.hbmColor);
+  ui::DeleteCounted(info.hbmMask);
   if (!read) return {};
   // Icons without an alpha channel say what shows through with their mask.
   const bool has_alpha = std::any_of(colour.begin(), colour.end(), [](std::uint32_t p) { return p >> 24 != 0; });
@@ -177,7 +181,7 @@ HICON IconOf(const Picture& picture, std::int32_t size) {
   BITMAPINFO format = TopDownFormat(size);
   void* bits = nullptr;
   HDC screen = GetDC(nullptr);
-  HBITMAP colour = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP colour = ui::Counted(CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
   ReleaseDC(nullptr, screen);
   if (!colour) return nullptr;
   // Rows of the mask are padded to 16 bits; a set bit shows what is behind.
@@ -195,11 +199,11 @@ HICON IconOf(const Picture& picture, std::int32_t size) {
     const std::int32_t x = at % size;
     if (pixel >> 24 == 0) mask[(at / size) * mask_row + x / 8] |= static_cast<BYTE>(0x80 >> (x % 8));
   }
-  HBITMAP mask_bitmap = CreateBitmap(size, size, 1, 1, mask.data());
+  HBITMAP mask_bitmap = ui::Counted(CreateBitmap(size, size, 1, 1, mask.data()));
   ICONINFO info{TRUE, 0, 0, mask_bitmap, colour};
-  HICON icon = mask_bitmap ? CreateIconIndirect(&info) : nullptr;
-  DeleteObject(colour);
-  if (mask_bitmap) DeleteObject(mask_bitmap);
+  HICON icon = mask_bitmap ? ui::CountedIcon(CreateIconIndirect(&info)) : nullptr;
+  ui::DeleteCounted(colour);
+  ui::DeleteCounted(mask_bitmap);
   return icon;
 }
 
@@ -210,26 +214,26 @@ HICON MakeIcon(std::int32_t resource, std::int32_t pixels) {
   HICON icon = DecodeStored(*source);
   if (!icon || source->size == pixels) return icon;
   const Picture picture = PixelsOf(icon, source->size);
-  DestroyIcon(icon);
+  ui::DestroyCountedIcon(icon);
   return picture.empty() ? nullptr : IconOf(Resampled(picture, source->size, pixels), pixels);
 }
 
 }  // namespace
 
 bool LoadIconImage(std::int32_t image, std::int32_t resource, std::int32_t size) {
-  HANDLE loaded = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource), IMAGE_ICON, size, size,
-                             LR_DEFAULTCOLOR);
+  HANDLE loaded = ui::CountedIcon(static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
   if (!loaded) return false;
   Image& slot = Images()[image];
-  if (slot.icon) DestroyIcon(slot.icon);
+  ui::DestroyCountedIcon(slot.icon);
   slot = Image{static_cast<HICON>(loaded), resource, size};
   return true;
 }
 
 void FreeImages() {
-  for (auto& [number, image] : Images()) DestroyIcon(image.icon);
+  for (auto& [number, image] : Images()) ui::DestroyCountedIcon(image.icon);
   Images().clear();
-  for (auto& [key, icon] : MadeIcons()) DestroyIcon(icon);
+  for (auto& [key, icon] : MadeIcons()) ui::DestroyCountedIcon(icon);
   MadeIcons().clear();
 }
 

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "ui/gdi.h"
+
 namespace {
 
 using ui::kBaseDpi;
@@ -90,7 +92,7 @@ HFONT FontAtDpi(HFONT font, std::int32_t dpi) {
   look.lfWidth = MulDiv(look.lfWidth, dpi, SystemDpi());
   for (const MadeFont& made : MadeFonts())
     if (std::memcmp(&made.look, &look, sizeof(look)) == 0) return made.font;
-  HFONT made = CreateFontIndirectW(&look);
+  HFONT made = Counted(CreateFontIndirectW(&look));
   if (!made) return font;
   MadeFonts().push_back({look, made});
   return made;

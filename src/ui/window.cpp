@@ -11,6 +11,7 @@
 
 #include "ui/events.h"
 #include "ui/gadget.h"
+#include "ui/gdi.h"
 #include "ui/image.h"
 #include "ui/scale.h"
 #include "ui/ui_state.h"
@@ -102,9 +103,10 @@ bool StartUi() {
   window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   window_class.lpszClassName = kWindowClass;
-  window_class.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
-  window_class.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  window_class.hIcon =
+      CountedIcon(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
+  window_class.hIconSm = CountedIcon(static_cast<HICON>(LoadImageW(
+      instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
   RegisterClassExW(&window_class);
   if (!StartWriteQueue(instance)) return false;
   state.window_thread = GetCurrentThreadId();
@@ -202,7 +204,7 @@ void CloseWindowNumber(std::int32_t number) {
   }
   DestroyWindow(handle);
   if (table) DestroyAcceleratorTable(table);
-  if (images) ImageList_Destroy(images);
+  DestroyCountedImageList(images);
   std::lock_guard<std::recursive_mutex> hold(State().lock);
   State().windows.erase(number);
   if (State().current_window == number) State().current_window = -1;
