@@ -457,6 +457,12 @@ void ExpectMainWindowAt(int dpi, bool sized_for_it = true) {
   EXPECT_EQ(bar.right - bar.left, field.right - field.left - At(8, dpi));
   EXPECT_EQ(bar.bottom - bar.top, field.bottom - field.top - At(6, dpi));
 
+  // The text is drawn at the scale too: the 8-point GUI font is 11 pixels
+  // high at 96 DPI.
+  LOGFONTW list_font{};
+  ASSERT_TRUE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)), sizeof list_font, &list_font));
+  EXPECT_EQ(list_font.lfHeight, MulDiv(-11, dpi, 96));
+
   HWND toolbar = Child(TOOLBARCLASSNAMEW);
   int icon_width = 0, icon_height = 0;
   ImageList_GetIconSize(reinterpret_cast<HIMAGELIST>(SendMessageW(toolbar, TB_GETIMAGELIST, 0, 0)), &icon_width,

@@ -30,6 +30,22 @@ std::string FileBytes(const std::wstring& path) {
 
 bool Ticked(std::int32_t gadget) { return SendMessageW(GadgetHandle(gadget), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
+COLORREF StripeColour(int row) { return RGB(0, 0, row & 0xFF); }
+
+// The panel's body drawn as one colour per row.
+LRESULT CALLBACK StripedBody(HWND panel, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR) {
+  if (message != WM_PRINTCLIENT) return DefSubclassProc(panel, message, wparam, lparam);
+  RECT client{};
+  GetClientRect(panel, &client);
+  for (int row = 0; row < client.bottom; ++row) {
+    HBRUSH brush = CreateSolidBrush(StripeColour(row));
+    const RECT line{0, row, client.right, row + 1};
+    FillRect(reinterpret_cast<HDC>(wparam), &line, brush);
+    DeleteObject(brush);
+  }
+  return 0;
+}
+
 TEST_F(ToolWindowsTest, OptionsShowsTheSettingsInMemoryInItsPanel) {
   TheProgram().settings = Settings{1, 0};
   Menu(kMenuOptions);
@@ -56,6 +72,24 @@ TEST_F(ToolWindowsTest, OptionsShowsTheSettingsInMemoryInItsPanel) {
     ReleaseDC(GadgetHandle(4), panel_dc);
     ReleaseDC(GadgetHandle(box), box_dc);
   }
+
+  // A body of one colour per row shows that each box paints the part of the
+  // body behind it, not the body's top rows.
+  HWND panel = GadgetHandle(4);
+  ASSERT_TRUE(SetWindowSubclass(panel, StripedBody, 99, 0));
+  RECT body{};
+  GetClientRect(panel, &body);
+  SetWindowPos(panel, nullptr, 0, 0, body.right, body.bottom + 1, SWP_NOMOVE | SWP_NOZORDER);  // made anew
+  RedrawWindow(WindowHandle(1), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  for (std::int32_t box : {3, 5}) {
+    RECT place{};
+    GetWindowRect(GadgetHandle(box), &place);
+    MapWindowPoints(nullptr, panel, reinterpret_cast<POINT*>(&place), 2);
+    HDC box_dc = GetDC(GadgetHandle(box));
+    EXPECT_EQ(GetPixel(box_dc, 200, 1), StripeColour(place.top + 1)) << box;
+    ReleaseDC(GadgetHandle(box), box_dc);
+  }
+  RemoveWindowSubclass(panel, StripedBody, 99);
 
   RequestClose(1);
   EXPECT_TRUE(IsWindowOpen(1)) << "Options closes only through its buttons";
