@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -96,6 +98,14 @@ TEST(FileDigestJob, BufferIsOneZeroedChunk) {
   EXPECT_EQ(Access::ChunkSize(job), 16u * 1024 * 1024);
   EXPECT_EQ(Access::Buffer(job)[0], 0);
   EXPECT_EQ(Access::Buffer(job)[Access::ChunkSize(job) - 1], 0);
+  // Zeroed by the source, whatever the allocator gave.
+  FileDigestJob dirty = Access::WithAllocator([](std::uint32_t size) {
+    std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[size]);
+    std::memset(bytes.get(), 0xAB, size);
+    return bytes;
+  });
+  const std::uint8_t* buffer = Access::Buffer(dirty);
+  EXPECT_EQ(std::count(buffer, buffer + Access::ChunkSize(dirty), 0), Access::ChunkSize(dirty));
 }
 
 TEST(FileDigestJob, ProgressAtChunkBoundaries) {
@@ -223,13 +233,14 @@ TEST(FileDigestJob, AReadFailingOnTheReaderThreadGivesNoDigest) {
   const std::wstring path = folder.WriteSparse(L"three chunks", 3 << 20);
   // The 5th read is the reader's, inside the first chunk; the 20th is inside
   // the read ahead of the second.
-  for (const int failing : {5, 20}) {
+  // The 1st read is the worker's, failing after it delivered every byte asked.
+  for (const int failing : {1, 5, 20}) {
     SCOPED_TRACE(failing);
     FileDigestJob job = MebibyteChunkJob();
     std::atomic<int> calls{0};
     Access::ReplaceReads(job, [&](os::FileHandle file, void* buffer, std::uint32_t size, std::uint32_t* delivered) {
       if (++calls == failing) {
-        *delivered = 0;
+        *delivered = failing == 1 ? size : 0;
         return false;
       }
       return os::ReadChunk(file, buffer, size, delivered);
@@ -237,7 +248,7 @@ TEST(FileDigestJob, AReadFailingOnTheReaderThreadGivesNoDigest) {
     const JobRun run = DigestWithJob(job, path, 3 << 20);
     EXPECT_EQ(run.outcome, DigestOutcome::ReadFailed);
     EXPECT_EQ(run.digest, L"");
-    EXPECT_EQ(run.reports, failing == 5 ? std::vector<std::int32_t>{} : std::vector<std::int32_t>{33});
+    EXPECT_EQ(run.reports, failing < 20 ? std::vector<std::int32_t>{} : std::vector<std::int32_t>{33});
   }
 }
 
@@ -271,6 +282,41 @@ TEST(FileDigestJob, FirstPieceReadHereTheRestOnTheReader) {
     }
     EXPECT_EQ(reads, expected);
   }
+}
+
+// A file that ends inside the first piece is read on the worker alone: the
+// first piece, then the next chunk's read that finds the end.
+TEST(FileDigestJob, ASmallFileIsReadOnTheWorker) {
+  ScratchFolder folder;
+  FileDigestJob job = MebibyteChunkJob();
+  const std::thread::id worker = std::this_thread::get_id();
+  std::vector<std::string> reads;
+  Access::ReplaceReads(job, [&](os::FileHandle file, void* buffer, std::uint32_t size, std::uint32_t* delivered) {
+    reads.push_back((std::this_thread::get_id() == worker ? "W " : "R ") + std::to_string(size));
+    return os::ReadChunk(file, buffer, size, delivered);
+  });
+  EXPECT_EQ(DigestWithJob(job, folder.Write(L"small", "abc"), 3).digest, L"900150983cd24fb0d6963f7d28e17f72");
+  EXPECT_EQ(reads, (std::vector<std::string>{"W 65536", "W 1048576"}));
+}
+
+// Stopped while the reader reads ahead, the job returns only after that read
+// is over: the file is not closed under it.
+TEST(FileDigestJob, AStopWaitsForTheReadAhead) {
+  ScratchFolder folder;
+  const std::wstring path = folder.WriteSparse(L"three chunks", 3 << 20);
+  FileDigestJob job = MebibyteChunkJob();
+  const std::thread::id worker = std::this_thread::get_id();
+  std::atomic<int> in_flight{0};
+  Access::ReplaceReads(job, [&](os::FileHandle file, void* buffer, std::uint32_t size, std::uint32_t* delivered) {
+    ++in_flight;
+    if (std::this_thread::get_id() != worker) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const bool ok = os::ReadChunk(file, buffer, size, delivered);
+    --in_flight;
+    return ok;
+  });
+  const JobRun stopped = StoppedAtFirstReport(job, path, 3 << 20);
+  EXPECT_EQ(stopped.outcome, DigestOutcome::Stopped);
+  EXPECT_EQ(in_flight.load(), 0);
 }
 
 TEST(FileDigestJob, StopAfterAChunkDiscardsIt) {

@@ -206,6 +206,22 @@ TEST(Md5Digest, CopiedContextContinuesIndependently) {
   EXPECT_EQ(second.Finish(), L"57edf4a22be3c955ac49da2e2107b67a");
 }
 
+// The 64-bit bit count, with the block function left out (it reads none of
+// the bytes here): an add of nearly 4 GiB sets the high word by its length's
+// top bits, and another carries into it from the low word.
+TEST(Md5Digest, BitCountCarriesIntoItsHighWord) {
+  const std::uint8_t bytes[64] = {};
+  Md5Digest digest;
+  digest.Start();
+  digest.transform = [](std::uint32_t*, const std::uint8_t*, std::size_t) {};
+  digest.Add(bytes, 0xFFFFFFC0u);  // whole blocks: only the first 64 bytes are copied
+  EXPECT_EQ(digest.context.count[0], 0xFFFFFE00u);
+  EXPECT_EQ(digest.context.count[1], 7u);
+  digest.Add(bytes, 64);
+  EXPECT_EQ(digest.context.count[0], 0u);
+  EXPECT_EQ(digest.context.count[1], 8u);
+}
+
 TEST(Md5Digest, LifecycleRules) {
   Md5Digest digest;
   EXPECT_FALSE(digest.Add("abc", 3)) << "never started";
