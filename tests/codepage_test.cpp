@@ -11,6 +11,10 @@ TEST(Codepage, Utf8RoundTrip) {
   EXPECT_EQ(os::WideToUtf8(text), bytes);
   EXPECT_EQ(os::Utf8ToWide(""), L"");
   EXPECT_EQ(os::WideToUtf8(L""), "");
+  // Each length's first and last character.
+  const std::string edges = "\x7f\xc2\x80\xdf\xbf\xe0\xa0\x80\xef\xbf\xbf\xf0\x90\x80\x80";
+  EXPECT_EQ(os::WideToUtf8(L"\u007f\u0080\u07ff\u0800\uffff\U00010000"), edges);
+  EXPECT_EQ(os::Utf8ToWide(edges), L"\u007f\u0080\u07ff\u0800\uffff\U00010000");
 }
 
 TEST(Codepage, Utf8OutsideTheBasicPlane) {
