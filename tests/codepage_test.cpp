@@ -28,6 +28,7 @@ TEST(Codepage, MalformedUtf8BecomesReplacementCharacters) {
   EXPECT_EQ(os::Utf8ToWide("a\xff" "b"), L"a\ufffd" L"b");
   EXPECT_EQ(os::Utf8ToWide("a\x80"), L"a\ufffd");
   EXPECT_EQ(os::Utf8ToWide("\xc3"), L"\ufffd") << "truncated at the end";
+  EXPECT_EQ(os::Utf8ToWide(std::string_view("\xc3\xa9", 1)), L"\ufffd") << "the end of the text, not of its memory";
   EXPECT_EQ(os::Utf8ToWide("\xe2\x82" "x"), L"\ufffd" L"x") << "truncated before a plain byte";
   const std::wstring overlong = os::Utf8ToWide("\xc0\xaf");
   EXPECT_EQ(overlong.find(L'/'), std::wstring::npos) << "an overlong slash must not decode";
@@ -47,6 +48,7 @@ TEST(Codepage, Utf16Surrogates) {
   EXPECT_EQ(os::Utf16ToWide(u"\U0001F600"), L"\U0001F600") << "a pair is one character";
   EXPECT_EQ(os::Utf16ToWide(u"\U0010FFFF\U00010000"), L"\U0010FFFF\U00010000") << "the first and last pairs";
   EXPECT_EQ(os::WideToUtf8(std::wstring(1, static_cast<wchar_t>(0xD800))), "\xef\xbf\xbd") << "a lone high half";
+  EXPECT_EQ(os::WideToUtf8(std::wstring(1, static_cast<wchar_t>(0xDFFF))), "\xef\xbf\xbd") << "a lone low half";
   const char16_t unpaired[] = {0xD83D, u'x', 0xDE00, 0xDE00, 0xD83D, 0xD83D};
   const std::wstring text = os::Utf16ToWide(std::u16string_view(unpaired, 6));
 #ifdef _WIN32

@@ -173,8 +173,11 @@ TEST(FileDigestJob, OneJobServesManyFiles) {
 
 TEST(FileDigestJob, NotOpenedReadsAndReportsNothing) {
   ScratchFolder folder;
+  FileDigestJob job;
+  const int open_files = OpenFileCount();
   for (const std::wstring& path : {folder.PathOf(L"no such file"), folder.root.wstring(), std::wstring()}) {
-    JobRun run = Digest(path, 100);
+    JobRun run = DigestWithJob(job, path, 100);
+    EXPECT_EQ(OpenFileCount(), open_files) << "a folder opened to look at is closed again";
     EXPECT_EQ(run.outcome, DigestOutcome::NotOpened);
     EXPECT_EQ(run.digest, L"");
     EXPECT_TRUE(run.reports.empty());
@@ -225,6 +228,12 @@ TEST(FileDigestJob, ReadFailurePartWayGivesNoDigest) {
   JobRun run = Digest(L"/proc/self/mem", 100);
   EXPECT_EQ(run.outcome, DigestOutcome::ReadFailed);
   EXPECT_EQ(run.digest, L"");
+  const os::FileHandle file = os::OpenForReading(L"/proc/self/mem");
+  char buffer[16];
+  std::uint32_t delivered = 77;
+  EXPECT_FALSE(os::ReadChunk(file, buffer, sizeof buffer, &delivered));
+  EXPECT_EQ(delivered, 0u) << "a failed read delivers nothing";
+  os::CloseFile(file);
 }
 #endif
 

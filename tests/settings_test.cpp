@@ -173,6 +173,10 @@ TEST(IniDocument, CloseWritesOnlyAfterAWrite) {
   EXPECT_EQ(here.Bytes(), "\xEF\xBB\xBF\r\n[hash]\r\nThread.Higher = 0\r\n");
   EXPECT_TRUE(document.Close());
   EXPECT_EQ(FolderListing(here.folder.root), "settings.ini\n");
+  // Closed, it belongs to no file: what is written then is saved nowhere.
+  document.WriteInteger("late", 1);
+  EXPECT_TRUE(document.Close());
+  EXPECT_EQ(FolderListing(here.folder.root), "settings.ini\n");
 }
 
 }  // namespace

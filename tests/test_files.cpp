@@ -106,6 +106,18 @@ DeepFolder::~DeepFolder() {
 
 std::wstring DeepFolder::PathOf(const std::wstring& name) const { return os::JoinPath(path, name); }
 
+int OpenFileCount() {
+#ifdef _WIN32
+  return -1;
+#else
+  std::error_code error;
+  int count = 0;
+  for (std::filesystem::directory_iterator it("/proc/self/fd", error), end; !error && it != end; it.increment(error))
+    ++count;
+  return error ? -1 : count;
+#endif
+}
+
 std::string PatternBytes(std::size_t size, std::uint32_t seed) {
   std::string bytes(size, '\0');
   std::uint32_t x = seed * 2654435761u + 1;

@@ -38,5 +38,9 @@ struct DeepFolder {
   std::wstring path;  // the deepest folder; empty when one could not be made
 };
 
+// How many file descriptors this process holds open (POSIX; -1 elsewhere),
+// so that a test can see an operation close every file it opened.
+int OpenFileCount();
+
 // `size` bytes of a fixed pseudo-random pattern.
 std::string PatternBytes(std::size_t size, std::uint32_t seed = 1);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -15,6 +16,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 #endif
+
+#include "os/pause.h"
 
 namespace {
 
@@ -58,6 +61,14 @@ TEST(StartThread, RunsEntryOnItsOwnThreadAndRemembersIt) {
   EXPECT_NE(ran_on, std::this_thread::get_id());
   EXPECT_EQ(priority[false], PriorityHere()) << "a plain thread runs as its starter does";
   if (MayRaisePriority()) EXPECT_GT(priority[true], priority[false]) << "a raised one runs first";
+}
+
+// A pause ends after its millisecond, whatever errno held before it.
+TEST(Pause, EndsWhateverErrnoHeldBefore) {
+  errno = EINTR;
+  const auto start = std::chrono::steady_clock::now();
+  os::PauseOneMillisecond();
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1));
 }
 
 TEST(StartThread, EachStartGetsANewNumber) {
