@@ -18,6 +18,13 @@ TEST_F(UiTest, FilesDroppedOnTheWindowBecomeOneDropEventAndTextIsRefused) {
   auto* target = static_cast<IDropTarget*>(GetPropW(main, L"OleDropTargetInterface"));
   ASSERT_NE(target, nullptr);
   POINTL at{100, 100};
+  // It is what it says: a drop target, and nothing else.
+  void* asked = nullptr;
+  ASSERT_EQ(target->QueryInterface(IID_IDropTarget, &asked), S_OK);
+  EXPECT_EQ(asked, target);
+  static_cast<IDropTarget*>(asked)->Release();
+  EXPECT_EQ(target->QueryInterface(IID_IDataObject, &asked), E_NOINTERFACE);
+  EXPECT_EQ(asked, nullptr);
 
   IDataObject* text = MakeTextDataObject(L"just text");
   DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;

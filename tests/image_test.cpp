@@ -32,6 +32,10 @@ TEST_F(UiTest, AScaleDrawsFromTheStoredImageThatSuitsIt) {
       {288, 48, kRed},    // its own size
       {384, 64, kRed},    // nothing larger: the largest
   };
+  // A picture gadget shows the image at its window's scale.
+  ASSERT_TRUE(ImageGadget(12, 10, 10, 16, 16, 40));
+  EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(GadgetHandle(12), STM_GETICON, 0, 0)),
+            ui::ImageIconAt(40, WindowDpi(kTestWindow)));
   for (const auto& c : cases) {
     HICON icon = ui::ImageIconAt(40, c.dpi);
     ASSERT_NE(icon, nullptr) << c.dpi;

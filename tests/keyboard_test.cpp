@@ -121,20 +121,30 @@ Heard Hear(HWND control, IAccessible** keep = nullptr) {
   return heard;
 }
 
-// The role the system's own object gives `control` (ROLE_SYSTEM_LIST for a
-// list view on Windows; Wine says ROLE_SYSTEM_CLIENT).
-LONG SystemRole(HWND control) {
+// The system's own object for `control`, as a control of its kind has it.
+IAccessible* SystemObject(HWND control) {
   IAccessible* object = nullptr;
-  if (FAILED(CreateStdAccessibleObject(control, OBJID_CLIENT, kIidAccessible, reinterpret_cast<void**>(&object))) ||
-      !object)
-    return -1;
+  if (FAILED(CreateStdAccessibleObject(control, OBJID_CLIENT, kIidAccessible, reinterpret_cast<void**>(&object))))
+    return nullptr;
+  return object;
+}
+
+VARIANT Self() {
   VARIANT self;
   VariantInit(&self);
   self.vt = VT_I4;
   self.lVal = CHILDID_SELF;
+  return self;
+}
+
+// The role the system's own object gives `control` (ROLE_SYSTEM_LIST for a
+// list view on Windows; Wine says ROLE_SYSTEM_CLIENT).
+LONG SystemRole(HWND control) {
+  IAccessible* object = SystemObject(control);
+  if (!object) return -1;
   VARIANT role;
   VariantInit(&role);
-  const LONG result = SUCCEEDED(object->get_accRole(self, &role)) && role.vt == VT_I4 ? role.lVal : -1;
+  const LONG result = SUCCEEDED(object->get_accRole(Self(), &role)) && role.vt == VT_I4 ? role.lVal : -1;
   object->Release();
   return result;
 }
@@ -183,6 +193,14 @@ TEST_F(KeyboardTest, MainWindowReachesToolbarAndListStartsAndStopsARunAndOpensTh
   Press(VK_ESCAPE);
   EXPECT_EQ(GetFocus(), Toolbar());
   EXPECT_EQ(HotButton(), kMenuOptions) << "the keyboard is back on the button that opened the window";
+  // The pointer leaving the focused toolbar does not take the keyboard's button away.
+  NMTBHOTITEM leaving{};
+  leaving.hdr.hwndFrom = Toolbar();
+  leaving.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(Toolbar()));
+  leaving.hdr.code = TBN_HOTITEMCHANGE;
+  leaving.idOld = kMenuOptions;
+  leaving.dwFlags = HICF_LEAVING | HICF_MOUSE;
+  EXPECT_NE(SendMessageW(Main(), WM_NOTIFY, leaving.hdr.idFrom, reinterpret_cast<LPARAM>(&leaving)), 0);
 
   // Escape does nothing here; Shift+F10 and the menu key open the list's menu.
   Press(VK_ESCAPE);
@@ -344,12 +362,23 @@ TEST_F(KeyboardTest, AboutLinkIsReachedOpenedByEnterSpaceOrItsActionAndNamedByIt
   self.vt = VT_I4;
   self.lVal = CHILDID_SELF;
   EXPECT_EQ(link->accDoDefaultAction(self), S_OK);
+  EnableWindow(Gadget(103), FALSE);
+  EXPECT_EQ(link->accDoDefaultAction(self), E_FAIL) << "not while disabled";
+  EnableWindow(Gadget(103), TRUE);
   link->Release();
   Serve(100);
   EXPECT_EQ(g_opened_pages.size(), 3u) << "the default action raises the same event";
-  const Heard picture = Hear(Gadget(100));
+  IAccessible* picture_object = nullptr;
+  const Heard picture = Hear(Gadget(100), &picture_object);
   EXPECT_EQ(picture.role, ROLE_SYSTEM_GRAPHIC);
   EXPECT_EQ(picture.name, L"Sumwick");
+  // Renamed, the picture still does what the system's object does: no click.
+  IAccessible* system = SystemObject(Gadget(100));
+  ASSERT_NE(picture_object, nullptr);
+  ASSERT_NE(system, nullptr);
+  EXPECT_EQ(picture_object->accDoDefaultAction(Self()), system->accDoDefaultAction(Self()));
+  system->Release();
+  picture_object->Release();
 }
 
 // Named controls keep the role the system gives their kind.

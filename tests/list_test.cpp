@@ -118,6 +118,7 @@ TEST_F(UiTest, ListSelectionFollowsItsRowAndIsReadFromAnyThread) {
   for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt"}) rows.Add({name});
   ASSERT_TRUE(ListGadget(0, 0, 0, 400, 200, L"File", 200, kListFullRowSelect, rows.Model()));
   HWND list = GadgetHandle(0);
+  EXPECT_EQ(GetGadgetState(0), -1) << "no row is selected yet";
   SetGadgetState(0, 2);
   EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 2);
   EXPECT_EQ(GetGadgetState(0), 2);

@@ -173,6 +173,32 @@ TEST_F(MainWindowTest, ShortcutsGiveTheirMenuEventsWhateverHasTheFocus) {
   EXPECT_EQ(clear[0].menu, kMenuClearList);
 }
 
+// Each toolbar button shows its own picture at the window's scale: of the
+// four, the image list's copy (which may differ from the icon in a few
+// pixels) is nearest its own.
+void ExpectEachButtonShowsItsPicture(HWND toolbar, int dpi) {
+  const HIMAGELIST pictures = reinterpret_cast<HIMAGELIST>(SendMessageW(toolbar, TB_GETIMAGELIST, 0, 0));
+  const auto differing = [](const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
+    std::size_t count = 0;
+    for (std::size_t k = 0; k < std::min(a.size(), b.size()); ++k) count += a[k] != b[k];
+    return count + (a.size() > b.size() ? a.size() - b.size() : b.size() - a.size());
+  };
+  for (std::size_t command = 0; command < 4; ++command) {
+    TBBUTTONINFOW info{sizeof info, TBIF_IMAGE};
+    SendMessageW(toolbar, TB_GETBUTTONINFOW, command, reinterpret_cast<LPARAM>(&info));
+    const HICON shown = ImageList_GetIcon(pictures, info.iImage, ILD_NORMAL);
+    ASSERT_NE(shown, nullptr) << command;
+    const std::vector<std::uint32_t> pixels = IconPixels(shown);
+    DestroyIcon(shown);
+    std::size_t nearest = 0;
+    for (std::size_t image = 1; image < 4; ++image)
+      if (differing(pixels, IconPixels(ui::ImageIconAt(kMainWindowImages[image], dpi))) <
+          differing(pixels, IconPixels(ui::ImageIconAt(kMainWindowImages[nearest], dpi))))
+        nearest = image;
+    EXPECT_EQ(nearest, command) << "at " << dpi << " DPI";
+  }
+}
+
 TEST_F(MainWindowTest, ToolbarButtonsCaptionsWidthsTooltipsAndStopDisabled) {
   HWND toolbar = Child(TOOLBARCLASSNAMEW);
   ASSERT_NE(toolbar, nullptr);
@@ -209,28 +235,7 @@ TEST_F(MainWindowTest, ToolbarButtonsCaptionsWidthsTooltipsAndStopDisabled) {
     EXPECT_EQ(ButtonWidth(toolbar, command), TextWidthInToolbarFont(toolbar, captions[command]) + 10) << command;
   }
   EXPECT_NE(ButtonWidth(toolbar, 0), ButtonWidth(toolbar, 3));
-  // Each button shows its own picture: of the four, the image list's copy
-  // (which may differ from the icon in a few pixels) is nearest its own.
-  const HIMAGELIST pictures = reinterpret_cast<HIMAGELIST>(SendMessageW(toolbar, TB_GETIMAGELIST, 0, 0));
-  const auto differing = [](const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
-    std::size_t count = 0;
-    for (std::size_t k = 0; k < std::min(a.size(), b.size()); ++k) count += a[k] != b[k];
-    return count;
-  };
-  for (std::size_t command = 0; command < 4; ++command) {
-    TBBUTTONINFOW info{sizeof info, TBIF_IMAGE};
-    SendMessageW(toolbar, TB_GETBUTTONINFOW, command, reinterpret_cast<LPARAM>(&info));
-    const HICON shown = ImageList_GetIcon(pictures, info.iImage, ILD_NORMAL);
-    ASSERT_NE(shown, nullptr) << command;
-    const std::vector<std::uint32_t> pixels = IconPixels(shown);
-    DestroyIcon(shown);
-    std::size_t nearest = 0;
-    for (std::size_t image = 1; image < 4; ++image)
-      if (differing(pixels, IconPixels(ImageIcon(kMainWindowImages[image]))) <
-          differing(pixels, IconPixels(ImageIcon(kMainWindowImages[nearest]))))
-        nearest = image;
-    EXPECT_EQ(nearest, command);
-  }
+  ExpectEachButtonShowsItsPicture(toolbar, ui::kBaseDpi);
   EXPECT_TRUE(SendMessageW(toolbar, TB_ISBUTTONENABLED, 1, 0));
   EXPECT_FALSE(SendMessageW(toolbar, TB_ISBUTTONENABLED, 2, 0));
 
@@ -468,6 +473,7 @@ void ExpectMainWindowAt(int dpi, bool sized_for_it = true) {
   ImageList_GetIconSize(reinterpret_cast<HIMAGELIST>(SendMessageW(toolbar, TB_GETIMAGELIST, 0, 0)), &icon_width,
                         &icon_height);
   EXPECT_EQ(icon_width, At(16, dpi));
+  ExpectEachButtonShowsItsPicture(toolbar, dpi);
   const std::wstring captions[] = {L"Open", L"Start", L"Stop", L"Options"};
   for (int command = 0; command < 4; ++command)
     EXPECT_EQ(ButtonWidth(toolbar, command), TextWidthInToolbarFont(toolbar, captions[command]) + At(10, dpi))

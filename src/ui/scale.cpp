@@ -22,7 +22,11 @@ struct DpiCalls {
   AdjustWindowRectExForDpiCall adjust = nullptr;
 };
 
+bool g_older_windows = false;  // PretendOlderWindows
+
 const DpiCalls& Calls() {
+  static const DpiCalls none;
+  if (g_older_windows) return none;
   static const DpiCalls calls = [] {
     DpiCalls found;
     if (HMODULE user = GetModuleHandleW(L"user32.dll")) {
@@ -63,6 +67,8 @@ std::int32_t SystemDpi() {
   }();
   return dpi;
 }
+
+void PretendOlderWindows(bool older) { g_older_windows = older; }
 
 std::int32_t DpiOfWindow(HWND window) {
   const UINT dpi = window && Calls().for_window ? Calls().for_window(window) : 0;

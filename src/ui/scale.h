@@ -17,6 +17,9 @@ std::int32_t SystemDpi();
 // The DPI of the display the window is on, where Windows tells it (10 and
 // later), else the system's.
 std::int32_t DpiOfWindow(HWND window);
+// For tests: behave as on Windows 7 and 8, where those calls are missing, or
+// as before. Window thread only.
+void PretendOlderWindows(bool older);
 
 // 96-DPI units to pixels at `dpi`, and back; rounded to the nearest.
 std::int32_t Scaled(std::int32_t value, std::int32_t dpi);
