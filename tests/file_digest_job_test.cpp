@@ -308,17 +308,21 @@ TEST(FileDigestJob, ASmallFileIsReadOnTheWorker) {
   EXPECT_EQ(reads, (std::vector<std::string>{"W 65536", "W 1048576"}));
 }
 
-// Stopped while the reader reads ahead, the job returns only after that read
-// is over: the file is not closed under it.
-TEST(FileDigestJob, AStopWaitsForTheReadAhead) {
+// Stopped while the reader reads ahead, the job cuts that read short after
+// the piece it is in, and returns only after it is over: the file is not
+// closed under it.
+TEST(FileDigestJob, AStopCutsTheReadAheadShortAndWaitsForIt) {
   ScratchFolder folder;
   const std::wstring path = folder.WriteSparse(L"three chunks", 3 << 20);
   FileDigestJob job = MebibyteChunkJob();
   const std::thread::id worker = std::this_thread::get_id();
-  std::atomic<int> in_flight{0};
+  std::atomic<int> in_flight{0}, reader_reads{0};
   Access::ReplaceReads(job, [&](os::FileHandle file, void* buffer, std::uint32_t size, std::uint32_t* delivered) {
     ++in_flight;
-    if (std::this_thread::get_id() != worker) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (std::this_thread::get_id() != worker) {
+      ++reader_reads;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
     const bool ok = os::ReadChunk(file, buffer, size, delivered);
     --in_flight;
     return ok;
@@ -326,6 +330,8 @@ TEST(FileDigestJob, AStopWaitsForTheReadAhead) {
   const JobRun stopped = StoppedAtFirstReport(job, path, 3 << 20);
   EXPECT_EQ(stopped.outcome, DigestOutcome::Stopped);
   EXPECT_EQ(in_flight.load(), 0);
+  // The first chunk's 15 reads, then a few of the next, not all its 16.
+  EXPECT_LT(reader_reads.load(), 15 + 8);
 }
 
 TEST(FileDigestJob, StopAfterAChunkDiscardsIt) {
@@ -413,9 +419,10 @@ TEST(FileDigestJob, HashingFollowsTheReadsPieceByPiece) {
   std::atomic<int> reader_reads{0};
   bool hashed_while_reading = false;
   Access::ReplaceReads(job, [&](os::FileHandle file, void* buffer, std::uint32_t size, std::uint32_t* delivered) {
-    // The worker reads the first piece; the reader's 15th read is the last.
+    // The worker reads the first piece; the reader's 15th read is the last,
+    // and the worker has hashed more than the first piece by then.
     if (std::this_thread::get_id() != worker && ++reader_reads == 15)
-      hashed_while_reading = EventuallyTrue([&] { return Access::BytesHashed(job) > 0; });
+      hashed_while_reading = EventuallyTrue([&] { return Access::BytesHashed(job) > 65536; });
     return os::ReadChunk(file, buffer, size, delivered);
   });
   std::vector<bool> next_chunk_begun;
@@ -485,6 +492,8 @@ TEST(WholePercent, TruncatesInDoublePrecision) {
   EXPECT_EQ(WholePercent(7, 100), 7) << "0.07 * 100.0 is 7.000000000000001";
   EXPECT_EQ(WholePercent(29, 100), 28) << "0.29 * 100.0 is 28.999999999999996";
   EXPECT_EQ(WholePercent(INT64_MAX, 1), 2147483647);
+  EXPECT_EQ(WholePercent(INT64_MIN, 1), -2147483647 - 1);
+  EXPECT_EQ(WholePercent(-1, 3), -33);
 }
 
 }  // namespace
