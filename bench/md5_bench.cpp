@@ -159,6 +159,11 @@ int main(int argc, char** argv) {
   std::string choices;
   for (int k = 0; k < 10; ++k) choices += std::string(k ? ", " : "") + Md5PathName(Md5TimedFastestPath());
   std::printf("timed again: %s\n", choices.c_str());
+  double seconds[kMd5PathCount];
+  Md5TimedFastestPath(seconds);
+  for (int k = 0; k < kMd5PathCount; ++k)
+    if (Md5PathRuns(static_cast<Md5Path>(k)))
+      std::printf("  best 8 KiB turn, %s: %.1f us\n", Md5PathName(static_cast<Md5Path>(k)), seconds[k] * 1e6);
   for (int k = 0; k < kMd5PathCount; ++k) {
     const Md5Path path = static_cast<Md5Path>(k);
     if (!Md5PathRuns(path)) {

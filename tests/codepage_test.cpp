@@ -49,12 +49,12 @@ TEST(Codepage, Utf16Surrogates) {
   EXPECT_EQ(os::Utf16ToWide(u"\U0010FFFF\U00010000"), L"\U0010FFFF\U00010000") << "the first and last pairs";
   EXPECT_EQ(os::WideToUtf8(std::wstring(1, static_cast<wchar_t>(0xD800))), "\xef\xbf\xbd") << "a lone high half";
   EXPECT_EQ(os::WideToUtf8(std::wstring(1, static_cast<wchar_t>(0xDFFF))), "\xef\xbf\xbd") << "a lone low half";
-  const char16_t unpaired[] = {0xD83D, u'x', 0xDE00, 0xDE00, 0xD83D, 0xD83D};
-  const std::wstring text = os::Utf16ToWide(std::u16string_view(unpaired, 6));
+  const char16_t unpaired[] = {0xD83D, u'x', 0xDE00, 0xDE00, 0xDC00, 0xDC00, 0xD83D, 0xD83D};
+  const std::wstring text = os::Utf16ToWide(std::u16string_view(unpaired, 8));
 #ifdef _WIN32
-  EXPECT_EQ(text, std::wstring(unpaired, unpaired + 6)) << "kept as they are";
+  EXPECT_EQ(text, std::wstring(unpaired, unpaired + 8)) << "kept as they are";
 #else
-  EXPECT_EQ(text, L"\ufffdx\ufffd\ufffd\ufffd\ufffd") << "every half without its partner, the last unit too";
+  EXPECT_EQ(text, L"\ufffdx\ufffd\ufffd\ufffd\ufffd\ufffd\ufffd") << "every half without its partner, the last unit too";
 #endif
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <fstream>
@@ -234,6 +235,15 @@ TEST(FileDigestJob, ReadFailurePartWayGivesNoDigest) {
   EXPECT_FALSE(os::ReadChunk(file, buffer, sizeof buffer, &delivered));
   EXPECT_EQ(delivered, 0u) << "a failed read delivers nothing";
   os::CloseFile(file);
+  // The end of a file is an end, whatever errno held before.
+  ScratchFolder folder;
+  const os::FileHandle small = os::OpenForReading(folder.Write(L"small", "abc"));
+  EXPECT_TRUE(os::ReadChunk(small, buffer, sizeof buffer, &delivered));
+  EXPECT_EQ(delivered, 3u);
+  errno = EINTR;
+  EXPECT_TRUE(os::ReadChunk(small, buffer, sizeof buffer, &delivered));
+  EXPECT_EQ(delivered, 0u);
+  os::CloseFile(small);
 }
 #endif
 

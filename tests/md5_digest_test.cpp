@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -162,7 +163,17 @@ TEST(Md5Digest, EachPathInstallsItsBlockFunction) {
   digest.Start();
   EXPECT_TRUE(Md5PathRuns(Md5FastestPath()));
   EXPECT_EQ(digest.transform, Md5PathBlocks(Md5FastestPath()));
-  EXPECT_TRUE(Md5PathRuns(Md5TimedFastestPath()));
+  double seconds[kMd5PathCount];
+  EXPECT_TRUE(Md5PathRuns(Md5TimedFastestPath(seconds)));
+  for (int k = 0; k < kMd5PathCount; ++k) {
+    SCOPED_TRACE(Md5PathName(static_cast<Md5Path>(k)));
+    if (Md5PathRuns(static_cast<Md5Path>(k))) {
+      EXPECT_GT(seconds[k], 0.0) << "timed";
+      EXPECT_LT(seconds[k], 1.0);
+    } else {
+      EXPECT_EQ(seconds[k], std::numeric_limits<double>::infinity()) << "never run";
+    }
+  }
   const std::string input = ArithmeticPattern(1000);
   EXPECT_EQ(DigestOfBuffer(input.data(), 1000), OnPath(Md5Path::Portable, input.data(), 1000));
 }

@@ -8,6 +8,7 @@
 #include "formats/checksum_list.h"
 #include "formats/settings.h"
 #include "formats_test_support.h"
+#include "os/replace_file.h"
 #include "os/whole_file.h"
 #include "test_files.h"
 
@@ -32,6 +33,16 @@ namespace fs = std::filesystem;
 
 const std::vector<ChecksumRow> kRows = {{true, L"a.txt", L"0cc175b9c0f1b6a831c399e269772661"}};
 const std::string kOldList = "\xEF\xBB\xBF" "old.txt  92eb5ffee6ae2fec3ad71c777531578f\r\n";
+
+TEST(SafeSave, ALargeFileIsReadBackWhole) {
+  ScratchFolder folder;
+  const std::string bytes = PatternBytes(300000);  // several read chunks
+  const std::wstring path = folder.PathOf(L"large.md5");
+  ASSERT_TRUE(os::ReplaceFileContents(path, bytes));
+  std::string read;
+  ASSERT_TRUE(os::ReadWholeFile(path, &read));
+  EXPECT_EQ(read, bytes);
+}
 
 TEST(SafeSave, MissingFolder) {
   ScratchFolder folder;
@@ -204,9 +215,18 @@ struct DiskFullAfter {
   bool active = false;
 };
 
-// A list saved over keeps the permissions its user gave it.
+// A new list gets the usual mode for a new file; a list saved over keeps the
+// permissions its user gave it.
 TEST(SafeSave, SavingOverKeepsThePermissionBits) {
   ScratchFolder folder;
+  const std::wstring fresh = folder.PathOf(L"new.md5");
+  ASSERT_TRUE(WriteChecksumList(fresh, kRows));
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  struct stat made {};
+  ASSERT_EQ(::stat(os::WideToUtf8(fresh).c_str(), &made), 0);
+  EXPECT_EQ(made.st_mode & 07777, 0666u & ~mask);
+
   const std::wstring path = folder.Write(L"sums.md5", kOldList);
   const std::string native = os::WideToUtf8(path);
   ASSERT_EQ(::chmod(native.c_str(), 0604), 0);

@@ -1,7 +1,9 @@
 #include "engine/md5_digest.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <limits>
 
 #include "engine/md5_blocks.h"
 #include "os/ascii_case.h"
@@ -217,7 +219,7 @@ Md5Path Md5FastestOf(const double seconds[kMd5PathCount]) {
   return static_cast<Md5Path>(fastest);
 }
 
-Md5Path Md5TimedFastestPath() {
+Md5Path Md5TimedFastestPath(double seconds[kMd5PathCount]) {
   // 8 KiB a turn: long enough for the clock (QueryPerformanceCounter ticks
   // every 100 ns), short enough that one interruption spoils one turn only.
   constexpr std::size_t kBlocks = 128;
@@ -225,7 +227,7 @@ Md5Path Md5TimedFastestPath() {
   std::uint8_t bytes[kBlocks * 64];
   for (std::size_t k = 0; k < sizeof bytes; ++k) bytes[k] = static_cast<std::uint8_t>(k * 7 + 3);
   double best[kMd5PathCount];
-  for (double& b : best) b = 1e30;
+  for (double& b : best) b = std::numeric_limits<double>::infinity();
   std::uint32_t state[4] = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
   // Turn 0 warms the code and the caches and is not counted; the forms take
   // turns so that a slow spell of the machine falls on all of them alike.
@@ -235,10 +237,11 @@ Md5Path Md5TimedFastestPath() {
       const Md5BlockFunction blocks = Md5PathBlocks(static_cast<Md5Path>(k));
       const auto start = std::chrono::steady_clock::now();
       blocks(state, bytes, kBlocks);
-      const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-      if (turn > 0 && seconds < best[k]) best[k] = seconds;
+      const double taken = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      if (turn > 0 && taken < best[k]) best[k] = taken;
     }
   }
+  if (seconds) std::copy(best, best + kMd5PathCount, seconds);
   return Md5FastestOf(best);
 }
 
