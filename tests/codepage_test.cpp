@@ -47,6 +47,10 @@ TEST(Codepage, Utf16Surrogates) {
   EXPECT_EQ(os::Utf16ToWide(u""), L"");
   EXPECT_EQ(os::Utf16ToWide(u"\U0001F600"), L"\U0001F600") << "a pair is one character";
   EXPECT_EQ(os::Utf16ToWide(u"\U0010FFFF\U00010000"), L"\U0010FFFF\U00010000") << "the first and last pairs";
+#ifndef _WIN32
+  const char16_t high_then_private_use[] = {0xD800, 0xE000};
+  EXPECT_EQ(os::Utf16ToWide(std::u16string_view(high_then_private_use, 2)), L"\ufffd\ue000") << "U+E000 is no low half";
+#endif
   EXPECT_EQ(os::WideToUtf8(std::wstring(1, static_cast<wchar_t>(0xD800))), "\xef\xbf\xbd") << "a lone high half";
   EXPECT_EQ(os::WideToUtf8(std::wstring(1, static_cast<wchar_t>(0xDFFF))), "\xef\xbf\xbd") << "a lone low half";
   const char16_t unpaired[] = {0xD83D, u'x', 0xDE00, 0xDE00, 0xDC00, 0xDC00, 0xD83D, 0xD83D};

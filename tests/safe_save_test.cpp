@@ -40,8 +40,10 @@ TEST(SafeSave, ALargeFileIsReadBackWhole) {
   const std::wstring path = folder.PathOf(L"large.md5");
   ASSERT_TRUE(os::ReplaceFileContents(path, bytes));
   std::string read;
+  const int open_files = OpenFileCount();
   ASSERT_TRUE(os::ReadWholeFile(path, &read));
   EXPECT_EQ(read, bytes);
+  EXPECT_EQ(OpenFileCount(), open_files) << "and closed again";
 }
 
 TEST(SafeSave, MissingFolder) {
