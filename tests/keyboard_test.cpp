@@ -170,6 +170,14 @@ TEST_F(KeyboardTest, MainWindowReachesToolbarAndListStartsAndStopsARunAndOpensTh
   AddDroppedPaths({scratch.WriteSparse(L"large.bin", 768u << 20), scratch.Write(L"b.txt", "b")}, true);
   ASSERT_EQ(GetFocus(), Gadget(kFileListGadget));
   EXPECT_EQ(TabCycle(2), (std::vector<HWND>{Toolbar(), Gadget(kFileListGadget)}));
+  // From the window itself, Shift+Tab goes to the last control and Tab to the first.
+  SetFocus(Main());
+  Press(VK_TAB, true);
+  EXPECT_EQ(GetFocus(), Gadget(kFileListGadget));
+  SetFocus(Main());
+  Press(VK_TAB);
+  EXPECT_EQ(GetFocus(), Toolbar());
+  SetFocus(Gadget(kFileListGadget));
   Press(VK_TAB, true);
   ASSERT_EQ(GetFocus(), Toolbar());
   EXPECT_EQ(HotButton(), kMenuAddFile) << "the toolbar shows which button the keyboard is on";
