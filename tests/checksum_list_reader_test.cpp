@@ -105,7 +105,9 @@ TEST(ChecksumListParser, ChunksCutAnywhereGiveTheSameLines) {
     ChecksumListParser bytewise;
     for (std::size_t i = 0; i < text.size(); ++i) {
       const bool more = bytewise.Feed(std::string_view(&text[i], 1));
-      if (i < 4) EXPECT_TRUE(more) << "byte " << i << ", before the encoding is known";
+      if (i < 4) {
+        EXPECT_TRUE(more) << "byte " << i << ", before the encoding is known";
+      }
     }
     bytewise.Finish();
     EXPECT_EQ(Summary(bytewise.lines()), whole) << "byte by byte";

@@ -400,7 +400,9 @@ TEST(FileDigestJob, SmallerBufferWhenTheChunkCannotBeHad) {
     ASSERT_TRUE(job.HasBuffer());
     EXPECT_EQ(Access::ChunkSize(job), largest);
     EXPECT_EQ(run.digest, DigestOfBuffer(bytes.data(), 2500000));
-    if (largest == (1u << 20)) EXPECT_EQ(run.reports, (std::vector<std::int32_t>{41, 83, 100}));
+    if (largest == (1u << 20)) {
+      EXPECT_EQ(run.reports, (std::vector<std::int32_t>{41, 83, 100}));
+    }
   }
 }
 

@@ -60,7 +60,9 @@ TEST(StartThread, RunsEntryOnItsOwnThreadAndRemembersIt) {
   ASSERT_TRUE(done.wait_for(lock, std::chrono::seconds(30), [&] { return runs == 2; }));
   EXPECT_NE(ran_on, std::this_thread::get_id());
   EXPECT_EQ(priority[false], PriorityHere()) << "a plain thread runs as its starter does";
-  if (MayRaisePriority()) EXPECT_GT(priority[true], priority[false]) << "a raised one runs first";
+  if (MayRaisePriority()) {
+    EXPECT_GT(priority[true], priority[false]) << "a raised one runs first";
+  }
 }
 
 // A pause ends after its millisecond, whatever errno held before it.
