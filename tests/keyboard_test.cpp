@@ -95,16 +95,22 @@ struct Heard {
   std::wstring action;
 };
 
+// The control itself, as a child id.
+VARIANT Self() {
+  VARIANT self;
+  VariantInit(&self);
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  return self;
+}
+
 Heard Hear(HWND control, IAccessible** keep = nullptr) {
   Heard heard;
   IAccessible* object = nullptr;
   if (FAILED(AccessibleObjectFromWindow(control, OBJID_CLIENT, kIidAccessible, reinterpret_cast<void**>(&object))) ||
       !object)
     return heard;
-  VARIANT self;
-  VariantInit(&self);
-  self.vt = VT_I4;
-  self.lVal = CHILDID_SELF;
+  const VARIANT self = Self();
   BSTR text = nullptr;
   if (object->get_accName(self, &text) == S_OK && text) heard.name = text;
   SysFreeString(text);
@@ -127,14 +133,6 @@ IAccessible* SystemObject(HWND control) {
   if (FAILED(CreateStdAccessibleObject(control, OBJID_CLIENT, kIidAccessible, reinterpret_cast<void**>(&object))))
     return nullptr;
   return object;
-}
-
-VARIANT Self() {
-  VARIANT self;
-  VariantInit(&self);
-  self.vt = VT_I4;
-  self.lVal = CHILDID_SELF;
-  return self;
 }
 
 // The role the system's own object gives `control` (ROLE_SYSTEM_LIST for a
@@ -365,10 +363,7 @@ TEST_F(KeyboardTest, AboutLinkIsReachedOpenedByEnterSpaceOrItsActionAndNamedByIt
   EXPECT_EQ(heard.name, kIconsPageAddress);
   EXPECT_EQ(heard.action, L"Jump");
   ASSERT_NE(link, nullptr);
-  VARIANT self;
-  VariantInit(&self);
-  self.vt = VT_I4;
-  self.lVal = CHILDID_SELF;
+  const VARIANT self = Self();
   EXPECT_EQ(link->accDoDefaultAction(self), S_OK);
   EnableWindow(Gadget(103), FALSE);
   EXPECT_EQ(link->accDoDefaultAction(self), E_FAIL) << "not while disabled";
