@@ -15,6 +15,7 @@
 
 #include <string>
 
+#include "os/win32/system_library.h"
 #include "ui/gadget.h"
 #include "ui/ui_state.h"
 #include "ui/window.h"
@@ -33,6 +34,25 @@ constexpr GUID kPropRole = {0xcb905ff2, 0x7bd1, 0x4c05, {0xb3, 0xc8, 0xe6, 0xc2,
 constexpr UINT_PTR kNamedSubclass = 2;  // the panel's own subclass is 1
 
 const wchar_t kLinkAction[] = L"Jump";
+
+// The two accessibility functions, bound once from System32 (an import would
+// have the loader look for the DLL beside the executable first). Without
+// them a control leaves its answer to the system's default.
+using CreateStandardObject = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
+using ResultFromObject = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
+struct AccessibilityFunctions {
+  CreateStandardObject create_standard = nullptr;
+  ResultFromObject result_from_object = nullptr;
+};
+
+const AccessibilityFunctions& Accessibility() {
+  static const AccessibilityFunctions functions{
+      reinterpret_cast<CreateStandardObject>(
+          reinterpret_cast<void*>(os::SystemFunction(L"oleacc.dll", "CreateStdAccessibleObject"))),
+      reinterpret_cast<ResultFromObject>(
+          reinterpret_cast<void*>(os::SystemFunction(L"oleacc.dll", "LresultFromObject")))};
+  return functions;
+}
 
 // What one control says of itself, where it differs from the system's answer.
 struct Look {
@@ -228,12 +248,14 @@ LRESULT AnswerGetObject(HWND control, WPARAM wparam, LPARAM lparam) {
   look.link = gadget->kind == GadgetKind::HyperLink;
   look.name = look.link ? gadget->text : gadget->accessible_name;
   if (look.name.empty() && look.role == 0) return 0;
+  const AccessibilityFunctions& accessibility = Accessibility();
+  if (!accessibility.create_standard || !accessibility.result_from_object) return 0;
   IAccessible* standard = nullptr;
-  if (FAILED(CreateStdAccessibleObject(control, OBJID_CLIENT, kIidAccessible, reinterpret_cast<void**>(&standard))) ||
+  if (FAILED(accessibility.create_standard(control, OBJID_CLIENT, kIidAccessible, reinterpret_cast<void**>(&standard))) ||
       !standard)
     return 0;
   auto* object = new RenamedObject(control, standard, std::move(look));
-  const LRESULT answer = LresultFromObject(kIidAccessible, wparam, static_cast<IAccessible*>(object));
+  const LRESULT answer = accessibility.result_from_object(kIidAccessible, wparam, static_cast<IAccessible*>(object));
   object->Release();  // the answer holds its own reference
   return answer < 0 ? 0 : answer;
 }

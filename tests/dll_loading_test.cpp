@@ -1,0 +1,297 @@
+// The program started from a folder that others can write to: its header asks
+// Windows for every hardening, it imports only DLLs that Windows never looks
+// for beside it, and DLLs planted beside it and in its working folder are
+// never loaded while it starts, takes a file, hashes it and shows a window.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "test_files.h"
+
+namespace {
+
+std::wstring BuiltProgram() {
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path);
+  return folder.substr(0, folder.find_last_of(L"\\/")) + L"\\..\\src\\Sumwick.exe";
+}
+
+std::wstring TestFolder() {
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path);
+  return folder.substr(0, folder.find_last_of(L"\\/"));
+}
+
+bool RunningUnderWine() {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+// A PE image read from its file, with its addresses turned into offsets.
+struct Image {
+  std::string bytes;
+  const IMAGE_NT_HEADERS64* headers = nullptr;
+
+  template <typename T>
+  const T* At(std::uint32_t rva) const {
+    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(headers);
+    for (WORD i = 0; i < headers->FileHeader.NumberOfSections; ++i, ++section) {
+      if (rva < section->VirtualAddress || rva - section->VirtualAddress >= section->SizeOfRawData) continue;
+      const std::uint64_t offset = section->PointerToRawData + (rva - section->VirtualAddress);
+      return offset + sizeof(T) <= bytes.size() ? reinterpret_cast<const T*>(bytes.data() + offset) : nullptr;
+    }
+    return nullptr;
+  }
+};
+
+bool ReadImage(const std::wstring& path, Image* image) {
+  std::ifstream file(std::filesystem::path(path), std::ios::binary);
+  image->bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  if (image->bytes.size() < sizeof(IMAGE_DOS_HEADER)) return false;
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image->bytes.data());
+  if (dos->e_magic != IMAGE_DOS_SIGNATURE || dos->e_lfanew <= 0 ||
+      static_cast<std::size_t>(dos->e_lfanew) + sizeof(IMAGE_NT_HEADERS64) > image->bytes.size())
+    return false;
+  image->headers = reinterpret_cast<const IMAGE_NT_HEADERS64*>(image->bytes.data() + dos->e_lfanew);
+  return image->headers->Signature == IMAGE_NT_SIGNATURE &&
+         image->headers->OptionalHeader.Magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC;
+}
+
+// DLLs on Windows' KnownDLLs list from Windows 7 on, which it takes from
+// System32 whatever lies beside the program, and the common controls, which
+// the manifest takes from the side-by-side store.
+const char* const kAllowedImports[] = {"advapi32.dll", "comdlg32.dll", "gdi32.dll", "imm32.dll", "kernel32.dll",
+                                       "msvcrt.dll",   "ole32.dll",    "oleaut32.dll", "shell32.dll", "shlwapi.dll",
+                                       "user32.dll",   "comctl32.dll"};
+
+TEST(ProgramImage, AsksForEveryHardeningAndImportsOnlyDllsNeverLookedForBesideIt) {
+  Image image;
+  ASSERT_TRUE(ReadImage(BuiltProgram(), &image));
+  const IMAGE_OPTIONAL_HEADER64& optional = image.headers->OptionalHeader;
+  EXPECT_TRUE(optional.DllCharacteristics & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE);
+  EXPECT_TRUE(optional.DllCharacteristics & 0x0020);  // IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA
+  EXPECT_TRUE(optional.DllCharacteristics & IMAGE_DLLCHARACTERISTICS_NX_COMPAT);
+
+  // The load configuration: its own size first, DependentLoadFlags at 78.
+  const IMAGE_DATA_DIRECTORY& config = optional.DataDirectory[IMAGE_DIRECTORY_ENTRY_LOAD_CONFIG];
+  ASSERT_NE(config.VirtualAddress, 0u) << "no load configuration";
+  const auto* config_size = image.At<DWORD>(config.VirtualAddress);
+  ASSERT_NE(config_size, nullptr);
+  EXPECT_EQ(config.Size, *config_size);
+  ASSERT_GE(*config_size, 80u);
+  const auto* dependent_load_flags = image.At<WORD>(config.VirtualAddress + 78);
+  ASSERT_NE(dependent_load_flags, nullptr);
+  EXPECT_EQ(*dependent_load_flags, 0x0800);  // LOAD_LIBRARY_SEARCH_SYSTEM32
+
+  const IMAGE_DATA_DIRECTORY& imports = optional.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  std::vector<std::string> names;
+  for (std::uint32_t rva = imports.VirtualAddress;; rva += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+    const auto* descriptor = image.At<IMAGE_IMPORT_DESCRIPTOR>(rva);
+    ASSERT_NE(descriptor, nullptr);
+    if (descriptor->Name == 0) break;
+    const char* name = image.At<char>(descriptor->Name);
+    ASSERT_NE(name, nullptr);
+    names.push_back(Lower(name));
+  }
+  EXPECT_NE(std::find(names.begin(), names.end(), "kernel32.dll"), names.end());  // the table was read
+  for (const std::string& name : names)
+    EXPECT_NE(std::find(std::begin(kAllowedImports), std::end(kAllowedImports), name), std::end(kAllowedImports))
+        << name << " would be looked for beside the program first";
+}
+
+// Every DLL that the program, the common controls, the file requester or the
+// accessibility calls load by name, apart from those Windows never takes
+// from elsewhere than System32 (kernel32, ntdll and their kind) or that load
+// the stand-in's own imports.
+const wchar_t* const kPlanted[] = {L"winmm.dll",   L"oleacc.dll",   L"uxtheme.dll",  L"msimg32.dll",
+                                   L"version.dll", L"comctl32.dll", L"shcore.dll",   L"winspool.drv",
+                                   L"compstui.dll", L"rsaenh.dll",  L"crypt32.dll",  L"bcrypt.dll",
+                                   L"msacm32.dll", L"dwmapi.dll",   L"propsys.dll"};
+
+// Wine's own DLLs import these, so Wine looks for them beside the program
+// and loads them before its first instruction, whatever it is told, and a
+// planted one stops the program from starting. Windows' DLLs do not import
+// them, or take them from its KnownDLLs. Under Wine they are not planted.
+bool LoadedByWineItself(const std::wstring& name) {
+  return RunningUnderWine() && (name == L"version.dll" || name == L"shcore.dll" || name == L"winspool.drv" ||
+                                name == L"compstui.dll" || name == L"uxtheme.dll");
+}
+
+std::vector<std::wstring> PlantedNames() {
+  std::vector<std::wstring> names;
+  for (const wchar_t* name : kPlanted)
+    if (!LoadedByWineItself(name)) names.push_back(name);
+  return names;
+}
+
+// Wine told to prefer the planted DLLs for the program, as Windows' search
+// would take one found beside it before System32's: the per-program
+// overrides in Wine's registry, which a process started from inside Wine
+// reads (it does not see this one's WINEDLLOVERRIDES). Elsewhere the key is
+// read by no one. Removed again when it goes.
+struct PreferPlantedDlls {
+  static constexpr const wchar_t* kKey = L"Software\\Wine\\AppDefaults\\Sumwick.exe";
+  explicit PreferPlantedDlls(const std::vector<std::wstring>& planted) {
+    HKEY overrides = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, (std::wstring(kKey) + L"\\DllOverrides").c_str(), 0, nullptr, 0,
+                        KEY_SET_VALUE, nullptr, &overrides, nullptr) != ERROR_SUCCESS)
+      return;
+    const wchar_t kOrder[] = L"native,builtin";
+    for (const std::wstring& name : planted) {
+      const std::wstring module = name.size() > 4 && name.compare(name.size() - 4, 4, L".dll") == 0
+                                      ? name.substr(0, name.size() - 4)
+                                      : name;
+      set = RegSetValueExW(overrides, module.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(kOrder),
+                           sizeof(kOrder)) == ERROR_SUCCESS;
+      if (!set) break;
+    }
+    RegCloseKey(overrides);
+  }
+  ~PreferPlantedDlls() { RegDeleteTreeW(HKEY_CURRENT_USER, kKey); }
+  bool set = false;
+};
+
+struct Found {
+  DWORD process;
+  const wchar_t* window_class;
+  const wchar_t* title;  // nullptr: the main window, the one no other owns
+  HWND window;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM data) {
+  auto* found = reinterpret_cast<Found*>(data);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  wchar_t name[64] = L"", title[64] = L"";
+  GetClassNameW(window, name, 64);
+  GetWindowTextW(window, title, 64);
+  if (process != found->process || !IsWindowVisible(window) || wcscmp(name, found->window_class) != 0) return TRUE;
+  if (found->title ? wcscmp(title, found->title) != 0 : GetWindow(window, GW_OWNER) != nullptr) return TRUE;
+  found->window = window;
+  return FALSE;
+}
+
+HWND WaitForWindow(DWORD process, const wchar_t* window_class, const wchar_t* title) {
+  for (int i = 0; i < 300; ++i) {
+    Found found{process, window_class, title, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&found));
+    if (found.window) return found.window;
+    Sleep(100);
+  }
+  return nullptr;
+}
+
+BOOL CALLBACK MatchVisibleEdit(HWND control, LPARAM data) {
+  wchar_t name[16] = L"";
+  GetClassNameW(control, name, 16);
+  if (wcscmp(name, L"Edit") != 0 || !IsWindowVisible(control)) return TRUE;
+  *reinterpret_cast<HWND*>(data) = control;
+  return FALSE;
+}
+
+BOOL CALLBACK AskForObject(HWND control, LPARAM) {
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutW(control, WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT), SMTO_ABORTIFHUNG, 5000, &answer);
+  return TRUE;
+}
+
+// As a user would: the file requester answered with `file`, a run over it
+// to its end (the pause between chunks), About with a screen reader asking
+// each of its controls, then the close box. Each step reports on failure.
+void UseTheProgram(const PROCESS_INFORMATION& process, const std::wstring& file) {
+  const DWORD id = process.dwProcessId;
+  HWND main = WaitForWindow(id, L"SumwickWindow", nullptr);
+  ASSERT_NE(main, nullptr) << "the program did not start";
+  PostMessageW(main, WM_COMMAND, MAKEWPARAM(kMenuAddFile, 0), 0);
+  HWND requester = WaitForWindow(id, L"#32770", L"Open");
+  ASSERT_NE(requester, nullptr) << "no file requester";
+  HWND box = nullptr;  // the file name, at whatever depth the requester keeps it
+  EnumChildWindows(requester, MatchVisibleEdit, reinterpret_cast<LPARAM>(&box));
+  ASSERT_NE(box, nullptr);
+  Sleep(300);  // let it finish its own set-up
+  SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
+  PostMessageW(requester, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  HWND list = FindWindowExW(main, nullptr, WC_LISTVIEWW, nullptr);
+  ASSERT_NE(list, nullptr);
+  for (int i = 0; i < 300 && SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) != 1; ++i) Sleep(100);
+  ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1) << "the file was not listed";
+
+  PostMessageW(main, WM_COMMAND, MAKEWPARAM(kMenuStart, 0), 0);
+  PostMessageW(main, WM_COMMAND, MAKEWPARAM(kMenuAbout, 0), 0);
+  HWND about = WaitForWindow(id, L"SumwickWindow", L"About");
+  ASSERT_NE(about, nullptr) << "no About window";
+  // Start is enabled again once the run, begun before About opened, ends.
+  HWND toolbar = FindWindowExW(main, nullptr, TOOLBARCLASSNAMEW, nullptr);
+  ASSERT_NE(toolbar, nullptr);
+  bool ended = false;
+  for (int i = 0; i < 300 && !ended; ++i, Sleep(100))
+    ended = SendMessageW(toolbar, TB_ISBUTTONENABLED, kMenuStart, 0) != 0;
+  EXPECT_TRUE(ended) << "the run did not end";
+  EnumChildWindows(about, AskForObject, 0);
+  PostMessageW(main, WM_CLOSE, 0, 0);
+}
+
+TEST(PlantedDlls, AreNeverLoaded) {
+  ScratchFolder scratch;
+  const std::wstring program_folder = scratch.PathOf(L"program"), work_folder = scratch.PathOf(L"work");
+  ASSERT_TRUE(CreateDirectoryW(program_folder.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(work_folder.c_str(), nullptr));
+  const std::wstring program = program_folder + L"\\Sumwick.exe";
+  ASSERT_TRUE(CopyFileW(BuiltProgram().c_str(), program.c_str(), TRUE));
+  const std::wstring stand_in = TestFolder() + L"\\stand_in.dll";
+  const std::vector<std::wstring> planted = PlantedNames();
+  for (const std::wstring& name : planted) {
+    ASSERT_TRUE(CopyFileW(stand_in.c_str(), (program_folder + L"\\" + name).c_str(), TRUE));
+    ASSERT_TRUE(CopyFileW(stand_in.c_str(), (work_folder + L"\\" + name).c_str(), TRUE));
+  }
+  const std::wstring data = scratch.Write(L"work\\data.bin", PatternBytes(100000));
+
+  PreferPlantedDlls preferred(planted);
+  ASSERT_TRUE(preferred.set);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  std::wstring command = L"\"" + program + L"\"";
+  const bool started = CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                      work_folder.c_str(), &startup, &process) != FALSE;
+  ASSERT_TRUE(started);
+
+  UseTheProgram(process, data);
+  DWORD exit_code = 259;
+  if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &exit_code);
+  else TerminateProcess(process.hProcess, 99);
+  WaitForSingleObject(process.hProcess, 5000);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  EXPECT_EQ(exit_code, 0u);
+
+  std::wstring loaded;
+  for (const std::wstring& folder : {program_folder, work_folder}) {
+    for (const std::wstring& name : planted) {
+      const bool marked = GetFileAttributesW((folder + L"\\" + name + L".loaded").c_str()) != INVALID_FILE_ATTRIBUTES;
+      if (marked) loaded += folder + L"\\" + name + L"\n";
+    }
+  }
+  EXPECT_EQ(loaded, L"") << "planted DLLs were loaded";
+}
+
+}  // namespace
