@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "os/win32/system_library.h"
 #include "test_files.h"
 
 namespace {
@@ -116,6 +117,20 @@ TEST(ProgramImage, AsksForEveryHardeningAndImportsOnlyDllsNeverLookedForBesideIt
   for (const std::string& name : names)
     EXPECT_NE(std::find(std::begin(kAllowedImports), std::end(kAllowedImports), name), std::end(kAllowedImports))
         << name << " would be looked for beside the program first";
+}
+
+// The stand-in lies beside this test executable, where a search by name
+// would look first. (This process keeps its search narrowed afterwards.)
+TEST(SystemLibrary, NeverTakesADllFromTheProgramsFolder) {
+  const std::wstring beside = TestFolder() + L"\\stand_in.dll", mark = beside + L".loaded";
+  ASSERT_NE(GetFileAttributesW(beside.c_str()), INVALID_FILE_ATTRIBUTES);
+  DeleteFileW(mark.c_str());
+  EXPECT_NE(os::SystemFunction(L"kernel32.dll", "GetTickCount"), nullptr);
+  EXPECT_EQ(os::SystemFunction(L"stand_in.dll", "DllMain"), nullptr);
+  os::KeepDllSearchInSystem32();
+  EXPECT_EQ(LoadLibraryW(L"stand_in.dll"), nullptr);
+  EXPECT_EQ(GetFileAttributesW(mark.c_str()), INVALID_FILE_ATTRIBUTES) << "the stand-in was loaded";
+  DeleteFileW(mark.c_str());
 }
 
 // Every DLL that the program, the common controls, the file requester or the
