@@ -23,19 +23,15 @@
 
 namespace {
 
-std::wstring BuiltProgram() {
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path);
-  return folder.substr(0, folder.find_last_of(L"\\/")) + L"\\..\\src\\Sumwick.exe";
-}
-
+// The folder of this test executable, where the stand-in DLL is built.
 std::wstring TestFolder() {
   wchar_t path[MAX_PATH];
   GetModuleFileNameW(nullptr, path, MAX_PATH);
   std::wstring folder(path);
   return folder.substr(0, folder.find_last_of(L"\\/"));
 }
+
+std::wstring BuiltProgram() { return TestFolder() + L"\\..\\src\\Sumwick.exe"; }
 
 bool RunningUnderWine() {
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
