@@ -39,7 +39,7 @@ TEST(SafeSave, ALargeFileIsReadBackWhole) {
   const std::string bytes = PatternBytes(300000);  // several read chunks
   const std::wstring path = folder.PathOf(L"large.md5");
   ASSERT_TRUE(os::ReplaceFileContents(path, bytes));
-  std::string read;
+  std::string read = "held before";  // replaced, not added to
   const int open_files = OpenFileCount();
   ASSERT_TRUE(os::ReadWholeFile(path, &read));
   EXPECT_EQ(read, bytes);
