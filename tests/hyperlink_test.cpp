@@ -23,6 +23,12 @@ TEST_F(UiTest, AHyperLinkReportsAClickOnlyWhenReleasedOverIt) {
   EXPECT_EQ(clicked[0], (SeenEvent{kEventControl, kTestWindow, 103, -1, kEventTypeClick, {}}));
   EXPECT_TRUE(moved_off.empty());
   EXPECT_TRUE(only_released.empty());
+  // The pointer coming and going changes the link's colour: it is drawn anew each time.
+  for (const UINT message : {WM_MOUSEMOVE, WM_MOUSELEAVE}) {
+    ValidateRect(link, nullptr);
+    SendMessageW(link, message, 0, MAKELPARAM(5, 5));
+    EXPECT_TRUE(GetUpdateRect(link, nullptr, FALSE)) << message;
+  }
   EXPECT_EQ(GetGadgetText(103), L"https://example.org/");
   EXPECT_TRUE(SendMessageW(link, WM_SETCURSOR, reinterpret_cast<WPARAM>(link), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
   EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
