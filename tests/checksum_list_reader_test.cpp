@@ -95,7 +95,7 @@ TEST(ParseChecksumList, EncodingCorners) {
 
 TEST(ChecksumListParser, ChunksCutAnywhereGiveTheSameLines) {
   const std::string texts[] = {
-      "\xFF\xFE" + Utf16Le(L"\u00e9.txt  " + kWideDigest + L"\r\nb  x\rc  y\n\nd  z"),
+      "\xFF\xFE" + Utf16Le(L"\u00e9\u20ac.txt  " + kWideDigest + L"\r\nb  x\rc  y\n\nd  z"),
       "\xEF\xBB\xBF\xC3\xA9.txt  " + kDigest + "\r\nb  x\r\n\r\nc  y",
       std::string("\0\0\xFE\xFF", 4) + "a  b\r\rc  d",
   };

@@ -161,11 +161,17 @@ TEST(FileDigestJob, ExpectedSizeOnlyScalesThePercent) {
 
 TEST(FileDigestJob, OneJobServesManyFiles) {
   ScratchFolder folder;
-  FileDigestJob job;
   const std::string a = PatternBytes(100000, 1), b = PatternBytes(5, 2);
-  JobRun first = DigestWithJob(job, folder.Write(L"a", a), 100000);
-  JobRun missing = DigestWithJob(job, folder.PathOf(L"missing"), 10);
-  JobRun second = DigestWithJob(job, folder.Write(L"b", b), 5);
+  const std::wstring a_path = folder.Write(L"a", a), b_path = folder.Write(L"b", b);
+  const int open_files = OpenFileCount();
+  JobRun first, missing, second;
+  {
+    FileDigestJob job;
+    first = DigestWithJob(job, a_path, 100000);
+    missing = DigestWithJob(job, folder.PathOf(L"missing"), 10);
+    second = DigestWithJob(job, b_path, 5);
+  }
+  EXPECT_EQ(OpenFileCount(), open_files) << "every file the job read, and its reader thread, closed again";
   EXPECT_EQ(first.digest, DigestOfBuffer(a.data(), 100000));
   EXPECT_EQ(missing.outcome, DigestOutcome::NotOpened);
   EXPECT_EQ(second.digest, DigestOfBuffer(b.data(), 5));

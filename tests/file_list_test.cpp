@@ -68,6 +68,23 @@ std::wstring Cell(int row, int column) {
 
 int RowCount() { return static_cast<int>(SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0)); }
 
+// Whether a cell shows anything on the screen, as last drawn: a pixel inside
+// it other than its background. (Cell asks the rows, whatever is drawn.)
+bool CellDrawnNonBlank(int row, int column) {
+  UpdateWindow(List());
+  RECT cell{};
+  cell.top = column;
+  cell.left = LVIR_LABEL;
+  SendMessageW(List(), LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+  HDC dc = GetDC(List());
+  const COLORREF background = GetPixel(dc, cell.left + 2, cell.top + 2);
+  bool drawn = false;
+  for (int y = cell.top + 2; y < cell.bottom - 2 && !drawn; ++y)
+    for (int x = cell.left + 2; x < cell.right - 2 && !drawn; ++x) drawn = GetPixel(dc, x, y) != background;
+  ReleaseDC(List(), dc);
+  return drawn;
+}
+
 bool Ticked(int row) {
   UINT state = static_cast<UINT>(SendMessageW(List(), LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK));
   return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
@@ -396,7 +413,9 @@ TEST_F(FileListTest, TheRunHashesTickedRowsAndLeavesOthersAsTheyWere) {
   std::wstring gone = scratch.Write(L"gone.txt", "g");
   std::wstring empty = scratch.Write(L"empty.txt", "");
   Drop({first, unticked, gone, empty});
+  EXPECT_FALSE(CellDrawnNonBlank(0, 2));
   Run();  // every row has a hash now
+  EXPECT_TRUE(CellDrawnNonBlank(0, 2)) << "the first row drawn again with its digest";
   ASSERT_EQ(Cell(1, 2), DigestOf("u"));
   scratch.Write(L"unticked.txt", "changed");
   scratch.Write(L"first.txt", "changed too");

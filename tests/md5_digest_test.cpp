@@ -192,6 +192,32 @@ TEST(Md5Digest, TheFastestOfTheTimingsThatRun) {
   EXPECT_EQ(Md5FastestOf(all_tied), Md5Path::Portable);
 }
 
+void ChangesNothing(std::uint32_t*, const std::uint8_t*, std::size_t) {}
+// The portable function eleven times over, with its one result.
+void SlowPortable(std::uint32_t state[4], const std::uint8_t* bytes, std::size_t blocks) {
+  for (int k = 0; k < 10; ++k) {
+    std::uint32_t spare[4] = {state[0], state[1], state[2], state[3]};
+    Md5BlocksPortable(spare, bytes, blocks);
+  }
+  Md5BlocksPortable(state, bytes, blocks);
+}
+
+// The timing compares each path's result with the portable path's: a wrong
+// function is never chosen however fast, a right one is when it is faster.
+TEST(Md5Digest, TheTimedChoiceTakesNoPathThatDisagreesWithThePortableOne) {
+  const double never = std::numeric_limits<double>::infinity();
+  double seconds[kMd5PathCount];
+  const Md5BlockFunction wrong_but_fast[] = {Md5BlocksPortable, ChangesNothing, nullptr};
+  EXPECT_EQ(Md5TimedFastestOf(wrong_but_fast, seconds), Md5Path::Portable);
+  EXPECT_EQ(seconds[1], never);
+  EXPECT_EQ(seconds[2], never);
+  const Md5BlockFunction right_and_faster[] = {SlowPortable, Md5BlocksPortable, ChangesNothing};
+  const bool avx512vl = Md5PathRuns(Md5Path::Avx512VlRotate);
+  EXPECT_EQ(Md5TimedFastestOf(right_and_faster, seconds), avx512vl ? Md5Path::Avx512VlRotate : Md5Path::Portable);
+  EXPECT_LT(seconds[1], seconds[0]);
+  EXPECT_EQ(seconds[2], never);
+}
+
 TEST(Md5Digest, AllPathsAgreeOnEveryLengthAtOddOffsets) {
   if (!Md5PathRuns(Md5Path::Avx512VlRotate))
     GTEST_SKIP() << "this CPU or its OS lacks AVX-512VL; only the portable path runs here";

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <cstdint>
 #include <string>
 
@@ -18,9 +20,15 @@
 
 namespace {
 
-TEST(Program, CloseBoxEndsTheProgramWithExitCodeZero) {
+// Looked at in a program of its own: the fixture of the in-process tests shows
+// every window idle before each test, whatever start-up left.
+TEST(Program, StartsWithStopDisabledAndTheCloseBoxEndsItWithExitCodeZero) {
   ProgramRun run;
   ASSERT_TRUE(StartProgram(&run));
+  WaitForInputIdle(run.process.hProcess, 10000);  // built, and serving events
+  HWND toolbar = FindWindowExW(run.window, nullptr, TOOLBARCLASSNAMEW, nullptr);
+  EXPECT_TRUE(SendMessageW(toolbar, TB_ISBUTTONENABLED, kMenuStart, 0));
+  EXPECT_FALSE(SendMessageW(toolbar, TB_ISBUTTONENABLED, kMenuStop, 0)) << "nothing to stop before a run";
   PostMessageW(run.window, WM_CLOSE, 0, 0);
   EXPECT_EQ(WaitForExit(run), 0u);
 }

@@ -39,11 +39,42 @@ TEST(SafeSave, ALargeFileIsReadBackWhole) {
   const std::string bytes = PatternBytes(300000);  // several read chunks
   const std::wstring path = folder.PathOf(L"large.md5");
   ASSERT_TRUE(os::ReplaceFileContents(path, bytes));
-  std::string read;
+  std::string read = "held before";  // replaced, not added to
   const int open_files = OpenFileCount();
   ASSERT_TRUE(os::ReadWholeFile(path, &read));
   EXPECT_EQ(read, bytes);
   EXPECT_EQ(OpenFileCount(), open_files) << "and closed again";
+}
+
+// A read failing part-way fails the whole: a caller never takes part of a
+// file for all of it.
+TEST(SafeSave, AFileWhoseReadFailsIsNotReadAtAll) {
+  std::string read = "stale";
+#ifdef _WIN32
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  if (ntdll && GetProcAddress(ntdll, "wine_get_version")) {
+    // Wine reads locked bytes; its view of this process's memory file fails
+    // from offset 0 with an I/O error.
+    EXPECT_FALSE(os::ReadWholeFile(L"Z:\\proc\\self\\mem", &read));
+  } else {
+    ScratchFolder folder;
+    const std::wstring path = folder.Write(L"locked", PatternBytes(300000));
+    // Bytes another handle has locked cannot be read: the first chunk can be,
+    // the second not.
+    HANDLE locker = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(locker, INVALID_HANDLE_VALUE);
+    OVERLAPPED at{};
+    at.Offset = 100000;
+    ASSERT_TRUE(LockFileEx(locker, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at));
+    EXPECT_FALSE(os::ReadWholeFile(path, &read));
+    UnlockFileEx(locker, 0, 1, 0, &at);
+    CloseHandle(locker);
+  }
+#else
+  // Reading a process's own memory file from offset 0 fails with an I/O error.
+  EXPECT_FALSE(os::ReadWholeFile(L"/proc/self/mem", &read));
+#endif
+  EXPECT_EQ(read, "");
 }
 
 TEST(SafeSave, MissingFolder) {

@@ -38,8 +38,9 @@ struct DeepFolder {
   std::wstring path;  // the deepest folder; empty when one could not be made
 };
 
-// How many file descriptors this process holds open (POSIX; -1 elsewhere),
-// so that a test can see an operation close every file it opened.
+// How many files this process holds open (POSIX: its descriptors; Win32: its
+// handles of every kind), so that a test can see an operation close every file
+// it opened. Fails the test when the system does not tell.
 int OpenFileCount();
 
 // `size` bytes of a fixed pseudo-random pattern.

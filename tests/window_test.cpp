@@ -1,5 +1,4 @@
 // Windows by number: opening, closing, centring over an owner, the smallest size.
-#include "ui/scale.h"
 #include "ui_fixture.h"
 
 namespace {
@@ -41,20 +40,6 @@ TEST_F(UiTest, WindowsOpenCloseAndCentreToolWindowsOverTheirOwner) {
   EXPECT_FALSE(IsWindowEnabled(main));
   EnableWindowNumber(kTestWindow, true);
   EXPECT_TRUE(IsWindowEnabled(main));
-}
-
-// Without the per-window DPI calls (Windows 7 and 8) a window is laid out
-// for the system's DPI.
-TEST_F(UiTest, OnOlderWindowsAWindowTakesTheSystemDpi) {
-  ui::PretendOlderWindows(true);
-  const bool opened = OpenWindow(kOtherWindow, 0, 0, 200, 100, L"Tool", WindowStyle::Tool, kTestWindow);
-  const std::int32_t dpi = WindowDpi(kOtherWindow);
-  const std::int32_t width = WindowClientWidth(kOtherWindow);
-  CloseWindowNumber(kOtherWindow);
-  ui::PretendOlderWindows(false);
-  ASSERT_TRUE(opened);
-  EXPECT_EQ(dpi, ui::SystemDpi());
-  EXPECT_EQ(width, ui::Scaled(200, ui::SystemDpi()));
 }
 
 TEST_F(UiTest, MinimumSizeIsTheSizeWhenFixed) {

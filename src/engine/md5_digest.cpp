@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr std::uint32_t kInitialState[4] = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
+
 inline std::uint32_t LoadLittle32(const std::uint8_t* p) {
   return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
 }
@@ -219,7 +221,7 @@ Md5Path Md5FastestOf(const double seconds[kMd5PathCount]) {
   return static_cast<Md5Path>(fastest);
 }
 
-Md5Path Md5TimedFastestPath(double seconds[kMd5PathCount]) {
+Md5Path Md5TimedFastestOf(const Md5BlockFunction blocks[kMd5PathCount], double seconds[kMd5PathCount]) {
   // 8 KiB a turn: long enough for the clock (QueryPerformanceCounter ticks
   // every 100 ns), short enough that one interruption spoils one turn only.
   constexpr std::size_t kBlocks = 128;
@@ -228,21 +230,33 @@ Md5Path Md5TimedFastestPath(double seconds[kMd5PathCount]) {
   for (std::size_t k = 0; k < sizeof bytes; ++k) bytes[k] = static_cast<std::uint8_t>(k * 7 + 3);
   double best[kMd5PathCount];
   for (double& b : best) b = std::numeric_limits<double>::infinity();
-  std::uint32_t state[4] = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
+  // Each path carries its own state through every turn: the results are
+  // compared below, so no turn's work can be dropped as dead.
+  std::uint32_t state[kMd5PathCount][4];
+  for (auto& s : state) std::copy(kInitialState, kInitialState + 4, s);
   // Turn 0 warms the code and the caches and is not counted; the forms take
   // turns so that a slow spell of the machine falls on all of them alike.
   for (int turn = 0; turn <= kTurns; ++turn) {
     for (int k = 0; k < kMd5PathCount; ++k) {
-      if (!Md5PathRuns(static_cast<Md5Path>(k))) continue;
-      const Md5BlockFunction blocks = Md5PathBlocks(static_cast<Md5Path>(k));
+      if (!blocks[k]) continue;
       const auto start = std::chrono::steady_clock::now();
-      blocks(state, bytes, kBlocks);
+      blocks[k](state[k], bytes, kBlocks);
       const double taken = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
       if (turn > 0 && taken < best[k]) best[k] = taken;
     }
   }
+  // A path whose result is not the portable one's is wrong here, however fast.
+  for (int k = 1; k < kMd5PathCount; ++k)
+    if (!std::equal(state[k], state[k] + 4, state[0])) best[k] = std::numeric_limits<double>::infinity();
   if (seconds) std::copy(best, best + kMd5PathCount, seconds);
   return Md5FastestOf(best);
+}
+
+Md5Path Md5TimedFastestPath(double seconds[kMd5PathCount]) {
+  Md5BlockFunction blocks[kMd5PathCount];
+  for (int k = 0; k < kMd5PathCount; ++k)
+    blocks[k] = Md5PathRuns(static_cast<Md5Path>(k)) ? Md5PathBlocks(static_cast<Md5Path>(k)) : nullptr;
+  return Md5TimedFastestOf(blocks, seconds);
 }
 
 Md5Path Md5FastestPath() {
@@ -254,10 +268,7 @@ void Md5Digest::Start() { Start(Md5FastestPath()); }
 
 void Md5Digest::Start(Md5Path path) {
   transform = Md5PathBlocks(path);
-  context.state[0] = 0x67452301;
-  context.state[1] = 0xefcdab89;
-  context.state[2] = 0x98badcfe;
-  context.state[3] = 0x10325476;
+  std::copy(kInitialState, kInitialState + 4, context.state);
   context.count[0] = context.count[1] = 0;
   std::memset(context.buffer, 0, sizeof context.buffer);
   started = true;
