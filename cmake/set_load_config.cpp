@@ -3,7 +3,7 @@
 // Points the header's load-configuration entry at the program's
 // `_load_config_used` record (its address read from the linker's map, its
 // size from the record's first four bytes) and mends the header's checksum.
-// GNU ld before 2.45 leaves that entry empty whatever the program defines;
+// GNU ld 2.40 (Debian 12's) leaves that entry empty whatever the program defines;
 // Windows reads the record only through it. Exits non-zero, leaving the file
 // as it was, when the image or the map is not as expected.
 #include <cstdint>
