@@ -159,8 +159,11 @@ void Command(std::int32_t menu) {
 // Drops `paths` on the main window, as the shell would, and dispatches the drop.
 void Drop(const std::vector<std::wstring>& paths) {
   ASSERT_TRUE(DropFiles(Main(), paths));
-  for (int turn = 0; turn < 100; ++turn)
-    if (ServeNextEvent(10) == kEventDrop) return;
+  for (int turn = 0; turn < 100; ++turn) {
+    if (ServeNextEvent(10) != kEventDrop) continue;
+    EXPECT_TRUE(ServeUntilTrue([] { return !FilesBeingAdded(); })) << "the walk never ended";
+    return;
+  }
   ADD_FAILURE() << "the drop event never arrived";
 }
 
@@ -595,6 +598,7 @@ void CommandWithRequester(std::int32_t menu, TypedAnswer* answer) {
   std::thread answering(TypeAnswer, answer);
   Command(menu);
   answering.join();
+  EXPECT_TRUE(ServeUntilTrue([] { return !FilesBeingAdded(); }));
 }
 
 TEST_F(FileListTest, AddFileRequesterAddsTheTypedFilesAndAMissingNameAsItsRow) {

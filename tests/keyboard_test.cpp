@@ -298,7 +298,9 @@ TEST_F(KeyboardTest, ToolWindowsOpenFocusedTabInReadingOrderAndGiveTheFocusBackW
   };
   const Case cases[] = {
       {kOptionsWindow, [] { Menu(kMenuOptions); }, 3, {5, 1, 2, 3}, true},
-      {kVerifierWindow, [&] { OpenMd5FileVerifierWindow(ToolContext(), list); }, 7, {9, 7}, true},
+      {kVerifierWindow, [&] { OpenMd5FileVerifierWindow(ToolContext(), list);
+         ServeUntilListRead();
+       }, 7, {9, 7}, true},
       // Check is disabled until a file and a digest are there, and skipped.
       {kFileVerifierWindow, [] { Menu(kMenuVerifyFile); }, 13, {15, 16, 12, 13}, true},
       {kTextDigestWindow, [] { Menu(kMenuTextToMd5); }, 20, {22, 23, 25, 24, 20}, true},
@@ -388,6 +390,7 @@ TEST_F(KeyboardTest, CheckHandsTheFocusOnWhileItRunsAndGetsItBack) {
 
   const std::wstring list = scratch.Write(L"files.md5", "\xEF\xBB\xBF" "large.bin  " + DigestOf("x") + "\r\n");
   OpenMd5FileVerifierWindow(ToolContext(), list);
+  ASSERT_TRUE(ServeUntilListRead());
   Press(VK_TAB);
   ASSERT_EQ(GetFocus(), Gadget(9));
   Press(VK_SPACE, false, 0);
@@ -466,6 +469,7 @@ TEST_F(KeyboardTest, ScreenReadersHearFieldsListsAndThePanelByWhatTheWindowShows
   ScratchFolder scratch;
   scratch.Write(L"a.txt", "a");
   OpenMd5FileVerifierWindow(ToolContext(), scratch.Write(L"x.md5", "a.txt  " + DigestOf("a") + "\r\n"));
+  ServeUntilListRead();
   EXPECT_EQ(Hear(Gadget(7)).name, L"File");
 }
 

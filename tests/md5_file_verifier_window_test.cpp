@@ -140,15 +140,20 @@ TEST_F(ToolWindowsTest, VerifierOnAListWithoutUsableLinesSaysSoAndStaysOpenEmpty
   RequesterAnswer answer{L"Open", list};
   std::wstring box_text;
   bool box_found = false;
+  std::atomic<bool> answered{false};
   std::thread answering([&] {
     Answer(&answer);
     HWND box = FindDialog(L"Error");
-    if (!box) return;
-    box_found = true;
-    box_text = MessageBoxText(box);
-    PressUntilGone(box, IDOK);
+    if (box) {
+      box_found = true;
+      box_text = MessageBoxText(box);
+      PressUntilGone(box, IDOK);
+    }
+    answered.store(true);
   });
+  // The box comes once the list has been read, which the window thread serves.
   Menu(kMenuVerifyMd5File);
+  ServeUntilTrue([&] { return answered.load(); }, 60000);
   answering.join();
   ASSERT_TRUE(box_found);
   EXPECT_EQ(box_text, L"Invalid md5 file.");

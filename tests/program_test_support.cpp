@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "app/program.h"
 #include "ui/events.h"
+#include "ui/gadget.h"
 #include "ui/window.h"
 #include "ui_test_support.h"
 #include "windows/about_window.h"
@@ -66,6 +67,11 @@ bool ServeUntilTrue(const std::function<bool()>& done, std::int32_t ms) {
     ServeNextEvent(10);
   }
   return true;
+}
+
+bool ServeUntilListRead(std::int32_t ms) {
+  return ServeUntilTrue(
+      [] { return !IsWindowOpen(kVerifierWindow) || IsWindowEnabled(GadgetHandle(kVerifierCheckButton)); }, ms);
 }
 
 RECT PopUpMenuShownBy(const std::function<void()>& open) {

@@ -23,6 +23,9 @@ struct ProgramTest : testing::Test {
 void Serve(std::int32_t ms);
 // Serves and dispatches events until `done` holds; false after `ms` milliseconds.
 bool ServeUntilTrue(const std::function<bool()>& done, std::int32_t ms = 20000);
+// Serves events until the MD5 file verifier holds every row of its list
+// (Check is enabled then), or is closed; false after `ms` milliseconds.
+bool ServeUntilListRead(std::int32_t ms = 20000);
 // The pop-up menu that `open` shows, closed again from another thread: where
 // it was shown, or an empty rectangle when none came.
 RECT PopUpMenuShownBy(const std::function<void()>& open);

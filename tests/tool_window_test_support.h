@@ -12,6 +12,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cwctype>
 #include <functional>
 #include <map>
@@ -89,6 +90,7 @@ inline RequesterAnswer AnsweringRequester(const std::wstring& title, const std::
   std::thread answering(Answer, &answer);
   action();
   answering.join();
+  EXPECT_TRUE(ServeUntilListRead());
   return answer;
 }
 

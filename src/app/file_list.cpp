@@ -1,40 +1,107 @@
 #include "app/file_list.h"
 
-#include "app/folder_walk.h"
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+
 #include "app/main_window.h"
-#include "os/path_size.h"
+#include "os/ordered_walk.h"
 #include "ui/clipboard.h"
 #include "ui/events.h"
 #include "ui/gadget.h"
 #include "ui/list.h"
 #include "ui/menu.h"
 #include "ui/requester.h"
+#include "ui/window.h"
+#include "windows/window_worker.h"
 
 namespace {
 
-// Bulk adds (a requester's files, a dropped tree) append to the rows and tell
-// the control the new count once at the end: under load each count change
-// costs a redraw of the list. Nested bulks (a drop that walks folders) tell
-// it when the outermost ends.
-int g_bulk_depth = 0;
+// Lookups and listings in flight at once while files are added: a network
+// share answers each late but serves many together.
+constexpr std::uint32_t kAddInFlight = 8;
 
-void BeginBulk() { ++g_bulk_depth; }
+// Files being added. Each add (a requester's choice, a drop) becomes a job
+// that a worker looks up and walks, several requests at once; the rows come
+// back in order and are appended here on the window thread, one batch per
+// turn, so the window keeps serving. Adds are served one after another, in
+// the order they were made.
+struct FileIntake {
+  std::mutex lock;  // guards `jobs` and `worker_running`
+  std::deque<std::function<void()>> jobs;
+  bool worker_running = false;
+  // Window thread only. Clear list sets the flag its adds so far were given
+  // and starts a new one: what they still find is never appended.
+  std::shared_ptr<std::atomic<bool>> dropped = std::make_shared<std::atomic<bool>>(false);
+  std::size_t unfinished = 0;  // adds since the last Clear list not yet done
+};
 
-void EndBulk() {
-  if (--g_bulk_depth == 0) ShowListRowCount(kFileListGadget);
+FileIntake& TheIntake() {
+  static FileIntake intake;
+  return intake;
 }
 
-// Appends one row: name, size text, empty Hash, ticked when `ticked`.
-void AddFileRow(const std::wstring& path, std::int64_t size, bool ticked) {
-  AppendRow(TheFileRows(), FileEntry{path, size}, ticked);
-  if (g_bulk_depth == 0) ShowListRowCount(kFileListGadget);
+// The worker: every job waiting, then it ends (a later add starts another).
+void ServeAddJobs() {
+  FileIntake& intake = TheIntake();
+  while (true) {
+    std::function<void()> job;
+    {
+      std::lock_guard<std::mutex> hold(intake.lock);
+      if (intake.jobs.empty()) {
+        intake.worker_running = false;
+        return;
+      }
+      job = std::move(intake.jobs.front());
+      intake.jobs.pop_front();
+    }
+    job();
+  }
 }
 
-// One row for every file below `folder`, depth first; links to folders are not followed.
-void AddFolderTree(const std::wstring& folder, bool ticked) {
-  BeginBulk();
-  WalkFolderTree(folder, [ticked](const std::wstring& path, std::int64_t size) { AddFileRow(path, size, ticked); });
-  EndBulk();
+// Runs on the worker: looks up `paths` (walking folders when asked) and hands
+// the rows to the window thread in order.
+void AddInOrder(std::vector<std::wstring>& paths, bool into_folders, bool ticked,
+                const std::shared_ptr<std::atomic<bool>>& dropped) {
+  os::WalkSettings settings;
+  settings.into_folders = into_folders;
+  settings.in_flight = kAddInFlight;
+  os::WalkPaths(std::move(paths), settings, [&](std::vector<os::WalkedFile>& batch) {
+    auto entries = std::make_shared<std::vector<FileEntry>>();
+    entries->reserve(batch.size());
+    for (os::WalkedFile& file : batch) entries->push_back(FileEntry{std::move(file.path), file.size});
+    CallOnWindowThread(kMainWindow, [entries, dropped, ticked] {
+      if (dropped->load()) return;
+      AppendRows(TheFileRows(), std::move(*entries), ticked);
+      ShowListRowCount(kFileListGadget);
+    });
+    return true;
+  }, dropped.get());
+  CallOnWindowThread(kMainWindow, [dropped] {
+    if (!dropped->load()) --TheIntake().unfinished;
+  });
+}
+
+// Window thread: queues one add behind those still under way.
+void QueueAdd(std::vector<std::wstring> paths, bool into_folders, bool ticked) {
+  FileIntake& intake = TheIntake();
+  ++intake.unfinished;
+  // Bound now: its rows are for the window as it is open now.
+  std::function<void()> job = BindToOpenWindows(
+      [paths = std::move(paths), into_folders, ticked, dropped = intake.dropped]() mutable {
+        AddInOrder(paths, into_folders, ticked, dropped);
+      });
+  bool start = false;
+  {
+    std::lock_guard<std::mutex> hold(intake.lock);
+    intake.jobs.push_back(std::move(job));
+    start = !intake.worker_running;
+    intake.worker_running = true;
+  }
+  // Without a thread the adds are made here and now, as they come.
+  if (start && !StartWindowWorker(ServeAddJobs, false)) ServeAddJobs();
 }
 
 }  // namespace
@@ -58,25 +125,22 @@ ListModel FileListModel() {
 }
 
 void AddFilesByRequester(bool ticked) {
-  std::wstring path = OpenFileRequester(L"Open", L"", L"All Files| *", true);
-  BeginBulk();
-  for (; !path.empty(); path = NextSelectedFile()) AddFileRow(path, os::PathSize(path), ticked);
-  EndBulk();
+  std::vector<std::wstring> paths;
+  for (std::wstring path = OpenFileRequester(L"Open", L"", L"All Files| *", true); !path.empty();
+       path = NextSelectedFile())
+    paths.push_back(std::move(path));
+  if (!paths.empty()) QueueAdd(std::move(paths), false, ticked);
 }
 
 void AddDroppedPaths(const std::vector<std::wstring>& paths, bool ticked) {
-  BeginBulk();
-  for (const std::wstring& path : paths) {
-    // A drop never carries an empty path; an empty one is no file.
-    if (path.empty()) continue;
-    const std::int64_t size = os::PathSize(path);
-    if (size == os::kPathIsFolder)
-      AddFolderTree(path, ticked);
-    else
-      AddFileRow(path, size, ticked);
-  }
-  EndBulk();
+  std::vector<std::wstring> kept;
+  // A drop never carries an empty path; an empty one is no file.
+  for (const std::wstring& path : paths)
+    if (!path.empty()) kept.push_back(path);
+  if (!kept.empty()) QueueAdd(std::move(kept), true, ticked);
 }
+
+bool FilesBeingAdded() { return TheIntake().unfinished != 0; }
 
 void CopyTickedRows() {
   // Empties the clipboard even when no row qualifies: an empty text replaces what was there.
@@ -92,8 +156,16 @@ void DeleteSelectedRow() {
 }
 
 void ClearFileList() {
+  EndFileAdds();
   ClearRows(TheFileRows());
   ClearList(kFileListGadget);
+}
+
+void EndFileAdds() {
+  FileIntake& intake = TheIntake();
+  intake.dropped->store(true);
+  intake.dropped = std::make_shared<std::atomic<bool>>(false);
+  intake.unfinished = 0;
 }
 
 void ShowListPopupMenu() {

@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <string>
-
 #include <vector>
 
 #include "app/file_rows.h"
@@ -16,10 +15,17 @@ FileRows& TheFileRows();
 // What the list control draws: TheFileRows() by position.
 ListModel FileListModel();
 
+// Files are added on a worker: the window keeps serving while a large tree or
+// a slow share is walked, and the rows arrive in the order of the adds.
+
 // Menu event 0: the Add File requester, then one row per chosen file.
 void AddFilesByRequester(bool ticked);
 // Drop event of window 0: each path as a row, folders walked.
 void AddDroppedPaths(const std::vector<std::wstring>& paths, bool ticked);
+// Whether adds are still under way (since the last Clear list).
+bool FilesBeingAdded();
+// Ends every add under way: nothing more of them is appended.
+void EndFileAdds();
 // Menu event 6: the ticked, hashed rows to the clipboard.
 void CopyTickedRows();
 // Menu event 7: removes the selected row and its entry.

@@ -26,6 +26,11 @@ RowId AppendRow(FileRows& rows, FileEntry entry, bool ticked) {
   return id;
 }
 
+void AppendRows(FileRows& rows, std::vector<FileEntry> entries, bool ticked) {
+  std::lock_guard<std::mutex> lock(rows.mutex);
+  for (FileEntry& entry : entries) rows.rows.push_back(FileRow{++rows.last_id, ticked, std::move(entry), {}});
+}
+
 bool RemoveRow(FileRows& rows, RowId id) {
   std::lock_guard<std::mutex> lock(rows.mutex);
   auto at = Find(rows.rows, id);

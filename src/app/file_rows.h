@@ -43,6 +43,8 @@ struct FileRows {
 };
 
 RowId AppendRow(FileRows& rows, FileEntry entry, bool ticked);
+// Appends one row per entry, in order, all ticked or all not.
+void AppendRows(FileRows& rows, std::vector<FileEntry> entries, bool ticked);
 // Removes the row and releases its entry; false when there is no such row.
 bool RemoveRow(FileRows& rows, RowId id);
 void ClearRows(FileRows& rows);

@@ -22,6 +22,7 @@ void LoadProgramSettings() { TheProgram().settings = LoadSettings(); }
 
 bool StartUp() {
   TheProgram() = Program{};
+  EndFileAdds();  // none of an earlier window's adds reaches this one
   ClearRows(TheFileRows());  // the entries start empty, as the list does
   StartUi();  // common controls and OLE, which the file drop needs
   LoadProgramSettings();

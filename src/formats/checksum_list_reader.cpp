@@ -1,9 +1,11 @@
 #include "formats/checksum_list_reader.h"
 
+#include <iterator>
 #include <new>
 
 #include "os/codepage.h"
 #include "os/file.h"
+#include "os/ordered_walk.h"
 #include "os/path_size.h"
 #include "os/path_text.h"
 #include "os/whole_file.h"
@@ -127,35 +129,54 @@ std::vector<ChecksumLine> ParseChecksumList(std::string_view bytes) {
   return std::move(parser.lines());
 }
 
-std::vector<ChecksumEntry> ReadChecksumList(const std::wstring& path) {
+bool ReadChecksumListInBatches(const std::wstring& path, std::uint32_t in_flight,
+                               const std::function<bool(std::vector<ChecksumEntry>&)>& take,
+                               const std::atomic<bool>* cancel) {
   const os::FileHandle file = os::OpenForReading(path);
-  if (file == os::kNoFile) return {};
+  if (file == os::kNoFile) return false;
+  const auto cancelled = [cancel] { return cancel && cancel->load(); };
   ChecksumListParser parser;
   bool read_ok;
   try {
-    read_ok = os::ReadInChunks(file, [&parser](std::string_view chunk) { return parser.Feed(chunk); });
+    read_ok = os::ReadInChunks(file, [&](std::string_view chunk) { return parser.Feed(chunk) && !cancelled(); });
     parser.Finish();
   } catch (const std::bad_alloc&) {
     read_ok = false;
   }
   os::CloseFile(file);
   // A list that could not be read to its end is not checked in part.
-  if (!read_ok) return {};
+  if (!read_ok || cancelled()) return false;
 
+  std::vector<ChecksumLine>& lines = parser.lines();
+  std::vector<std::wstring> paths;
   std::vector<ChecksumEntry> entries;
-  const std::wstring folder = os::FolderPart(path);
   try {
-    for (ChecksumLine& line : parser.lines()) {
-      ChecksumEntry entry;
-      entry.path = folder + line.name;
-      entry.size = os::PathSize(entry.path);
-      if (entry.size <= 0) continue;
-      entry.name = std::move(line.name);
-      entry.digest = std::move(line.digest);
-      entries.push_back(std::move(entry));
-    }
+    const std::wstring folder = os::FolderPart(path);
+    paths.reserve(lines.size());
+    for (const ChecksumLine& line : lines) paths.push_back(folder + line.name);
+    os::WalkSettings settings;
+    settings.in_flight = in_flight;
+    return os::WalkPaths(std::move(paths), settings, [&](std::vector<os::WalkedFile>& batch) {
+      entries.clear();
+      for (os::WalkedFile& found : batch) {
+        // An empty file is skipped like a missing one: there is nothing to check.
+        if (found.size <= 0) continue;
+        ChecksumLine& line = lines[found.given];
+        entries.push_back(ChecksumEntry{std::move(line.name), std::move(line.digest), std::move(found.path), found.size});
+      }
+      return entries.empty() || take(entries);
+    }, cancel);
   } catch (const std::bad_alloc&) {
-    entries.clear();
+    return false;
   }
-  return entries;
+}
+
+std::vector<ChecksumEntry> ReadChecksumList(const std::wstring& path) {
+  std::vector<ChecksumEntry> all;
+  const bool whole = ReadChecksumListInBatches(path, 8, [&all](std::vector<ChecksumEntry>& entries) {
+    all.insert(all.end(), std::make_move_iterator(entries.begin()), std::make_move_iterator(entries.end()));
+    return true;
+  });
+  if (!whole) all.clear();
+  return all;
 }

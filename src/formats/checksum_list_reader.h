@@ -3,7 +3,9 @@
 // CR LF, CR or NUL; reading ends at the first empty line.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,3 +62,13 @@ std::vector<ChecksumLine> ParseChecksumList(std::string_view bytes);
 // in file order; names resolve against the list's own folder. Empty when the
 // file cannot be opened or read, or holds no such line.
 std::vector<ChecksumEntry> ReadChecksumList(const std::wstring& path);
+
+// The same entries handed to `take` as the sizes come in, in file order, with
+// up to `in_flight` lookups at once: on a network share one at a time would
+// spend most of its time waiting. `take` runs on the calling thread and
+// returns false to stop, as `cancel` does once set. False when the file
+// cannot be opened or read to its end (then nothing was handed over), or
+// when stopped.
+bool ReadChecksumListInBatches(const std::wstring& path, std::uint32_t in_flight,
+                               const std::function<bool(std::vector<ChecksumEntry>&)>& take,
+                               const std::atomic<bool>* cancel = nullptr);

@@ -3,6 +3,7 @@
 #include "windows/md5_file_verifier_window.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 #include "formats/checksum_list_reader.h"
@@ -18,12 +19,20 @@
 
 namespace {
 
+// Lookups in flight at once while the list is read: on a network share one
+// at a time would spend most of its time waiting.
+constexpr std::uint32_t kReadInFlight = 8;
+
 // The open window's rows and whether its check runs. The window thread sets
 // `busy` before the worker starts; the worker clears it as its very last
 // step, so a close request is refused until the check has written its last.
+// While the list file is read the window is open and can be closed; closing
+// sets `stop_reading`. Check waits for the last row.
 struct Verifier {
   std::shared_ptr<VerifierRows> rows;
   std::atomic<bool> busy{false};
+  bool reading = false;  // window thread only
+  std::shared_ptr<std::atomic<bool>> stop_reading;
 };
 
 Verifier& TheVerifier() {
@@ -68,6 +77,31 @@ void CheckList(const std::shared_ptr<VerifierRows>& rows) {
   RunListCheck(rows->entries, view);
 }
 
+// Window thread: every row is in.
+void FinishReading(const std::shared_ptr<VerifierRows>& rows) {
+  Verifier& verifier = TheVerifier();
+  if (verifier.rows != rows) return;
+  verifier.reading = false;
+  EnableGadget(kVerifierCheckButton, true);
+  // The window stays open with its empty list.
+  if (VerifierRowCount(*rows) == 0) MessageRequester(L"Error", L"Invalid md5 file.");
+}
+
+// Runs on a worker: the list file's entries, in batches as their sizes come
+// in, each appended and shown on the window thread.
+void ReadEntries(const std::wstring& list_path, const std::shared_ptr<VerifierRows>& rows,
+                 const std::shared_ptr<std::atomic<bool>>& stop) {
+  ReadChecksumListInBatches(list_path, kReadInFlight, [&rows](std::vector<ChecksumEntry>& entries) {
+    auto batch = std::make_shared<std::vector<ChecksumEntry>>(std::move(entries));
+    CallOnWindowThread(kVerifierWindow, [rows, batch] {
+      AppendVerifierEntries(*rows, std::move(*batch));
+      ShowListRowCount(kVerifierEntryList);
+    });
+    return true;
+  }, stop.get());
+  if (!stop->load()) CallOnWindowThread(kVerifierWindow, [rows] { FinishReading(rows); });
+}
+
 }  // namespace
 
 void OpenMd5FileVerifierWindow(const ToolWindowContext& context, const std::wstring& list_path) {
@@ -81,13 +115,16 @@ void OpenMd5FileVerifierWindow(const ToolWindowContext& context, const std::wstr
   ButtonGadget(kVerifierCheckButton, 350, 277, 70, 30, L"Check");
   TextGadget(kVerifierStatusLine, 20, 285, 320, 20, L"Overall status:");
   SetDefaultButton(kVerifierCheckButton);
+  EnableGadget(kVerifierCheckButton, false);
   FocusGadget(kVerifierEntryList);
-  // The list control is told the count once: a big list opens at once.
-  SetVerifierEntries(*verifier.rows, ReadChecksumList(list_path));
-  ShowListRowCount(kVerifierEntryList);
-  // The window stays open with its empty list.
-  if (VerifierRowCount(*verifier.rows) == 0) MessageRequester(L"Error", L"Invalid md5 file.");
   DisableToolWindowOwner(kVerifierWindow);
+  // The window is there at once and fills as the list is read.
+  verifier.reading = true;
+  verifier.stop_reading = std::make_shared<std::atomic<bool>>(false);
+  std::function<void()> read = [list_path, rows = verifier.rows, stop = verifier.stop_reading] {
+    ReadEntries(list_path, rows, stop);
+  };
+  if (!StartWindowWorker(read, false)) read();
 }
 
 void VerifyMd5File(const ToolWindowContext& context) {
@@ -99,13 +136,15 @@ void VerifyMd5File(const ToolWindowContext& context) {
 void CloseMd5FileVerifierWindow() {
   Verifier& verifier = TheVerifier();
   if (verifier.busy.load()) return;
+  if (verifier.stop_reading) verifier.stop_reading->store(true);
+  verifier.reading = false;
   CloseToolWindow(kVerifierWindow, CloseOrder::EnableOwnerFirst);
   verifier.rows.reset();
 }
 
 void StartVerifyListCheck() {
   Verifier& verifier = TheVerifier();
-  if (!verifier.rows || verifier.busy.load()) return;
+  if (!verifier.rows || verifier.reading || verifier.busy.load()) return;
   // The worker's enabling of Check must come after this, so this comes first.
   EnableGadget(kVerifierCheckButton, false);
   verifier.busy.store(true);

@@ -19,8 +19,10 @@ inline constexpr std::array<std::int32_t, 4> kVerifierGadgets{
 
 // Menu event 9: requester for a checksum list file, then the window on it.
 void VerifyMd5File(const ToolWindowContext& context);
-// The window on the list file at `list_path`, then its owner disabled. A list
-// without a usable entry opens the window empty, with a message box.
+// The window on the list file at `list_path`, then its owner disabled. The
+// rows come in as the list is read, on a worker; Check is enabled once the
+// last is in. A list without a usable entry leaves the window empty, with a
+// message box.
 void OpenMd5FileVerifierWindow(const ToolWindowContext& context, const std::wstring& list_path);
 // Close request of window 2: ignored while its check runs.
 void CloseMd5FileVerifierWindow();

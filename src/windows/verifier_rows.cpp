@@ -1,9 +1,12 @@
 #include "windows/verifier_rows.h"
 
-void SetVerifierEntries(VerifierRows& rows, std::vector<ChecksumEntry> entries) {
+#include <iterator>
+
+void AppendVerifierEntries(VerifierRows& rows, std::vector<ChecksumEntry> entries) {
   std::lock_guard<std::mutex> lock(rows.mutex);
-  rows.valid.assign(entries.size(), std::wstring());
-  rows.entries = std::move(entries);
+  rows.valid.resize(rows.valid.size() + entries.size());
+  rows.entries.insert(rows.entries.end(), std::make_move_iterator(entries.begin()),
+                      std::make_move_iterator(entries.end()));
 }
 
 std::size_t VerifierRowCount(const VerifierRows& rows) {

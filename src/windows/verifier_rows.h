@@ -19,14 +19,15 @@ inline constexpr std::int32_t kVerifierValidColumn = 2;
 // Guarded by its own lock: any thread may call the operations below.
 struct VerifierRows {
   mutable std::mutex mutex;
-  // Given once, before the rows are shown or checked, and never changed
-  // after: a check reads them without the lock.
+  // Appended while the list file is read, and never changed once a check may
+  // start (the window allows none before the last row is in): a check reads
+  // them without the lock.
   std::vector<ChecksumEntry> entries;
   std::vector<std::wstring> valid;  // one per entry: "" until checked
 };
 
-// Takes the list file's entries as the rows, each with an empty Valid text.
-void SetVerifierEntries(VerifierRows& rows, std::vector<ChecksumEntry> entries);
+// Appends the list file's next entries as rows, each with an empty Valid text.
+void AppendVerifierEntries(VerifierRows& rows, std::vector<ChecksumEntry> entries);
 std::size_t VerifierRowCount(const VerifierRows& rows);
 // As the list control asks: the name and digest as written, the Valid text;
 // "" past the end.

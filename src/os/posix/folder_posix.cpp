@@ -5,10 +5,12 @@
 
 #include "os/codepage.h"
 #include "os/path_size.h"
+#include "os/slow_access.h"
 
 namespace os {
 
 bool ListFolder(const std::wstring& folder, const std::function<void(const FolderItem&)>& visit) {
+  WaitAccessDelay();
   const std::string native = WideToUtf8(folder);
   DIR* dir = ::opendir(native.c_str());
   if (!dir) return false;

@@ -3,10 +3,12 @@
 #include <sys/stat.h>
 
 #include "os/codepage.h"
+#include "os/slow_access.h"
 
 namespace os {
 
 PathInfo LookUpPath(const std::wstring& path) {
+  WaitAccessDelay();
   std::string native = WideToUtf8(path);
   while (native.size() > 1 && native.back() == '/') native.pop_back();
   PathInfo info;

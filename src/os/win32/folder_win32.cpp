@@ -4,11 +4,13 @@
 
 #include "os/path_size.h"
 #include "os/path_text.h"
+#include "os/slow_access.h"
 #include "os/win32/long_path.h"
 
 namespace os {
 
 bool ListFolder(const std::wstring& folder, const std::function<void(const FolderItem&)>& visit) {
+  WaitAccessDelay();
   WIN32_FIND_DATAW data;
   const std::wstring pattern = ExtendedLengthPath(JoinPath(folder, L"*"));
   HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "os/path_text.h"
+#include "os/slow_access.h"
 #include "os/win32/long_path.h"
 
 namespace os {
@@ -15,6 +16,7 @@ bool IsDriveName(const std::wstring& path) {
 }  // namespace
 
 PathInfo LookUpPath(const std::wstring& path) {
+  WaitAccessDelay();
   PathInfo info;
   if (IsDriveName(path)) {
     const std::wstring root = path.substr(0, 2) + L"\\";

@@ -1,9 +1,11 @@
-#include "app/folder_walk.h"
+#include "os/ordered_walk.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
+#include <thread>
 #include <vector>
 
 #ifdef _WIN32
@@ -14,6 +16,7 @@
 #include "os/folder.h"
 #include "os/path_size.h"
 #include "os/path_text.h"
+#include "os/slow_access.h"
 #include "test_files.h"
 
 namespace fs = std::filesystem;
@@ -23,9 +26,14 @@ namespace {
 // The walked paths in order; their sizes in `sizes` when given.
 std::vector<std::wstring> Walk(const std::wstring& folder, std::vector<std::int64_t>* sizes = nullptr) {
   std::vector<std::wstring> files;
-  WalkFolderTree(folder, [&](const std::wstring& path, std::int64_t size) {
-    files.push_back(path);
-    if (sizes) sizes->push_back(size);
+  os::WalkSettings settings;
+  settings.into_folders = true;
+  os::WalkPaths({folder}, settings, [&](std::vector<os::WalkedFile>& batch) {
+    for (const os::WalkedFile& file : batch) {
+      files.push_back(file.path);
+      if (sizes) sizes->push_back(file.size);
+    }
+    return true;
   });
   return files;
 }
@@ -80,10 +88,12 @@ TEST(FolderWalk, SizesBeyondFourGigabytes) {
   EXPECT_EQ(sizes, (std::vector<std::int64_t>{0, static_cast<std::int64_t>(size)}));
 }
 
-TEST(FolderWalk, UnreadableOrMissingFolderAddsNothing) {
+TEST(FolderWalk, AnEmptyFolderYieldsNothingAndAMissingPathItself) {
   ScratchFolder folder;
-  EXPECT_TRUE(Walk(folder.PathOf(L"gone")).empty());
   EXPECT_TRUE(Walk(folder.root.wstring()).empty());
+  std::vector<std::int64_t> sizes;
+  EXPECT_EQ(Walk(folder.PathOf(L"gone"), &sizes), std::vector<std::wstring>{folder.PathOf(L"gone")});
+  EXPECT_EQ(sizes, std::vector<std::int64_t>{os::kPathNotFound});
 }
 
 TEST(FolderWalk, NoDoubledSeparatorAfterARoot) {
@@ -93,6 +103,118 @@ TEST(FolderWalk, NoDoubledSeparatorAfterARoot) {
   const auto files = Walk(with_separator);
   ASSERT_EQ(files.size(), 1u);
   EXPECT_EQ(files[0], with_separator + L"f");
+}
+
+// Every listing and lookup waits, as on a network share.
+struct SlowStore {
+  explicit SlowStore(std::uint32_t ms) { os::SetAccessDelay(ms); }
+  ~SlowStore() { os::SetAccessDelay(0); }
+};
+
+// Folders with files and subfolders interleaved, so that any result out of place shows.
+void MakeTree(ScratchFolder& folder) {
+  for (int a = 0; a < 6; ++a) {
+    const std::wstring top = L"a" + std::to_wstring(a);
+    folder.Write(L"r" + std::to_wstring(a) + L".txt", std::string(static_cast<std::size_t>(a), 'r'));
+    for (int b = 0; b < 3; ++b) {
+      const std::wstring sub = top + L"/b" + std::to_wstring(b);
+      fs::create_directories(folder.root / sub);
+      folder.Write(top + L"/f" + std::to_wstring(b), "f");
+      for (int k = 0; k < 3; ++k) folder.Write(sub + L"/x" + std::to_wstring(k), std::string(static_cast<std::size_t>(k), 'x'));
+    }
+  }
+}
+
+struct Walked {
+  std::vector<std::wstring> paths;
+  std::vector<std::int64_t> sizes;
+  std::vector<std::size_t> given;
+  bool operator==(const Walked& other) const {
+    return paths == other.paths && sizes == other.sizes && given == other.given;
+  }
+};
+
+Walked WalkAll(const std::vector<std::wstring>& paths, bool into_folders, std::uint32_t in_flight) {
+  Walked out;
+  os::WalkSettings settings;
+  settings.into_folders = into_folders;
+  settings.in_flight = in_flight;
+  EXPECT_TRUE(os::WalkPaths(paths, settings, [&](std::vector<os::WalkedFile>& batch) {
+    for (const os::WalkedFile& file : batch) {
+      out.paths.push_back(file.path);
+      out.sizes.push_back(file.size);
+      out.given.push_back(file.given);
+    }
+    return true;
+  }));
+  return out;
+}
+
+TEST(OrderedWalk, RequestsInFlightTogetherGiveTheSerialOrder) {
+  ScratchFolder folder;
+  MakeTree(folder);
+  const std::wstring root = folder.root.wstring();
+  const std::vector<std::wstring> given{folder.PathOf(L"r2.txt"), root, folder.PathOf(L"missing"), folder.PathOf(L"a1")};
+  Walked serial;
+  for (std::size_t k = 0; k < given.size(); ++k) {
+    std::vector<std::wstring> below;
+    if (os::PathSize(given[k]) == os::kPathIsFolder)
+      ExpectedWalk(given[k], below);
+    else
+      below.push_back(given[k]);
+    for (const std::wstring& path : below) {
+      serial.paths.push_back(path);
+      serial.sizes.push_back(os::PathSize(path));
+      serial.given.push_back(k);
+    }
+  }
+  ASSERT_EQ(serial.paths.size(), 1 + 78 + 1 + 12u);
+
+  SlowStore slow(3);
+  EXPECT_EQ(WalkAll(given, true, 1), serial);
+  EXPECT_EQ(os::MostDelayedAtOnce(), 1u) << "one at a time, on the calling thread";
+  os::SetAccessDelay(3);
+  EXPECT_EQ(WalkAll(given, true, 8), serial);
+  EXPECT_GT(os::MostDelayedAtOnce(), 1u) << "several folders listed at once";
+
+  // Without into_folders each given path is only looked up, a folder included.
+  os::SetAccessDelay(3);
+  std::vector<std::wstring> many;
+  for (int k = 0; k < 40; ++k) many.push_back(k % 5 == 0 ? root : folder.PathOf(L"r" + std::to_wstring(k % 7) + L".txt"));
+  Walked looked_up = WalkAll(many, false, 8);
+  EXPECT_EQ(looked_up.paths, many);
+  for (std::size_t k = 0; k < many.size(); ++k) {
+    EXPECT_EQ(looked_up.sizes[k], os::PathSize(many[k])) << k;
+    EXPECT_EQ(looked_up.given[k], k);
+  }
+  EXPECT_GT(os::MostDelayedAtOnce(), 1u) << "several lookups at once";
+}
+
+TEST(OrderedWalk, EndsWhenTheTakerOrTheCancelFlagSaysSo) {
+  ScratchFolder folder;
+  MakeTree(folder);
+  SlowStore slow(2);
+  os::WalkSettings settings;
+  settings.into_folders = true;
+  int batches = 0;
+  EXPECT_FALSE(os::WalkPaths({folder.root.wstring()}, settings, [&](std::vector<os::WalkedFile>&) {
+    ++batches;
+    return false;
+  }));
+  EXPECT_EQ(batches, 1);
+
+  std::atomic<bool> cancel{false};
+  batches = 0;
+  EXPECT_FALSE(os::WalkPaths({folder.root.wstring()}, settings, [&](std::vector<os::WalkedFile>&) {
+    ++batches;
+    cancel.store(true);
+    return true;
+  }, &cancel));
+  EXPECT_EQ(batches, 1);
+  EXPECT_FALSE(os::WalkPaths({folder.root.wstring()}, settings, [&](std::vector<os::WalkedFile>&) {
+    ADD_FAILURE() << "nothing after the flag is set";
+    return true;
+  }, &cancel));
 }
 
 #ifdef _WIN32

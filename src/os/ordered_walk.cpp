@@ -1,0 +1,312 @@
+// One thread, the caller's, hands the results over in walk order; helper
+// threads take the earliest work in that order that nobody has started, so
+// the caller rarely waits. When the caller needs something nobody has
+// started, it does that itself: a walk never waits for a helper that never
+// came, and with no helper at all it is the plain serial walk.
+//
+// Every piece of work has a key, the indices of the entries leading to it
+// from the given paths, so that walk order is the keys' lexicographic order.
+#include "os/ordered_walk.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+
+#include "os/folder.h"
+#include "os/path_text.h"
+#include "os/thread.h"
+
+namespace os {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How often results are handed over while they keep coming, and how many at
+// most at a time: the receiver's work per hand-over stays short.
+constexpr auto kHandOverEvery = std::chrono::milliseconds(25);
+constexpr std::size_t kMostPerHandOver = 16384;
+// How far helpers may list ahead of the caller, in entries not yet handed
+// over: a fast store must not fill memory with a copy of the whole tree.
+constexpr std::size_t kMostAhead = 65536;
+
+using Key = std::vector<std::uint32_t>;
+
+struct Node;
+
+// An entry of a listed folder that the walk yields or enters.
+struct Child {
+  std::wstring name;
+  std::int64_t size = 0;
+  std::shared_ptr<Node> folder;  // a subfolder: its own listing
+};
+
+struct Node {
+  enum class State { kWaiting, kBusy, kDone };
+  Key key;
+  std::wstring path;
+  bool given = false;  // looked up first; listed only when a folder and walks go into folders
+  State state = State::kWaiting;
+  std::int64_t size = kPathNotFound;  // given paths: their PathSize
+  bool listed = false;                // its children are the folder's entries
+  std::vector<Child> children;
+};
+
+struct EarlierInWalk {
+  bool operator()(const std::shared_ptr<Node>& a, const std::shared_ptr<Node>& b) const { return a->key < b->key; }
+};
+
+// Shared by the caller and its helpers; everything but the nodes' results
+// under `lock`. A node's results are written by whoever took it, before it is
+// marked done, and read only after.
+struct Walk {
+  std::mutex lock;
+  std::condition_variable changed;
+  bool into_folders = false;
+  std::uint32_t most_helpers = 0;
+  std::vector<std::wstring> paths;  // the given paths
+  std::size_t next_path = 0;        // the first given path not yet made a node
+  std::map<std::size_t, std::shared_ptr<Node>> path_nodes;  // made, not yet handed over
+  std::set<std::shared_ptr<Node>, EarlierInWalk> waiting;   // subfolders to list
+  std::size_t ahead = 0;     // entries known and not yet handed over
+  std::uint32_t helpers = 0;
+  std::uint32_t idle_helpers = 0;
+  bool ended = false;
+};
+
+// Lookup and listing of one node, without the lock.
+void Work(Node& node, bool into_folders) {
+  if (node.given) {
+    node.size = PathSize(node.path);
+    if (!into_folders || node.size != kPathIsFolder) return;
+  }
+  node.listed = true;
+  ListFolder(node.path, [&node](const FolderItem& item) {
+    if (item.is_folder_link) return;
+    Child child{item.name, item.size, nullptr};
+    if (item.is_folder) {
+      child.folder = std::make_shared<Node>();
+      child.folder->key = node.key;
+      child.folder->key.push_back(static_cast<std::uint32_t>(node.children.size()));
+      child.folder->path = JoinPath(node.path, item.name);
+    }
+    node.children.push_back(std::move(child));
+  });
+}
+
+// Under the lock: the node is done; its subfolders wait for listing.
+void Finish(Walk& walk, Node& node) {
+  node.state = Node::State::kDone;
+  walk.ahead += node.listed ? node.children.size() : 1;
+  for (const Child& child : node.children)
+    if (child.folder) walk.waiting.insert(child.folder);
+  walk.changed.notify_all();
+}
+
+// Under the lock: the given path `index` as a node, made now if need be.
+std::shared_ptr<Node> PathNode(Walk& walk, std::size_t index) {
+  auto found = walk.path_nodes.find(index);
+  if (found != walk.path_nodes.end()) return found->second;
+  auto node = std::make_shared<Node>();
+  node->key = Key{static_cast<std::uint32_t>(index)};
+  node->path = std::move(walk.paths[index]);
+  node->given = true;
+  walk.path_nodes.emplace(index, node);
+  walk.next_path = index + 1;
+  return node;
+}
+
+// Under the lock: the earliest work in walk order that nobody has started,
+// taken; null when there is none, or when helpers are too far ahead.
+std::shared_ptr<Node> TakeEarliest(Walk& walk) {
+  if (walk.ahead >= kMostAhead) return nullptr;
+  std::shared_ptr<Node> node;
+  const bool subfolder_first =
+      !walk.waiting.empty() && (walk.next_path == walk.paths.size() || (*walk.waiting.begin())->key[0] < walk.next_path);
+  if (subfolder_first) {
+    node = *walk.waiting.begin();
+    walk.waiting.erase(walk.waiting.begin());
+  } else if (walk.next_path < walk.paths.size()) {
+    node = PathNode(walk, walk.next_path);
+  } else {
+    return nullptr;
+  }
+  node->state = Node::State::kBusy;
+  return node;
+}
+
+void RunHelper(const std::shared_ptr<Walk>& shared) {
+  Walk& walk = *shared;
+  std::unique_lock<std::mutex> hold(walk.lock);
+  while (!walk.ended) {
+    std::shared_ptr<Node> node = TakeEarliest(walk);
+    if (!node) {
+      ++walk.idle_helpers;
+      walk.changed.wait(hold);
+      --walk.idle_helpers;
+      continue;
+    }
+    hold.unlock();
+    Work(*node, walk.into_folders);
+    hold.lock();
+    Finish(walk, *node);
+  }
+  --walk.helpers;
+  walk.changed.notify_all();
+}
+
+// Under the lock: starts a helper when work waits that no idle helper will take.
+void AddHelperIfUseful(const std::shared_ptr<Walk>& shared) {
+  Walk& walk = *shared;
+  const std::size_t work = walk.waiting.size() + (walk.paths.size() - walk.next_path);
+  if (walk.helpers >= walk.most_helpers || walk.idle_helpers >= work) return;
+  ++walk.helpers;
+  if (StartThread([shared] { RunHelper(shared); }, false) == 0) --walk.helpers;
+}
+
+// The caller's side: walks the nodes in order and hands results over.
+class HandOver {
+ public:
+  HandOver(std::shared_ptr<Walk> walk, const std::function<bool(std::vector<WalkedFile>&)>& take,
+           const std::atomic<bool>* cancel)
+      : shared_(std::move(walk)), walk_(*shared_), take_(take), cancel_(cancel), last_(Clock::now()) {}
+
+  bool Run() {
+    for (std::size_t index = 0; index < walk_.paths.size(); ++index) {
+      std::shared_ptr<Node> node;
+      {
+        std::lock_guard<std::mutex> hold(walk_.lock);
+        node = PathNode(walk_, index);
+        walk_.path_nodes.erase(index);
+      }
+      if (!Await(node)) return false;
+      ++taken_;
+      if (!node->listed) {
+        if (!Give(WalkedFile{std::move(node->path), node->size, index})) return false;
+      } else if (!Descend(std::move(node), index)) {
+        return false;
+      }
+    }
+    return Flush();
+  }
+
+  // Stops the helpers: at once after this, or when they finish their request.
+  void End(bool wait_for_helpers) {
+    std::unique_lock<std::mutex> hold(walk_.lock);
+    walk_.ended = true;
+    walk_.changed.notify_all();
+    if (wait_for_helpers) walk_.changed.wait(hold, [this] { return walk_.helpers == 0; });
+  }
+
+ private:
+  struct Level {
+    std::shared_ptr<Node> node;
+    std::size_t next = 0;
+  };
+
+  // Every file below the listed folder `top`, depth first.
+  bool Descend(std::shared_ptr<Node> top, std::size_t index) {
+    std::vector<Level> stack;
+    stack.push_back(Level{std::move(top), 0});
+    while (!stack.empty()) {
+      Level& level = stack.back();
+      if (level.next == level.node->children.size()) {
+        stack.pop_back();  // the folder's listing goes with it
+        continue;
+      }
+      Child& child = level.node->children[level.next++];
+      ++taken_;
+      if (child.folder) {
+        std::shared_ptr<Node> sub = std::move(child.folder);
+        std::wstring().swap(child.name);
+        if (!Await(sub)) return false;
+        stack.push_back(Level{std::move(sub), 0});  // invalidates `level`
+      } else {
+        WalkedFile file{JoinPath(level.node->path, child.name), child.size, index};
+        std::wstring().swap(child.name);
+        if (!Give(std::move(file))) return false;
+      }
+    }
+    return true;
+  }
+
+  bool Give(WalkedFile file) {
+    batch_.push_back(std::move(file));
+    if (batch_.size() < kMostPerHandOver && (batch_.size() % 256 != 0 || Clock::now() - last_ < kHandOverEvery))
+      return true;
+    return Flush();
+  }
+
+  bool Cancelled() const { return cancel_ && cancel_->load(); }
+
+  bool Flush() {
+    {
+      std::lock_guard<std::mutex> hold(walk_.lock);
+      walk_.ahead -= std::min(walk_.ahead, taken_);
+      taken_ = 0;
+      walk_.changed.notify_all();
+    }
+    last_ = Clock::now();
+    if (Cancelled()) return false;
+    if (batch_.empty()) return true;
+    const bool go_on = take_(batch_);
+    batch_.clear();
+    return go_on && !Cancelled();
+  }
+
+  // Until `node` is done: by this thread when nobody has started it, else by
+  // whoever has, meanwhile handing over what is ready.
+  bool Await(const std::shared_ptr<Node>& shared_node) {
+    Node& node = *shared_node;
+    std::unique_lock<std::mutex> hold(walk_.lock);
+    walk_.ahead -= std::min(walk_.ahead, taken_);
+    taken_ = 0;
+    AddHelperIfUseful(shared_);
+    while (node.state != Node::State::kDone) {
+      if (node.state == Node::State::kWaiting) {
+        walk_.waiting.erase(shared_node);  // a given path is not there
+        node.state = Node::State::kBusy;
+        hold.unlock();
+        Work(node, walk_.into_folders);
+        hold.lock();
+        Finish(walk_, node);
+        break;
+      }
+      const auto due = batch_.empty() ? Clock::now() + kHandOverEvery : last_ + kHandOverEvery;
+      if (walk_.changed.wait_until(hold, due) == std::cv_status::timeout) {
+        hold.unlock();
+        if (!Flush()) return false;
+        hold.lock();
+      }
+    }
+    AddHelperIfUseful(shared_);
+    return true;
+  }
+
+  std::shared_ptr<Walk> shared_;
+  Walk& walk_;
+  const std::function<bool(std::vector<WalkedFile>&)>& take_;
+  const std::atomic<bool>* cancel_;
+  std::vector<WalkedFile> batch_;
+  Clock::time_point last_;
+  std::size_t taken_ = 0;  // entries handed on since `ahead` was last lowered
+};
+
+}  // namespace
+
+bool WalkPaths(std::vector<std::wstring> paths, const WalkSettings& settings,
+               const std::function<bool(std::vector<WalkedFile>& batch)>& take, const std::atomic<bool>* cancel) {
+  auto walk = std::make_shared<Walk>();
+  walk->into_folders = settings.into_folders;
+  walk->most_helpers = settings.in_flight > 1 ? settings.in_flight - 1 : 0;
+  walk->paths = std::move(paths);
+  HandOver hand_over(walk, take, cancel);
+  const bool whole = hand_over.Run();
+  hand_over.End(whole);
+  return whole;
+}
+
+}  // namespace os
