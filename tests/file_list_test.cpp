@@ -156,6 +156,15 @@ void Command(std::int32_t menu) {
   ADD_FAILURE() << "menu event " << menu << " never arrived";
 }
 
+// Drops `paths` on the main window, as the shell would, and dispatches the
+// drop event alone: the walk goes on behind it.
+void DropOnly(const std::vector<std::wstring>& paths) {
+  ASSERT_TRUE(DropFiles(Main(), paths));
+  for (int turn = 0; turn < 100; ++turn)
+    if (ServeNextEvent(10) == kEventDrop) return;
+  ADD_FAILURE() << "the drop event never arrived";
+}
+
 // Drops `paths` on the main window, as the shell would, and dispatches the drop.
 void Drop(const std::vector<std::wstring>& paths) {
   ASSERT_TRUE(DropFiles(Main(), paths));
@@ -352,6 +361,86 @@ TEST_F(FileListTest, FilesBeyondTheClassicPathLengthAreAddedAndHashed) {
   for (std::wstring at = path; at.size() > top.size(); at.resize(at.find_last_of(L'\\'))) {
     if (!DeleteFileW((L"\\\\?\\" + at).c_str())) RemoveDirectoryW((L"\\\\?\\" + at).c_str());
   }
+}
+
+// `folders` folders of `files` files each, side by side in `top`.
+std::wstring WriteTree(ScratchFolder& scratch, const std::wstring& top, int folders, int files) {
+  for (int folder = 0; folder < folders; ++folder) {
+    const std::wstring name = top + L"\\f" + std::to_wstring(folder);
+    MakeFolder(scratch.PathOf(name));
+    for (int file = 0; file < files; ++file) scratch.Write(name + L"\\" + std::to_wstring(file) + L".txt", "x");
+  }
+  return scratch.PathOf(top);
+}
+
+// The walk runs behind the window: each request waits, so a lookup and two
+// listings one after another are still under way when the drop's event ends.
+TEST_F(FileListTest, ASlowWalkLeavesTheWindowServingAndGivesTheRowsOfASerialWalk) {
+  const std::wstring big = scratch.WriteSparse(L"big.bin", 512u << 20);
+  MakeFolder(scratch.PathOf(L"tree"));
+  const std::wstring top = WriteTree(scratch, L"tree", 12, 5);
+  const std::wstring late = scratch.Write(L"late.txt", "late");
+  std::vector<std::wstring> expected{big};
+  ListTree(top, &expected);
+  expected.push_back(late);
+  SlowShare slow(40);
+  DropOnly({big, top});
+  EXPECT_TRUE(FilesBeingAdded()) << "the drop's event ended before its walk";
+  DropOnly({late});
+  ASSERT_TRUE(ServeUntilTrue([] { return RowCount() >= 1; }));
+  // A run started meanwhile reaches the rows appended after it.
+  Command(kMenuStart);
+  EXPECT_LT(static_cast<std::size_t>(RowCount()), expected.size());
+  ASSERT_TRUE(ServeUntilTrue([] { return !FilesBeingAdded(); }));
+  EXPECT_EQ(EntryPaths(), expected) << "the serial walk's rows, the second drop's after the first";
+  ExpectRowsInStep();
+  ASSERT_TRUE(DispatchUntil(ShowsIdle, 60000));
+  const std::vector<ShownRow> shown = Shown();
+  EXPECT_EQ(shown[0].hash, DigestOfZeros(512u << 20));
+  for (const ShownRow& row : shown) {
+    EXPECT_TRUE(row.ticked);
+    EXPECT_FALSE(row.hash.empty());
+  }
+}
+
+TEST_F(FileListTest, ClearListDuringASlowWalkEndsItAndTheNextDropStandsAlone) {
+  MakeFolder(scratch.PathOf(L"tree"));
+  const std::wstring top = WriteTree(scratch, L"tree", 12, 5);
+  const std::wstring after = scratch.Write(L"after.txt", "after");
+  SlowShare slow(40);
+  DropOnly({top});
+  ASSERT_TRUE(FilesBeingAdded());
+  Command(kMenuClearList);
+  EXPECT_FALSE(FilesBeingAdded());
+  Drop({after});
+  Dispatch(500);  // longer than what was left of the first walk
+  EXPECT_EQ(EntryPaths(), std::vector<std::wstring>{after}) << "nothing of the ended walk after Clear list";
+  EXPECT_EQ(RowCount(), 1);
+}
+
+// Run by the next test in a process of its own, which it ends.
+TEST(FileListChild, DISABLED_ClosesDuringASlowWalk) {
+  ASSERT_TRUE(StartUp());
+  wchar_t top[MAX_PATH] = L"";
+  ASSERT_NE(GetEnvironmentVariableW(L"SUMWICK_SLOW_TREE", top, MAX_PATH), 0u);
+  SlowShare slow(1000);
+  ASSERT_TRUE(DropFiles(WindowHandle(kMainWindow), {top}));
+  while (ServeNextEvent(10) != kEventDrop) {
+  }
+  ASSERT_TRUE(FilesBeingAdded());
+  PostMessageW(WindowHandle(kMainWindow), WM_CLOSE, 0, 0);
+  RunEventLoop();
+}
+
+TEST(FileListProcess, ClosingTheProgramDuringASlowWalkEndsItAtOnce) {
+  ScratchFolder scratch;
+  MakeFolder(scratch.PathOf(L"tree"));
+  SetEnvironmentVariableW(L"SUMWICK_SLOW_TREE", WriteTree(scratch, L"tree", 12, 5).c_str());
+  ProgramRun run;
+  ASSERT_TRUE(StartDisabledTest(L"FileListChild.DISABLED_ClosesDuringASlowWalk", &run));
+  // Serially, at a second a request, the walk alone would take 14 s.
+  EXPECT_EQ(WaitForExit(run, 10000), 0u);
+  SetEnvironmentVariableW(L"SUMWICK_SLOW_TREE", nullptr);
 }
 
 TEST_F(FileListTest, AFileAndAFolderDroppedTogetherKeepTheDropOrder) {

@@ -1,34 +1,44 @@
 // Benchmarks of the real main window (no timed assertions; scripts/bench-gui.sh
-// runs it under Wine): a folder tree dropped on the window until every row is
-// listed, with the process's memory for those rows. With --run, one large
-// file hashed by the calculation run from Start until the window is idle again.
+// runs it under Wine). While each step runs, another thread asks the main
+// window for nothing every 20 ms (WM_NULL through SendMessageTimeout) and
+// keeps the longest wait for an answer: how long the window stopped serving.
 //
-// With --bare, the platform's list view alone filled with as many rows, to
-// tell the control's own cost from the program's. With --list, the MD5 file
-// verifier opened on a checksum list until every entry is listed, then its
-// check running for a few seconds while the window keeps serving.
-//
-//   gui_bench.exe <folder to drop>
-//   gui_bench.exe --run <file to hash>
-//   gui_bench.exe --bare <rows>
-//   gui_bench.exe --list <checksum list file>
+//   gui_bench.exe --drop <folder> <files>: the folder dropped on the window
+//     until all its files are listed, the process's memory for those rows;
+//     then Copy, Save MD5 and Clear list on them, each with its longest wait.
+//   gui_bench.exe --list <checksum list> <rows>: the MD5 file verifier opened
+//     on the list until every row is in (and the list read alone, for
+//     comparison), then its check served for 5 s.
+//   gui_bench.exe --run <file>: one large file hashed by the calculation run,
+//     from Start until the window is idle again.
+//   gui_bench.exe --bare <rows>: the platform's list view alone filled with as
+//     many rows, to tell the control's own cost from the program's.
+//   gui_bench.exe --walk <folder>: the plain serial walk with FindFirstFileW,
+//     what a drop is measured against.
+//   gui_bench.exe --lookups <checksum list>: each listed file's size asked
+//     for one after another, what opening the list is measured against.
 #include <windows.h>
 
 #include <commctrl.h>
 #include <psapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <string>
+#include <thread>
 
 #include "app/file_list.h"
 #include "app/main_window.h"
 #include "app/program.h"
 #include "engine/md5_digest.h"
+#include "formats/checksum_list.h"
 #include "formats/checksum_list_reader.h"
+#include "os/whole_file.h"
 #include "ui/events.h"
 #include "ui/gadget.h"
 #include "ui/list.h"
+#include "ui/requester.h"
 #include "ui/window.h"
 #include "ui_test_support.h"
 #include "windows/md5_file_verifier_window.h"
@@ -69,6 +79,57 @@ void ServeQueue() {
 bool IsIdle() {
   HWND toolbar = FindWindowExW(WindowHandle(kMainWindow), nullptr, TOOLBARCLASSNAMEW, nullptr);
   return SendMessageW(toolbar, TB_ISBUTTONENABLED, kMenuStart, 0) != 0;
+}
+
+// Asks `window` for nothing every 20 ms from a thread of its own, and keeps
+// the longest wait for the answer, from its start until Stop.
+class Probe {
+ public:
+  explicit Probe(HWND window) : window_(window), thread_([this] { Loop(); }) {}
+  ~Probe() { Stop(); }
+  // Called on the window's thread: answers the last question while waiting.
+  double Stop() {
+    stop_.store(true);
+    MSG message;
+    while (!finished_.load()) {
+      PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+      Sleep(1);
+    }
+    if (thread_.joinable()) thread_.join();
+    return longest_ms_;
+  }
+
+ private:
+  void Loop() {
+    while (!stop_.load()) {
+      const LARGE_INTEGER asked = Now();
+      DWORD_PTR result = 0;
+      SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 600000, &result);
+      longest_ms_ = std::max(longest_ms_, Seconds(asked, Now()) * 1000);
+      Sleep(20);
+    }
+    finished_.store(true);
+  }
+
+  HWND window_;
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> finished_{false};
+  double longest_ms_ = 0;
+  std::thread thread_;
+};
+
+// One command of the main window as the user gives it, served until it has
+// been dispatched and `done` holds: its seconds and the longest wait.
+void TimeCommand(const char* name, std::int32_t menu, const std::function<bool()>& done) {
+  Probe probe(WindowHandle(kMainWindow));
+  const LARGE_INTEGER start = Now();
+  PostMessageW(WindowHandle(kMainWindow), WM_COMMAND, MAKEWPARAM(menu, 0), 0);
+  while (!(ServeNextEvent(5) == kEventMenu && TheProgram().event.menu == menu)) {
+  }
+  while (!done()) ServeNextEvent(5);
+  const double seconds = Seconds(start, Now());
+  std::printf("%s_seconds=%.3f\n%s_longest_wait_ms=%.1f\n", name, seconds, name, probe.Stop());
+  std::fflush(stdout);
 }
 
 // The platform's list view alone, in a fresh process, built like the file
@@ -113,26 +174,30 @@ int BareListView(int rows) {
 }
 
 // The verifier on `list`: from the open call until the list control holds
-// every row and has drawn them; then its check, pressed and served for 5 s,
-// with the longest the window thread spent on one event meanwhile.
-int OpenVerifierList(const std::wstring& list) {
+// all `expected` rows and Check is enabled, with the longest wait meanwhile;
+// then its check, pressed and served for 5 s, with the longest the window
+// thread spent on one event meanwhile.
+int OpenVerifierList(const std::wstring& list, int expected) {
   if (!StartUp()) return 1;
   ServeQueue();
   const Memory before = MemoryNow();
+  Probe probe(WindowHandle(kMainWindow));
   const LARGE_INTEGER start = Now();
   OpenMd5FileVerifierWindow(ToolContext(), list);
   HWND rows = FindWindowExW(WindowHandle(kVerifierWindow), nullptr, WC_LISTVIEWW, nullptr);
+  HWND check = FindWindowExW(WindowHandle(kVerifierWindow), nullptr, L"Button", L"Check");
+  while (SendMessageW(rows, LVM_GETITEMCOUNT, 0, 0) < expected || !IsWindowEnabled(check)) ServeNextEvent(5);
   UpdateWindow(rows);
   const LARGE_INTEGER listed = Now();
+  const double longest_wait = probe.Stop();
   const int count = static_cast<int>(SendMessageW(rows, LVM_GETITEMCOUNT, 0, 0));
-  std::printf("verifier_rows=%d\nverifier_open_seconds=%.3f\nverifier_private_mb=%.1f\n", count,
-              Seconds(start, listed), MemoryNow().private_mb - before.private_mb);
+  std::printf("verifier_rows=%d\nverifier_open_seconds=%.3f\nverifier_longest_wait_ms=%.1f\nverifier_private_mb=%.1f\n",
+              count, Seconds(start, listed), longest_wait, MemoryNow().private_mb - before.private_mb);
   const LARGE_INTEGER read_start = Now();
   const std::size_t entries = ReadChecksumList(list).size();
   std::printf("list_read_entries=%zu\nlist_read_seconds=%.3f\n", entries, Seconds(read_start, Now()));
   std::fflush(stdout);
 
-  HWND check = FindWindowExW(WindowHandle(kVerifierWindow), nullptr, L"Button", L"Check");
   PostMessageW(check, BM_CLICK, 0, 0);
   double longest = 0;
   const LARGE_INTEGER check_start = Now();
@@ -147,6 +212,89 @@ int OpenVerifierList(const std::wstring& list) {
   std::printf("check_rows_ok_in_5s=%d\ncheck_longest_event_ms=%.1f\n", checked, longest * 1000);
   std::fflush(stdout);
   TerminateProcess(GetCurrentProcess(), 0);
+  return 0;
+}
+
+// `folder` dropped on a fresh window until all `expected` files are listed,
+// with the memory those rows take; then Copy, Save MD5 and Clear list on them.
+int DropFolder(const std::wstring& folder, int expected, const std::wstring& save_to) {
+  if (!StartUp()) return 1;
+  ServeQueue();
+  const Memory before = MemoryNow();
+  Probe probe(WindowHandle(kMainWindow));
+  const LARGE_INTEGER start = Now();
+  if (!DropFiles(WindowHandle(kMainWindow), {folder})) return 1;
+  while (CountListRows(kFileListGadget) < expected) ServeNextEvent(5);
+  UpdateWindow(GadgetHandle(kFileListGadget));
+  const LARGE_INTEGER listed = Now();
+  const double longest_wait = probe.Stop();
+  const int rows = CountListRows(kFileListGadget);
+  const Memory after = MemoryNow();
+  std::printf("drop_rows=%d\ndrop_seconds=%.3f\ndrop_longest_wait_ms=%.1f\n", rows, Seconds(start, listed),
+              longest_wait);
+  std::printf("private_mb_before=%.1f\nprivate_mb_after=%.1f\n", before.private_mb, after.private_mb);
+  std::printf("working_set_mb_before=%.1f\nworking_set_mb_after=%.1f\n", before.working_set_mb, after.working_set_mb);
+  std::fflush(stdout);
+
+  // Copy and Save MD5 take ticked rows that have a digest: give each row one.
+  for (FileRow row; NextRow(TheFileRows(), row.id, &row);) SetRowHash(TheFileRows(), row.id, L"0123456789abcdef0123456789abcdef");
+  TimeCommand("copy", kMenuCopy, [] { return true; });
+  // Save MD5 holds the window for the rows' copy before its requester and
+  // for the writing after it (the requester serves the window meanwhile).
+  {
+    Probe probe(WindowHandle(kMainWindow));
+    const LARGE_INTEGER start = Now();
+    const bool saved = WriteChecksumList(WithMd5Extension(save_to), ChecksumRowsOf(TheFileRows()));
+    std::printf("save_seconds=%.3f\nsave_longest_wait_ms=%.1f\nsave_written=%d\n", Seconds(start, Now()), probe.Stop(),
+                saved ? 1 : 0);
+    std::fflush(stdout);
+  }
+  TimeCommand("clear", kMenuClearList, [] { return CountListRows(kFileListGadget) == 0; });
+  TerminateProcess(GetCurrentProcess(), 0);
+  return 0;
+}
+
+// Files below `folder`, depth first, one listing after another, as the
+// program lists a folder.
+std::size_t CountFilesBelow(const std::wstring& folder) {
+  std::size_t files = 0;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                 FIND_FIRST_EX_LARGE_FETCH);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      files += CountFilesBelow(folder + L"\\" + name);
+    else
+      ++files;
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  return files;
+}
+
+int SerialWalk(const std::wstring& folder) {
+  const LARGE_INTEGER start = Now();
+  const std::size_t files = CountFilesBelow(folder);
+  std::printf("walk_files=%zu\nwalk_seconds=%.3f\n", files, Seconds(start, Now()));
+  return 0;
+}
+
+// The sizes of the list's files asked for one after another (reading the
+// list is not timed).
+int SerialLookups(const std::wstring& list) {
+  std::string bytes;
+  if (!os::ReadWholeFile(list, &bytes)) return 1;
+  const std::wstring folder = list.substr(0, list.find_last_of(L"\\/") + 1);
+  const std::vector<ChecksumLine> lines = ParseChecksumList(bytes);
+  std::size_t found = 0;
+  const LARGE_INTEGER start = Now();
+  for (const ChecksumLine& line : lines) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (GetFileAttributesExW((folder + line.name).c_str(), GetFileExInfoStandard, &data)) ++found;
+  }
+  std::printf("lookups=%zu\nlookups_found=%zu\nlookups_seconds=%.3f\n", lines.size(), found, Seconds(start, Now()));
   return 0;
 }
 
@@ -172,31 +320,13 @@ int RunOneFile(const std::wstring& file) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc == 3 && std::wstring(argv[1]) == L"--bare") return BareListView(_wtoi(argv[2]));
-  if (argc == 3 && std::wstring(argv[1]) == L"--list") return OpenVerifierList(argv[2]);
+  if (argc == 4 && std::wstring(argv[1]) == L"--list") return OpenVerifierList(argv[2], _wtoi(argv[3]));
   if (argc == 3 && std::wstring(argv[1]) == L"--run") return RunOneFile(argv[2]);
-  if (argc != 2) {
-    std::fprintf(stderr,
-                 "usage: gui_bench <folder to drop> | gui_bench --run <file to hash> | gui_bench --bare <rows> | "
-                 "gui_bench --list <checksum list>\n");
-    return 2;
-  }
-  if (!StartUp()) return 1;
-  ServeQueue();
-  const Memory before = MemoryNow();
-
-  // The drop: from the drop itself until the list shows every row, drawn.
-  LARGE_INTEGER start = Now();
-  if (!DropFiles(WindowHandle(kMainWindow), {argv[1]})) return 1;
-  while (ServeNextEvent(kWaitForever) != kEventDrop) {
-  }
-  UpdateWindow(GadgetHandle(kFileListGadget));
-  LARGE_INTEGER listed = Now();
-  const int rows = CountListRows(kFileListGadget);
-  const Memory after = MemoryNow();
-  std::printf("drop_rows=%d\ndrop_seconds=%.3f\n", rows, Seconds(start, listed));
-  std::printf("private_mb_before=%.1f\nprivate_mb_after=%.1f\n", before.private_mb, after.private_mb);
-  std::printf("working_set_mb_before=%.1f\nworking_set_mb_after=%.1f\n", before.working_set_mb, after.working_set_mb);
-  std::fflush(stdout);
-  TerminateProcess(GetCurrentProcess(), 0);
-  return 0;
+  if (argc == 3 && std::wstring(argv[1]) == L"--walk") return SerialWalk(argv[2]);
+  if (argc == 3 && std::wstring(argv[1]) == L"--lookups") return SerialLookups(argv[2]);
+  if (argc == 5 && std::wstring(argv[1]) == L"--drop") return DropFolder(argv[2], _wtoi(argv[3]), argv[4]);
+  std::fprintf(stderr,
+               "usage: gui_bench --drop <folder> <files> <save to> | --list <checksum list> <rows> | --run <file> | "
+               "--bare <rows> | --walk <folder> | --lookups <checksum list>\n");
+  return 2;
 }

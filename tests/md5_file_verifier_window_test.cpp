@@ -1,6 +1,10 @@
 // The MD5 file verifier window: its list of a checksum list's entries, the check of each, and when it may close.
 #include "tool_window_test_support.h"
 
+#include <optional>
+
+#include "windows/md5_file_verifier_window.h"
+
 namespace {
 
 TEST_F(ToolWindowsTest, VerifierRequesterOpensTheWindowOnAListAndItsRows) {
@@ -130,6 +134,43 @@ TEST_F(ToolWindowsTest, VerifierEmptiesTheCellOfAFileGoneSince) {
   EXPECT_EQ(Cell(7, 0, 2), L"");
   EXPECT_EQ(cells.valid[0], std::vector<std::wstring>{L""});
   ExpectPercentsThenVerdict(cells.valid[1], L"OK");
+}
+
+// Every size query waits, as on a network share: the window opens at once,
+// fills as the sizes come in, and can be closed meanwhile.
+TEST_F(ToolWindowsTest, VerifierReadsASlowListBehindTheWindowAndCanBeClosedMeanwhile) {
+  ScratchFolder scratch;
+  std::vector<std::pair<std::string, std::string>> lines;
+  std::vector<std::pair<std::wstring, std::wstring>> expected;
+  for (int k = 0; k < 24; ++k) {
+    const std::string name = "file" + std::to_string(k) + ".bin";
+    const std::string content(static_cast<std::size_t>(k % 4 == 3 ? 0 : k + 1), 'c');
+    if (k % 6 != 0) scratch.Write(std::wstring(name.begin(), name.end()), content);  // else missing
+    lines.push_back({name, DigestOf(content)});
+    if (k % 6 != 0 && !content.empty())
+      expected.push_back({std::wstring(name.begin(), name.end()), std::wstring(lines.back().second.begin(), lines.back().second.end())});
+  }
+  const std::wstring list = scratch.Write(L"files.md5", ListFile(lines));
+  std::optional<SlowShare> slow(30);
+  OpenMd5FileVerifierWindow(ToolContext(), list);
+  ASSERT_TRUE(IsWindowOpen(2));
+  EXPECT_FALSE(IsWindowEnabled(Main()));
+  EXPECT_FALSE(Enabled(9)) << "Check waits for the last row";
+  EXPECT_LT(Rows(7), static_cast<int>(expected.size()));
+  EXPECT_TRUE(ServeUntilListRead());
+  std::vector<std::pair<std::wstring, std::wstring>> shown;
+  for (int row = 0; row < Rows(7); ++row) shown.push_back({Cell(7, row, 0), Cell(7, row, 1)});
+  EXPECT_EQ(shown, expected) << "the rows of a serial read, in the list's order";
+  RequestClose(2);
+
+  OpenMd5FileVerifierWindow(ToolContext(), list);
+  RequestClose(2);
+  slow.reset();
+  EXPECT_FALSE(IsWindowOpen(2));
+  EXPECT_TRUE(IsWindowEnabled(Main()));
+  Serve(300);  // what the ended reading still finds goes nowhere
+  EXPECT_FALSE(IsWindowOpen(2));
+  EXPECT_EQ(FindWindowW(L"#32770", L"Error"), nullptr);
 }
 
 TEST_F(ToolWindowsTest, VerifierOnAListWithoutUsableLinesSaysSoAndStaysOpenEmpty) {

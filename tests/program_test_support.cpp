@@ -6,6 +6,7 @@
 #include "app/file_list.h"
 #include "app/main_window.h"
 #include "app/program.h"
+#include "os/slow_access.h"
 #include "ui/events.h"
 #include "ui/gadget.h"
 #include "ui/window.h"
@@ -68,6 +69,10 @@ bool ServeUntilTrue(const std::function<bool()>& done, std::int32_t ms) {
   }
   return true;
 }
+
+SlowShare::SlowShare(std::uint32_t ms) { os::SetAccessDelay(ms); }
+
+SlowShare::~SlowShare() { os::SetAccessDelay(0); }
 
 bool ServeUntilListRead(std::int32_t ms) {
   return ServeUntilTrue(

@@ -19,6 +19,13 @@ struct ProgramTest : testing::Test {
   void TearDown() override;
 };
 
+// While it lives, every folder listing and size query of the program waits
+// `ms` milliseconds first, as on a network share.
+struct SlowShare {
+  explicit SlowShare(std::uint32_t ms);
+  ~SlowShare();
+};
+
 // Serves and dispatches the program's events for `ms` milliseconds.
 void Serve(std::int32_t ms);
 // Serves and dispatches events until `done` holds; false after `ms` milliseconds.
