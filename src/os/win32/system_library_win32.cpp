@@ -7,9 +7,9 @@ namespace os {
 namespace {
 
 // Not in the headers for Windows 7, which this program builds against.
-constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+constexpr DWORD kSearchSystem32 = 0x00000800;           // LOAD_LIBRARY_SEARCH_SYSTEM32
 constexpr DWORD kSearchFromTheDllsFolder = 0x00000008;  // LOAD_WITH_ALTERED_SEARCH_PATH
-constexpr int kImageLoadPolicy = 10;           // ProcessImageLoadPolicy
+constexpr int kImageLoadPolicy = 10;                    // ProcessImageLoadPolicy
 constexpr DWORD kNoRemoteImages = 0x1;
 constexpr DWORD kPreferSystem32Images = 0x4;
 
