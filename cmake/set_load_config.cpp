@@ -2,7 +2,8 @@
 //   set_load_config PROGRAM.exe LINKER.map
 // Points the header's load-configuration entry at the program's
 // `_load_config_used` record (its address read from the linker's map, its
-// size from the record's first four bytes) and mends the header's checksum.
+// size from the record's first four bytes; the whole record must lie in its
+// section's data) and mends the header's checksum.
 // GNU ld 2.40 (Debian 12's) leaves that entry empty whatever the program defines;
 // Windows reads the record only through it. Exits non-zero, leaving the file
 // as it was, when the image or the map is not as expected.
@@ -33,18 +34,32 @@ int Fail(const char* why) {
   return 1;
 }
 
-// The address the map gives `_load_config_used`; 0 when it names none.
-std::uint64_t MappedAddress(const std::string& map_path) {
+// "0x" and 1 to 16 hexadecimal digits; false for anything else.
+bool ParseAddress(const std::string& text, std::uint64_t* value) {
+  if (text.size() < 3 || text.size() > 18 || text.compare(0, 2, "0x") != 0) return false;
+  *value = 0;
+  for (std::size_t i = 2; i < text.size(); ++i) {
+    const char c = text[i];
+    const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                      : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    if (digit < 0) return false;
+    *value = *value << 4 | static_cast<std::uint64_t>(digit);
+  }
+  return true;
+}
+
+// The address the map gives `_load_config_used` (on a line of its own: the
+// address, then the name). Null when it names none, else the reason.
+const char* MappedAddress(const std::string& map_path, std::uint64_t* address) {
   std::ifstream map(map_path);
   std::string line;
   while (std::getline(map, line)) {
     std::istringstream words(line);
-    std::string address, name, extra;
-    if (words >> address >> name && name == "_load_config_used" && !(words >> extra) &&
-        address.rfind("0x", 0) == 0)
-      return std::stoull(address, nullptr, 16);
+    std::string text, name, extra;
+    if (!(words >> text >> name) || name != "_load_config_used" || words >> extra) continue;
+    return ParseAddress(text, address) ? nullptr : "the map gives _load_config_used a malformed address";
   }
-  return 0;
+  return "the map names no _load_config_used";
 }
 
 // The PE checksum: 16-bit words summed with end-around carry, the checksum
@@ -79,21 +94,31 @@ int main(int argc, char** argv) {
   if (Read32(image, optional + 108) <= 10) return Fail("no load-configuration entry in the header");
   const std::uint64_t image_base = Read64(image, optional + 24);
 
-  const std::uint64_t address = MappedAddress(argv[2]);
-  if (address <= image_base) return Fail("the map names no _load_config_used");
+  std::uint64_t address = 0;
+  if (const char* why = MappedAddress(argv[2], &address)) return Fail(why);
+  if (address <= image_base || address - image_base > 0xffffffffu)
+    return Fail("_load_config_used lies outside the image");
   const std::uint64_t rva = address - image_base;
 
-  // The record's file offset, through the section that holds it.
-  std::size_t record = 0;
+  // The record's file offset, through the section that holds it, and the
+  // end of that section's data in the file.
+  std::uint64_t record = 0, data_end = 0;
   const std::size_t sections = optional + optional_size;
   for (std::size_t i = 0; i < sections_count && sections + 40 * (i + 1) <= image.size(); ++i) {
     const std::size_t header = sections + 40 * i;
-    const std::uint64_t start = Read32(image, header + 12), raw_size = Read32(image, header + 16);
-    if (rva >= start && rva + 4 <= start + raw_size) record = Read32(image, header + 20) + (rva - start);
+    const std::uint64_t virtual_size = Read32(image, header + 8), start = Read32(image, header + 12);
+    const std::uint64_t raw_size = Read32(image, header + 16), raw_at = Read32(image, header + 20);
+    // The file may pad a section's data past its size in memory.
+    const std::uint64_t data_size = virtual_size != 0 && virtual_size < raw_size ? virtual_size : raw_size;
+    if (rva >= start && rva - start + 4 <= data_size) {
+      record = raw_at + (rva - start);
+      data_end = raw_at + data_size;
+    }
   }
-  if (record == 0 || record + 4 > image.size()) return Fail("_load_config_used lies in no section's data");
+  if (record == 0 || data_end > image.size()) return Fail("_load_config_used lies in no section's data");
   const std::uint32_t size = Read32(image, record);
-  if (size < 64 || record + size > image.size()) return Fail("_load_config_used does not start with its size");
+  if (size < 80) return Fail("_load_config_used does not start with its size");
+  if (size > data_end - record) return Fail("_load_config_used runs past the end of its section");
 
   const std::size_t entry = optional + 112 + 10 * 8;
   Write32(image, entry, static_cast<std::uint32_t>(rva));

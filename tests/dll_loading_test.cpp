@@ -2,14 +2,18 @@
 // Windows for every hardening, it imports only DLLs that Windows never looks
 // for beside it, and DLLs planted beside it and in its working folder are
 // never loaded while it starts, takes a file, hashes it and shows a window.
+// Its stack guard is seeded at each start and ends a smashed process.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <commctrl.h>
+#include <imagehlp.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +24,7 @@
 #include "app/main_window.h"
 #include "os/win32/system_library.h"
 #include "test_files.h"
+#include "under_wine.h"
 
 namespace {
 
@@ -32,11 +37,6 @@ std::wstring TestFolder() {
 }
 
 std::wstring BuiltProgram() { return TestFolder() + L"\\..\\src\\Sumwick.exe"; }
-
-bool RunningUnderWine() {
-  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
 
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(), [](char c) { return static_cast<char>(std::tolower(c)); });
@@ -88,13 +88,21 @@ TEST(ProgramImage, AsksForEveryHardeningAndImportsOnlyDllsNeverLookedForBesideIt
   EXPECT_TRUE(optional.DllCharacteristics & 0x0020);  // IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA
   EXPECT_TRUE(optional.DllCharacteristics & IMAGE_DLLCHARACTERISTICS_NX_COMPAT);
 
-  // The load configuration: its own size first, DependentLoadFlags at 78.
+  // The header's checksum, mended after the link, as Windows computes it.
+  DWORD header_sum = 0, computed = 0;
+  ASSERT_NE(CheckSumMappedFile(image.bytes.data(), static_cast<DWORD>(image.bytes.size()), &header_sum, &computed),
+            nullptr);
+  EXPECT_NE(header_sum, 0u);
+  EXPECT_EQ(header_sum, computed);
+
+  // The load configuration: its own size first, as Microsoft's linkers give
+  // this layout (up to GuardFlags), DependentLoadFlags at 78.
   const IMAGE_DATA_DIRECTORY& config = optional.DataDirectory[IMAGE_DIRECTORY_ENTRY_LOAD_CONFIG];
   ASSERT_NE(config.VirtualAddress, 0u) << "no load configuration";
   const auto* config_size = image.At<DWORD>(config.VirtualAddress);
   ASSERT_NE(config_size, nullptr);
   EXPECT_EQ(config.Size, *config_size);
-  ASSERT_GE(*config_size, 80u);
+  EXPECT_EQ(*config_size, 0x94u);
   const auto* dependent_load_flags = image.At<WORD>(config.VirtualAddress + 78);
   ASSERT_NE(dependent_load_flags, nullptr);
   EXPECT_EQ(*dependent_load_flags, 0x0800);  // LOAD_LIBRARY_SEARCH_SYSTEM32
@@ -115,19 +123,109 @@ TEST(ProgramImage, AsksForEveryHardeningAndImportsOnlyDllsNeverLookedForBesideIt
         << name << " would be looked for beside the program first";
 }
 
+// Run in a child process, whose search stays narrowed: no stand-in by name,
+// though the one taken by its path exports the name looked for.
+[[noreturn]] void LoadByNameOnceNarrowed(const std::wstring& stand_in) {
+  os::KeepDllSearchInSystem32();
+  if (LoadLibraryW(L"stand_in.dll")) {
+    std::fprintf(stderr, "the stand-in was loaded by name\n");
+    std::_Exit(1);
+  }
+  HMODULE by_path = LoadLibraryW(stand_in.c_str());
+  const bool exported = by_path && GetProcAddress(by_path, "StandIn");
+  std::_Exit(exported ? 0 : 2);
+}
+
 // The stand-in lies beside this test executable, where a search by name
-// would look first. (This process keeps its search narrowed afterwards.)
+// would look first.
 TEST(SystemLibrary, NeverTakesADllFromTheProgramsFolder) {
   const std::wstring beside = TestFolder() + L"\\stand_in.dll", mark = beside + L".loaded";
   ASSERT_NE(GetFileAttributesW(beside.c_str()), INVALID_FILE_ATTRIBUTES);
   DeleteFileW(mark.c_str());
-  EXPECT_NE(os::SystemFunction(L"kernel32.dll", "GetTickCount"), nullptr);
-  EXPECT_EQ(os::SystemFunction(L"stand_in.dll", "DllMain"), nullptr);
-  os::KeepDllSearchInSystem32();
-  EXPECT_EQ(LoadLibraryW(L"stand_in.dll"), nullptr);
+  EXPECT_NE(os::SystemFunction<FARPROC>(L"kernel32.dll", "GetTickCount"), nullptr);
+  EXPECT_EQ(os::SystemFunction<FARPROC>(L"stand_in.dll", "StandIn"), nullptr);
   EXPECT_EQ(GetFileAttributesW(mark.c_str()), INVALID_FILE_ATTRIBUTES) << "the stand-in was loaded";
+  EXPECT_EXIT(LoadByNameOnceNarrowed(beside), testing::ExitedWithCode(0), "");
   DeleteFileW(mark.c_str());
 }
+
+// A Windows 7 without the update that brought the search flags refuses them.
+std::vector<std::pair<std::wstring, DWORD>> g_loads;
+HMODULE WINAPI LoadWithoutSearchFlags(LPCWSTR name, HANDLE file, DWORD flags) {
+  g_loads.emplace_back(name, flags);
+  if (flags & 0xFF00) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  return LoadLibraryExW(name, file, flags);
+}
+
+TEST(SystemLibrary, WithoutTheSearchFlagsTheDllsOwnImportsAreLookedForInSystem32) {
+  wchar_t system[MAX_PATH];
+  const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+  ASSERT_GT(length, 0u);
+  g_loads.clear();
+  EXPECT_NE(os::LoadFromSystem32(L"winmm.dll", LoadWithoutSearchFlags), nullptr);
+  ASSERT_EQ(g_loads.size(), 2u);
+  EXPECT_EQ(g_loads[1].first, std::wstring(system, length) + L"\\winmm.dll");
+  EXPECT_EQ(g_loads[1].second, static_cast<DWORD>(LOAD_WITH_ALTERED_SEARCH_PATH))
+      << "beside the program first, before System32";
+}
+
+#ifdef __MINGW32__
+struct ProbeRun {
+  DWORD exit_code = STILL_ACTIVE;
+  std::string output;
+};
+
+// stack_guard_probe.exe, built beside the tests with the program's own
+// stack guard, started with `mode`.
+ProbeRun RunStackGuardProbe(const wchar_t* mode) {
+  ProbeRun run;
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  HANDLE read = nullptr, write = nullptr;
+  if (!CreatePipe(&read, &write, &inherited, 0)) return run;
+  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = startup.hStdError = write;
+  const std::wstring probe = TestFolder() + L"\\stack_guard_probe.exe";
+  std::wstring command = L"\"" + probe + L"\" " + mode;
+  PROCESS_INFORMATION process{};
+  const bool started = CreateProcessW(probe.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                      &startup, &process) != FALSE;
+  CloseHandle(write);
+  if (started) {
+    // One that has not ended by then (under Wine: waiting on its crash dialog) is ended as still running.
+    if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0)
+      TerminateProcess(process.hProcess, STILL_ACTIVE);
+    GetExitCodeProcess(process.hProcess, &run.exit_code);
+    char bytes[256];
+    DWORD available = 0, count = 0;
+    while (PeekNamedPipe(read, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
+           ReadFile(read, bytes, sizeof bytes, &count, nullptr) && count > 0)
+      run.output.append(bytes, count);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  CloseHandle(read);
+  return run;
+}
+
+TEST(StackGuard, IsSeededAnewAtEachStartAndNeverZero) {
+  const ProbeRun first = RunStackGuardProbe(L"guard"), second = RunStackGuardProbe(L"guard");
+  ASSERT_EQ(first.exit_code, 0u);
+  ASSERT_EQ(second.exit_code, 0u);
+  EXPECT_NE(std::strtoull(first.output.c_str(), nullptr, 16), 0u) << first.output;
+  EXPECT_NE(first.output, second.output);
+}
+
+// At once, with the status Windows gives a stack buffer overrun.
+TEST(StackGuard, EndsAProcessWhoseStackWasWrittenPastABuffer) {
+  EXPECT_EQ(RunStackGuardProbe(L"smash").exit_code, static_cast<DWORD>(STATUS_STACK_BUFFER_OVERRUN));
+}
+#endif
 
 // Every DLL that the program, the common controls, the file requester or the
 // accessibility calls load by name, apart from those Windows never takes
@@ -184,7 +282,8 @@ struct PreferPlantedDlls {
 struct Found {
   DWORD process;
   const wchar_t* window_class;
-  const wchar_t* title;  // nullptr: the main window, the one no other owns
+  const wchar_t* title;  // nullptr: the one `owner` owns (the main window: none)
+  HWND owner;
   HWND window;
 };
 
@@ -196,14 +295,14 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM data) {
   GetClassNameW(window, name, 64);
   GetWindowTextW(window, title, 64);
   if (process != found->process || !IsWindowVisible(window) || wcscmp(name, found->window_class) != 0) return TRUE;
-  if (found->title ? wcscmp(title, found->title) != 0 : GetWindow(window, GW_OWNER) != nullptr) return TRUE;
+  if (found->title ? wcscmp(title, found->title) != 0 : GetWindow(window, GW_OWNER) != found->owner) return TRUE;
   found->window = window;
   return FALSE;
 }
 
-HWND WaitForWindow(DWORD process, const wchar_t* window_class, const wchar_t* title) {
+HWND WaitForWindow(DWORD process, const wchar_t* window_class, const wchar_t* title, HWND owner = nullptr) {
   for (int i = 0; i < 300; ++i) {
-    Found found{process, window_class, title, nullptr};
+    Found found{process, window_class, title, owner, nullptr};
     EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&found));
     if (found.window) return found.window;
     Sleep(100);
@@ -233,7 +332,7 @@ void UseTheProgram(const PROCESS_INFORMATION& process, const std::wstring& file)
   HWND main = WaitForWindow(id, L"SumwickWindow", nullptr);
   ASSERT_NE(main, nullptr) << "the program did not start";
   PostMessageW(main, WM_COMMAND, MAKEWPARAM(kMenuAddFile, 0), 0);
-  HWND requester = WaitForWindow(id, L"#32770", L"Open");
+  HWND requester = WaitForWindow(id, L"#32770", nullptr, main);  // the dialog, in any language
   ASSERT_NE(requester, nullptr) << "no file requester";
   HWND box = nullptr;  // the file name, at whatever depth the requester keeps it
   EnumChildWindows(requester, MatchVisibleEdit, reinterpret_cast<LPARAM>(&box));

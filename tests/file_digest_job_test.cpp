@@ -163,6 +163,11 @@ TEST(FileDigestJob, OneJobServesManyFiles) {
   ScratchFolder folder;
   const std::string a = PatternBytes(100000, 1), b = PatternBytes(5, 2);
   const std::wstring a_path = folder.Write(L"a", a), b_path = folder.Write(L"b", b);
+  {
+    // A first job in the process sets up what stays (the first thread's own handles, lazy ones).
+    FileDigestJob warm_up;
+    DigestWithJob(warm_up, b_path, 5);
+  }
   const int open_files = OpenFileCount();
   JobRun first, missing, second;
   {
@@ -171,7 +176,7 @@ TEST(FileDigestJob, OneJobServesManyFiles) {
     missing = DigestWithJob(job, folder.PathOf(L"missing"), 10);
     second = DigestWithJob(job, b_path, 5);
   }
-  EXPECT_EQ(OpenFileCount(), open_files) << "every file the job read, and its reader thread, closed again";
+  EXPECT_EQ(OpenFileCount(), open_files) << "every file the job read closed again";
   EXPECT_EQ(first.digest, DigestOfBuffer(a.data(), 100000));
   EXPECT_EQ(missing.outcome, DigestOutcome::NotOpened);
   EXPECT_EQ(second.digest, DigestOfBuffer(b.data(), 5));

@@ -29,6 +29,7 @@
 #include "program_test_support.h"
 #include "test_files.h"
 #include "ui_test_support.h"
+#include "under_wine.h"
 #include "windows/about_window.h"
 #include "version.h"
 #include "windows/file_verifier_window.h"
@@ -618,11 +619,6 @@ TEST(ScaleChild, DISABLED_LaysOutEveryWindowForTheDisplaysDpi) {
   GetWindowRect(main, &outer);
   EXPECT_TRUE(EqualRect(&outer, &moved)) << "the suggested rectangle";
   ExpectMainWindowAt(144, false);
-}
-
-bool RunningUnderWine() {
-  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  return ntdll && GetProcAddress(ntdll, "wine_get_version");
 }
 
 // The DPI Wine gives processes started from now on; 0 clears it.

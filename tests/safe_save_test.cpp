@@ -16,6 +16,7 @@
 #include <windows.h>
 
 #include "os/win32/long_path.h"
+#include "under_wine.h"
 #else
 #include <csignal>
 #include <fcntl.h>
@@ -46,20 +47,33 @@ TEST(SafeSave, ALargeFileIsReadBackWhole) {
   EXPECT_EQ(OpenFileCount(), open_files) << "and closed again";
 }
 
+int g_reads = 0;
+// Reads as the system does, but fails the second piece.
+bool SecondReadFails(os::FileHandle file, void* buffer, std::uint32_t size, std::uint32_t* delivered) {
+  *delivered = 0;
+  return ++g_reads != 2 && os::ReadChunk(file, buffer, size, delivered);
+}
+
 // A read failing part-way fails the whole: a caller never takes part of a
 // file for all of it.
 TEST(SafeSave, AFileWhoseReadFailsIsNotReadAtAll) {
+  ScratchFolder folder;
+  const std::wstring path = folder.Write(L"three pieces", PatternBytes(150000));
   std::string read = "stale";
+  g_reads = 0;
+  EXPECT_FALSE(os::ReadWholeFile(path, &read, SecondReadFails));
+  EXPECT_EQ(g_reads, 2);
+  EXPECT_TRUE(read.empty()) << "the first piece is kept: " << read.size() << " bytes";
+
+  // The system's own failure, from the first piece on.
+  read = "stale";
 #ifdef _WIN32
-  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  if (ntdll && GetProcAddress(ntdll, "wine_get_version")) {
+  if (RunningUnderWine()) {
     // Wine reads locked bytes; its view of this process's memory file fails
     // from offset 0 with an I/O error.
     EXPECT_FALSE(os::ReadWholeFile(L"Z:\\proc\\self\\mem", &read));
   } else {
-    ScratchFolder folder;
-    const std::wstring path = folder.Write(L"locked", PatternBytes(300000));
-    // Bytes another handle has locked cannot be read: the first chunk can be,
+    // Bytes another handle has locked cannot be read: the first piece can be,
     // the second not.
     HANDLE locker = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(locker, INVALID_HANDLE_VALUE);

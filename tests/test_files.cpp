@@ -1,5 +1,6 @@
 #include "test_files.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -112,9 +113,13 @@ std::wstring DeepFolder::PathOf(const std::wstring& name) const { return os::Joi
 #ifdef _WIN32
 namespace {
 
-// This process's entries in the system's table of every open handle
-// (SystemExtendedHandleInformation), or 0 when it cannot be read.
-int HandlesListedForThisProcess() {
+// This process's file handles, counted in the system's table of every open
+// handle (SystemExtendedHandleInformation), which gives each handle's object
+// type: the type of a file opened for the count is the type counted. Other
+// kinds come and go with the system's own threads (thread pool, COM) and are
+// made lazily. The probe counts in every count alike; 0 when the table
+// cannot be read.
+int FileHandlesOfThisProcess() {
   using QuerySystem = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
   const auto query = reinterpret_cast<QuerySystem>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
@@ -130,9 +135,16 @@ int HandlesListedForThisProcess() {
     ULONG_PTR count, reserved;
     Entry entries[1];
   };
+  wchar_t self[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+  if (!query || length == 0 || length >= MAX_PATH) return 0;
+  const HANDLE probe =
+      CreateFileW(self, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (probe == INVALID_HANDLE_VALUE) return 0;
   constexpr ULONG kExtendedHandles = 64;
   std::vector<ULONG_PTR> buffer(1 << 14);
-  for (int turn = 0; query && turn < 8; ++turn) {
+  int files = 0;
+  for (int turn = 0; turn < 8; ++turn) {
     const ULONG size = static_cast<ULONG>(buffer.size() * sizeof(ULONG_PTR));
     ULONG needed = 0;
     const LONG status = query(kExtendedHandles, buffer.data(), size, &needed);
@@ -140,13 +152,20 @@ int HandlesListedForThisProcess() {
       buffer.resize(buffer.size() * 2 + needed / sizeof(ULONG_PTR));
       continue;
     }
-    if (status < 0) return 0;
+    if (status < 0) break;
     const auto* table = reinterpret_cast<const Table*>(buffer.data());
-    int mine = 0;
-    for (ULONG_PTR k = 0; k < table->count; ++k) mine += table->entries[k].process == GetCurrentProcessId();
-    return mine;
+    const Entry* end = table->entries + table->count;
+    const auto mine = [](const Entry& entry) { return entry.process == GetCurrentProcessId(); };
+    const Entry* probed = std::find_if(table->entries, end, [&](const Entry& entry) {
+      return mine(entry) && entry.value == reinterpret_cast<ULONG_PTR>(probe);
+    });
+    if (probed == end) break;
+    files = static_cast<int>(
+        std::count_if(table->entries, end, [&](const Entry& e) { return mine(e) && e.type == probed->type; }));
+    break;
   }
-  return 0;
+  CloseHandle(probe);
+  return files;
 }
 
 }  // namespace
@@ -155,12 +174,7 @@ int HandlesListedForThisProcess() {
 int OpenFileCount() {
   int count = 0;
 #ifdef _WIN32
-  // Every handle counts, files or not: a test compares counts around work
-  // that leaves no other handle behind. Wine answers this call with 0, and
-  // its table of every process's handles truly.
-  DWORD handles = 0;
-  if (GetProcessHandleCount(GetCurrentProcess(), &handles)) count = static_cast<int>(handles);
-  if (count == 0) count = HandlesListedForThisProcess();
+  count = FileHandlesOfThisProcess();
 #else
   std::error_code error;
   for (std::filesystem::directory_iterator it("/proc/self/fd", error), end; !error && it != end; it.increment(error))

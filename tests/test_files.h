@@ -39,8 +39,8 @@ struct DeepFolder {
 };
 
 // How many files this process holds open (POSIX: its descriptors; Win32: its
-// handles of every kind), so that a test can see an operation close every file
-// it opened. Fails the test when the system does not tell.
+// file handles), so that a test can see an operation close every file it
+// opened. Fails the test when the system does not tell.
 int OpenFileCount();
 
 // `size` bytes of a fixed pseudo-random pattern.

@@ -7,6 +7,8 @@
 #include <new>
 #include <string>
 
+#include "under_wine.h"
+
 // Heap faults in the Windows tests. Where the system checks heap blocks' tails
 // (Wine with WINEDEBUG=warn+heap; Windows with the heap tail checking of
 // gflags), HeapValidate finds a block written past its end. Every heap of the
@@ -50,8 +52,7 @@ bool HeapsIntact() {
 // runs this executable again with them on, and gives its exit code; -1 where
 // that is not for here (not Wine, checked already, or tried once).
 int RunAgainWithHeapChecks() {
-  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return -1;
+  if (!RunningUnderWine()) return -1;
   if (GetEnvironmentVariableW(L"SUMWICK_HEAP_CHECKS", nullptr, 0) > 0) return -1;
   SetEnvironmentVariableW(L"SUMWICK_HEAP_CHECKS", L"1");
   wchar_t channels[512] = L"";

@@ -35,11 +35,14 @@ struct LoadConfig64 {
   std::uint32_t guard_flags;
 };
 static_assert(offsetof(LoadConfig64, dependent_load_flags) == 78, "the field Windows reads");
-static_assert(sizeof(LoadConfig64) == 152, "the record up to the guard flags");
+// The size this layout has in Microsoft's linkers: up to the guard flags,
+// without the padding the compiler adds after them.
+constexpr std::uint32_t kRecordSize = offsetof(LoadConfig64, guard_flags) + sizeof(std::uint32_t);
+static_assert(kRecordSize == 0x94, "the record up to the guard flags");
 
 constexpr LoadConfig64 ProgramLoadConfig() {
   LoadConfig64 config{};
-  config.size = sizeof(LoadConfig64);
+  config.size = kRecordSize;
   config.dependent_load_flags = 0x0800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
   return config;
 }

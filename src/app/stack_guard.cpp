@@ -18,10 +18,18 @@ extern "C" {
 std::uintptr_t __stack_chk_guard;
 
 // A smashed stack or a checked copy past its buffer: the process ends at
-// once, running nothing of its own on the way.
+// once, running nothing of its own on the way, and never returns. Where
+// Windows has the fast-fail trap (8 and later) it is the way out: no handler
+// of the process runs, and Windows Error Reporting records a stack buffer
+// overrun. Elsewhere the process ends itself with that status; should that
+// return, the processor's trap ends it.
 [[noreturn]] void __stack_chk_fail() {
+  if (IsProcessorFeaturePresent(PF_FASTFAIL_AVAILABLE)) {
+    // __fastfail, which MinGW-w64's headers lack.
+    __asm__ volatile("int $0x29" : : "c"(FAST_FAIL_STACK_COOKIE_CHECK_FAILURE) : "memory");
+  }
   TerminateProcess(GetCurrentProcess(), STATUS_STACK_BUFFER_OVERRUN);
-  __builtin_unreachable();
+  __builtin_trap();
 }
 [[noreturn]] void __chk_fail() { __stack_chk_fail(); }
 }

@@ -249,7 +249,11 @@ Md5Path Md5TimedFastestOf(const Md5BlockFunction blocks[kMd5PathCount], double s
   for (int k = 1; k < kMd5PathCount; ++k)
     if (!std::equal(state[k], state[k] + 4, state[0])) best[k] = std::numeric_limits<double>::infinity();
   if (seconds) std::copy(best, best + kMd5PathCount, seconds);
-  return Md5FastestOf(best);
+  // Whether a path runs here was decided by the caller's null entries.
+  int fastest = 0;
+  for (int k = 1; k < kMd5PathCount; ++k)
+    if (best[k] < best[fastest]) fastest = k;
+  return static_cast<Md5Path>(fastest);
 }
 
 Md5Path Md5TimedFastestPath(double seconds[kMd5PathCount]) {

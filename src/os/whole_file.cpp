@@ -4,16 +4,16 @@
 
 namespace os {
 
-bool ReadInChunks(FileHandle file, const std::function<bool(std::string_view)>& take) {
+bool ReadInChunks(FileHandle file, const std::function<bool(std::string_view)>& take, ChunkRead read) {
   char chunk[65536];
   for (;;) {
     std::uint32_t delivered = 0;
-    if (!ReadChunk(file, chunk, sizeof chunk, &delivered)) return false;
+    if (!read(file, chunk, sizeof chunk, &delivered)) return false;
     if (delivered == 0 || !take(std::string_view(chunk, delivered))) return true;
   }
 }
 
-bool ReadWholeFile(const std::wstring& path, std::string* bytes) {
+bool ReadWholeFile(const std::wstring& path, std::string* bytes, ChunkRead read) {
   bytes->clear();
   const FileHandle file = OpenForReading(path);
   if (file == kNoFile) return false;
@@ -22,7 +22,7 @@ bool ReadWholeFile(const std::wstring& path, std::string* bytes) {
     ok = ReadInChunks(file, [bytes](std::string_view chunk) {
       bytes->append(chunk);
       return true;
-    });
+    }, read);
   } catch (const std::bad_alloc&) {
     ok = false;
   }

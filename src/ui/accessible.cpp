@@ -47,10 +47,8 @@ struct AccessibilityFunctions {
 
 const AccessibilityFunctions& Accessibility() {
   static const AccessibilityFunctions functions{
-      reinterpret_cast<CreateStandardObject>(
-          reinterpret_cast<void*>(os::SystemFunction(L"oleacc.dll", "CreateStdAccessibleObject"))),
-      reinterpret_cast<ResultFromObject>(
-          reinterpret_cast<void*>(os::SystemFunction(L"oleacc.dll", "LresultFromObject")))};
+      os::SystemFunction<CreateStandardObject>(L"oleacc.dll", "CreateStdAccessibleObject"),
+      os::SystemFunction<ResultFromObject>(L"oleacc.dll", "LresultFromObject")};
   return functions;
 }
 

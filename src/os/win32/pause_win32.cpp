@@ -19,9 +19,8 @@ struct TimerFunctions {
 };
 
 const TimerFunctions& Timer() {
-  static const TimerFunctions timer{
-      reinterpret_cast<TimerPeriod>(reinterpret_cast<void*>(SystemFunction(L"winmm.dll", "timeBeginPeriod"))),
-      reinterpret_cast<TimerPeriod>(reinterpret_cast<void*>(SystemFunction(L"winmm.dll", "timeEndPeriod")))};
+  static const TimerFunctions timer{SystemFunction<TimerPeriod>(L"winmm.dll", "timeBeginPeriod"),
+                                    SystemFunction<TimerPeriod>(L"winmm.dll", "timeEndPeriod")};
   return timer;
 }
 

@@ -15,9 +15,22 @@ namespace os {
 // still starts; the working folder leaves the search on any version.
 void KeepDllSearchInSystem32();
 
-// `function` of the system DLL `library` ("winmm.dll"), loaded from
-// System32 and kept for the life of the process; nullptr when either cannot
-// be had.
-FARPROC SystemFunction(const wchar_t* library, const char* function);
+// How a DLL is loaded: LoadLibraryExW, or a test's stand-in for it.
+using LoadLibraryExFunction = HMODULE(WINAPI*)(LPCWSTR, HANDLE, DWORD);
+
+// The system DLL `library` ("winmm.dll") from System32, kept loaded for the
+// life of the process; nullptr when it cannot be had. Where the search flags
+// are refused (a Windows 7 without KB2533623) it is loaded by its full path,
+// its own imports looked for in System32 before the program's folder.
+HMODULE LoadFromSystem32(const wchar_t* library, LoadLibraryExFunction load = LoadLibraryExW);
+
+// `function` of LoadFromSystem32(library); nullptr when either cannot be had.
+FARPROC SystemFunctionAddress(const wchar_t* library, const char* function);
+
+// The same as a `Function`, the function's pointer type.
+template <typename Function>
+Function SystemFunction(const wchar_t* library, const char* function) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(SystemFunctionAddress(library, function)));
+}
 
 }  // namespace os
