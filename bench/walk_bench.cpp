@@ -36,7 +36,9 @@ std::size_t Walk(const std::wstring& folder, std::uint32_t in_flight) {
 
 std::size_t ReadList(const std::wstring& list, std::uint32_t in_flight) {
   std::size_t entries = 0;
-  ReadChecksumListInBatches(list, in_flight, [&entries](std::vector<ChecksumEntry>& batch) {
+  std::vector<ChecksumLine> lines;
+  ReadChecksumLines(list, &lines);
+  ResolveChecksumLines(list, std::move(lines), in_flight, [&entries](std::vector<ChecksumEntry>& batch) {
     entries += batch.size();
     return true;
   });

@@ -5,7 +5,7 @@
 # every 20 ms and keeps the longest wait for the answer: how long the window
 # stopped serving.
 #
-#   scripts/bench-gui.sh [--files N] [--share] [--bench-exe PATH]
+#   scripts/bench-gui.sh [--files N] [--share] [--bench-exe PATH] [--keep DIR]
 #
 # Local (100,000 files unless --files says otherwise, in folders of 250):
 #  - the tree dropped on the window: seconds until every row is listed, the
@@ -25,18 +25,23 @@
 # layer, which lists folders without Wine's one-listing-at-a-time lock) the walk
 # and the list's size queries with one request in flight against eight.
 # --bench-exe: another build's gui_bench.exe (to measure an older program).
+# --keep: makes the tree and list in DIR and keeps them, or takes them from
+# there when an earlier run with as many files made them (a million files
+# take minutes to make).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 files=100000
 share=0
 bench_exe=""
+keep=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --files) files="$2"; shift 2 ;;
     --share) share=1; files=5000; shift ;;
     --bench-exe) bench_exe="$(realpath "$2")"; shift 2 ;;
-    *) echo "usage: $0 [--files N] [--share] [--bench-exe PATH]" >&2; exit 2 ;;
+    --keep) keep="$(realpath -m "$2")"; shift 2 ;;
+    *) echo "usage: $0 [--files N] [--share] [--bench-exe PATH] [--keep DIR]" >&2; exit 2 ;;
   esac
 done
 if [ -z "$bench_exe" ]; then
@@ -56,7 +61,10 @@ trap cleanup EXIT
 # The tree: folders of 250 small files, 20 folders to a parent (the share: 20
 # folders side by side), and a checksum list of them all beside the tree, so
 # that the drop does not take it along.
-data="$work/data"
+data="${keep:-$work/data}"
+made="$files files, share $share"
+if [ -z "$keep" ] || [ "$(cat "$data/made" 2>/dev/null)" != "$made" ]; then
+rm -rf "$data"
 mkdir -p "$data"
 /usr/bin/python3 - "$data/tree" "$data/all.md5" "$files" "$share" <<'PY'
 import hashlib, os, sys
@@ -77,6 +85,8 @@ with open(list_path, "wb") as out:
 with open(list_path[:-4] + "-posix.md5", "wb") as out:
     out.write(b"\xef\xbb\xbf" + "".join(lines).replace("\\", "/").encode())
 PY
+echo "$made" >"$data/made"
+fi
 at="$data"
 if [ "$share" = 1 ]; then
   for p in python3-fusepy fuse3; do

@@ -462,7 +462,7 @@ TEST_F(FileListTest, WithAutoCheckOffRowsArriveUntickedAndCopyEmptiesTheClipboar
   EXPECT_EQ(Cell(0, 2), L"") << "unticked rows are not hashed";
   PutOnClipboard(L"what was there before");
   Command(kMenuCopy);
-  EXPECT_EQ(ClipboardText(), L"");
+  EXPECT_TRUE(DispatchUntil([] { return ClipboardText().empty(); }, 5000));
 }
 
 TEST_F(FileListTest, CopyPutsTheTickedHashedRowsOnTheClipboardExactly) {
@@ -473,9 +473,11 @@ TEST_F(FileListTest, CopyPutsTheTickedHashedRowsOnTheClipboardExactly) {
   const std::wstring expected = L"one.txt  900150983cd24fb0d6963f7d28e17f72\r\ntwo.txt  " + std::wstring(kEmptyDigest) +
                                 L"\r\n";
   Command(kMenuCopy);
+  DispatchUntil([&] { return ClipboardText() == expected; }, 5000);
   EXPECT_EQ(ClipboardText(), expected);
   PutOnClipboard(L"changed");
   Command(kMenuCopy);
+  DispatchUntil([&] { return ClipboardText() == expected; }, 5000);
   EXPECT_EQ(ClipboardText(), expected) << "a second Copy gives the same text";
 }
 

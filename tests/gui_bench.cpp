@@ -193,6 +193,10 @@ int OpenVerifierList(const std::wstring& list, int expected) {
   const int count = static_cast<int>(SendMessageW(rows, LVM_GETITEMCOUNT, 0, 0));
   std::printf("verifier_rows=%d\nverifier_open_seconds=%.3f\nverifier_longest_wait_ms=%.1f\nverifier_private_mb=%.1f\n",
               count, Seconds(start, listed), longest_wait, MemoryNow().private_mb - before.private_mb);
+  const LARGE_INTEGER lines_start = Now();
+  std::vector<ChecksumLine> lines;
+  ReadChecksumLines(list, &lines);
+  std::printf("list_lines=%zu\nlist_lines_seconds=%.3f\n", lines.size(), Seconds(lines_start, Now()));
   const LARGE_INTEGER read_start = Now();
   const std::size_t entries = ReadChecksumList(list).size();
   std::printf("list_read_entries=%zu\nlist_read_seconds=%.3f\n", entries, Seconds(read_start, Now()));
@@ -238,7 +242,8 @@ int DropFolder(const std::wstring& folder, int expected, const std::wstring& sav
 
   // Copy and Save MD5 take ticked rows that have a digest: give each row one.
   for (FileRow row; NextRow(TheFileRows(), row.id, &row);) SetRowHash(TheFileRows(), row.id, L"0123456789abcdef0123456789abcdef");
-  TimeCommand("copy", kMenuCopy, [] { return true; });
+  EmptyClipboardNow();
+  TimeCommand("copy", kMenuCopy, [] { return IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE; });
   // Save MD5 holds the window for the rows' copy before its requester and
   // for the writing after it (the requester serves the window meanwhile).
   {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <new>
 
 #include "app/main_window.h"
 #include "os/ordered_walk.h"
@@ -84,6 +85,22 @@ void AddInOrder(std::vector<std::wstring>& paths, bool into_folders, bool ticked
   });
 }
 
+// Copy's text of the rows up to `last`, read a slice at a time.
+std::wstring CopyText(RowId last) {
+  constexpr std::size_t kRowsPerSlice = 8192;
+  std::wstring text;
+  std::vector<ChecksumRow> slice;
+  for (RowId after = kNoRow;;) {
+    slice.clear();
+    after = AppendChecksumRows(TheFileRows(), after, last, kRowsPerSlice, &slice);
+    if (after == kNoRow) return text;
+    text += ChecksumListText(slice);
+  }
+}
+
+// Copies made so far; window thread only.
+std::uint64_t g_copies = 0;
+
 // Window thread: queues one add behind those still under way.
 void QueueAdd(std::vector<std::wstring> paths, bool into_folders, bool ticked) {
   FileIntake& intake = TheIntake();
@@ -143,8 +160,27 @@ void AddDroppedPaths(const std::vector<std::wstring>& paths, bool ticked) {
 bool FilesBeingAdded() { return TheIntake().unfinished != 0; }
 
 void CopyTickedRows() {
-  // Empties the clipboard even when no row qualifies: an empty text replaces what was there.
-  SetClipboardText(ChecksumListText(ChecksumRowsOf(TheFileRows())));
+  // The text of a million rows takes seconds to make: a worker makes it, a
+  // slice of rows at a time, and the window thread only hands it over. The
+  // rows are those there now, each as it stands when its slice is read; the
+  // latest Copy wins. An empty text still replaces what was there.
+  const std::uint64_t copy = ++g_copies;
+  const RowId last = LastRowId(TheFileRows());
+  std::function<void()> make = [copy, last] {
+    ClipboardText text;
+    try {
+      text = PrepareClipboardText(CopyText(last));
+    } catch (const std::bad_alloc&) {
+      return;  // a text too large to make is not copied
+    }
+    CallOnWindowThread(kMainWindow, [copy, text] {
+      if (copy == g_copies)
+        HandToClipboard(text);
+      else
+        DiscardClipboardText(text);
+    });
+  };
+  if (!StartWindowWorker(make, false)) make();
 }
 
 void DeleteSelectedRow() {

@@ -68,3 +68,10 @@ bool SetRowHash(FileRows& rows, RowId id, const std::wstring& digest);
 
 // Every row as it stands now (ticked, File, Hash), for Copy and Save MD5.
 std::vector<ChecksumRow> ChecksumRowsOf(const FileRows& rows);
+// The id of the last row; kNoRow when there is none.
+RowId LastRowId(const FileRows& rows);
+// Up to `most` rows after `after` and up to `last` (ids), appended to `out` as
+// they stand now; the id of the last one taken, or kNoRow when none was left.
+// A long list is read a slice at a time, never holding the rows for long.
+RowId AppendChecksumRows(const FileRows& rows, RowId after, RowId last, std::size_t most,
+                         std::vector<ChecksumRow>* out);

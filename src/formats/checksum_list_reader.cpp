@@ -129,9 +129,8 @@ std::vector<ChecksumLine> ParseChecksumList(std::string_view bytes) {
   return std::move(parser.lines());
 }
 
-bool ReadChecksumListInBatches(const std::wstring& path, std::uint32_t in_flight,
-                               const std::function<bool(std::vector<ChecksumEntry>&)>& take,
-                               const std::atomic<bool>* cancel) {
+bool ReadChecksumLines(const std::wstring& path, std::vector<ChecksumLine>* lines, const std::atomic<bool>* cancel) {
+  lines->clear();
   const os::FileHandle file = os::OpenForReading(path);
   if (file == os::kNoFile) return false;
   const auto cancelled = [cancel] { return cancel && cancel->load(); };
@@ -146,12 +145,17 @@ bool ReadChecksumListInBatches(const std::wstring& path, std::uint32_t in_flight
   os::CloseFile(file);
   // A list that could not be read to its end is not checked in part.
   if (!read_ok || cancelled()) return false;
+  lines->swap(parser.lines());
+  return true;
+}
 
-  std::vector<ChecksumLine>& lines = parser.lines();
+bool ResolveChecksumLines(const std::wstring& list_path, std::vector<ChecksumLine> lines, std::uint32_t in_flight,
+                          const std::function<bool(std::vector<ChecksumEntry>&)>& take,
+                          const std::atomic<bool>* cancel) {
   std::vector<std::wstring> paths;
   std::vector<ChecksumEntry> entries;
   try {
-    const std::wstring folder = os::FolderPart(path);
+    const std::wstring folder = os::FolderPart(list_path);
     paths.reserve(lines.size());
     for (const ChecksumLine& line : lines) paths.push_back(folder + line.name);
     os::WalkSettings settings;
@@ -173,7 +177,8 @@ bool ReadChecksumListInBatches(const std::wstring& path, std::uint32_t in_flight
 
 std::vector<ChecksumEntry> ReadChecksumList(const std::wstring& path) {
   std::vector<ChecksumEntry> all;
-  const bool whole = ReadChecksumListInBatches(path, 8, [&all](std::vector<ChecksumEntry>& entries) {
+  std::vector<ChecksumLine> lines;
+  const bool whole = ReadChecksumLines(path, &lines) && ResolveChecksumLines(path, std::move(lines), 8, [&all](std::vector<ChecksumEntry>& entries) {
     all.insert(all.end(), std::make_move_iterator(entries.begin()), std::make_move_iterator(entries.end()));
     return true;
   });

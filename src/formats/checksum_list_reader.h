@@ -63,12 +63,17 @@ std::vector<ChecksumLine> ParseChecksumList(std::string_view bytes);
 // file cannot be opened or read, or holds no such line.
 std::vector<ChecksumEntry> ReadChecksumList(const std::wstring& path);
 
-// The same entries handed to `take` as the sizes come in, in file order, with
-// up to `in_flight` lookups at once: on a network share one at a time would
-// spend most of its time waiting. `take` runs on the calling thread and
-// returns false to stop, as `cancel` does once set. False when the file
-// cannot be opened or read to its end (then nothing was handed over), or
-// when stopped.
-bool ReadChecksumListInBatches(const std::wstring& path, std::uint32_t in_flight,
-                               const std::function<bool(std::vector<ChecksumEntry>&)>& take,
-                               const std::atomic<bool>* cancel = nullptr);
+// ReadChecksumList in two steps, for a caller that shows the entries as they
+// come. First the lines with a separator, in file order: false when the file
+// cannot be opened or read to its end, or once `cancel` is set.
+bool ReadChecksumLines(const std::wstring& path, std::vector<ChecksumLine>* lines,
+                       const std::atomic<bool>* cancel = nullptr);
+// Then their names resolved against the folder of the list at `list_path`,
+// up to `in_flight` lookups at once (on a network share one at a time would
+// spend most of its time waiting), and the entries whose files exist and are
+// not empty handed to `take` in file order, in batches, as the sizes come in.
+// `take` runs on the calling thread and returns false to stop, as `cancel`
+// does once set; false when stopped.
+bool ResolveChecksumLines(const std::wstring& list_path, std::vector<ChecksumLine> lines, std::uint32_t in_flight,
+                          const std::function<bool(std::vector<ChecksumEntry>&)>& take,
+                          const std::atomic<bool>* cancel = nullptr);

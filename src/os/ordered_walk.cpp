@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <map>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -32,8 +32,14 @@ constexpr std::size_t kMostPerHandOver = 16384;
 // How far helpers may list ahead of the caller, in entries not yet handed
 // over: a fast store must not fill memory with a copy of the whole tree.
 constexpr std::size_t kMostAhead = 65536;
+// Given paths a helper takes at a time: each take and each wake-up costs a
+// system call where a contended lock or a condition is slow (under Wine,
+// a round trip to its server), and a lookup alone costs less.
+constexpr std::size_t kPathsPerTake = 64;
 
-using Key = std::vector<std::uint32_t>;
+// Compared as a string compares: keys of up to three indices (every given
+// path's among them) are kept without an allocation of their own.
+using Key = std::u32string;
 
 struct Node;
 
@@ -64,12 +70,16 @@ struct EarlierInWalk {
 // marked done, and read only after.
 struct Walk {
   std::mutex lock;
-  std::condition_variable changed;
+  std::condition_variable work_came;   // helpers wait on it
+  std::condition_variable node_done;   // the caller waits on it
+  const Node* awaited = nullptr;       // what the caller waits for
   bool into_folders = false;
   std::uint32_t most_helpers = 0;
   std::vector<std::wstring> paths;  // the given paths
   std::size_t next_path = 0;        // the first given path not yet made a node
-  std::map<std::size_t, std::shared_ptr<Node>> path_nodes;  // made, not yet handed over
+  // Given paths made nodes and not yet handed over, from `first_path_node` on.
+  std::deque<std::shared_ptr<Node>> path_nodes;
+  std::size_t first_path_node = 0;
   std::set<std::shared_ptr<Node>, EarlierInWalk> waiting;   // subfolders to list
   std::size_t ahead = 0;     // entries known and not yet handed over
   std::uint32_t helpers = 0;
@@ -90,72 +100,78 @@ void Work(Node& node, bool into_folders) {
     if (item.is_folder) {
       child.folder = std::make_shared<Node>();
       child.folder->key = node.key;
-      child.folder->key.push_back(static_cast<std::uint32_t>(node.children.size()));
+      child.folder->key.push_back(static_cast<char32_t>(node.children.size()));
       child.folder->path = JoinPath(node.path, item.name);
     }
     node.children.push_back(std::move(child));
   });
 }
 
-// Under the lock: the node is done; its subfolders wait for listing.
+// Under the lock: the node is done; its subfolders wait for listing. Wakes
+// only who waits for this.
 void Finish(Walk& walk, Node& node) {
   node.state = Node::State::kDone;
   walk.ahead += node.listed ? node.children.size() : 1;
-  for (const Child& child : node.children)
-    if (child.folder) walk.waiting.insert(child.folder);
-  walk.changed.notify_all();
+  bool more_work = false;
+  for (const Child& child : node.children) {
+    if (!child.folder) continue;
+    walk.waiting.insert(child.folder);
+    more_work = true;
+  }
+  if (more_work && walk.idle_helpers > 0) walk.work_came.notify_all();
+  if (walk.awaited == &node) walk.node_done.notify_one();
 }
 
-// Under the lock: the given path `index` as a node, made now if need be.
+// Under the lock: the given path `index` (not handed over yet, and at most
+// the next one not made) as a node, made now if need be.
 std::shared_ptr<Node> PathNode(Walk& walk, std::size_t index) {
-  auto found = walk.path_nodes.find(index);
-  if (found != walk.path_nodes.end()) return found->second;
+  if (index < walk.next_path) return walk.path_nodes[index - walk.first_path_node];
   auto node = std::make_shared<Node>();
-  node->key = Key{static_cast<std::uint32_t>(index)};
+  node->key = Key(1, static_cast<char32_t>(index));
   node->path = std::move(walk.paths[index]);
   node->given = true;
-  walk.path_nodes.emplace(index, node);
+  walk.path_nodes.push_back(node);
   walk.next_path = index + 1;
   return node;
 }
 
 // Under the lock: the earliest work in walk order that nobody has started,
-// taken; null when there is none, or when helpers are too far ahead.
-std::shared_ptr<Node> TakeEarliest(Walk& walk) {
-  if (walk.ahead >= kMostAhead) return nullptr;
-  std::shared_ptr<Node> node;
+// taken: a subfolder, or a run of given paths. Empty when there is none, or
+// when helpers are too far ahead.
+std::vector<std::shared_ptr<Node>> TakeEarliest(Walk& walk) {
+  std::vector<std::shared_ptr<Node>> taken;
+  if (walk.ahead >= kMostAhead) return taken;
   const bool subfolder_first =
       !walk.waiting.empty() && (walk.next_path == walk.paths.size() || (*walk.waiting.begin())->key[0] < walk.next_path);
   if (subfolder_first) {
-    node = *walk.waiting.begin();
+    taken.push_back(*walk.waiting.begin());
     walk.waiting.erase(walk.waiting.begin());
-  } else if (walk.next_path < walk.paths.size()) {
-    node = PathNode(walk, walk.next_path);
   } else {
-    return nullptr;
+    while (taken.size() < kPathsPerTake && walk.next_path < walk.paths.size())
+      taken.push_back(PathNode(walk, walk.next_path));
   }
-  node->state = Node::State::kBusy;
-  return node;
+  for (const auto& node : taken) node->state = Node::State::kBusy;
+  return taken;
 }
 
 void RunHelper(const std::shared_ptr<Walk>& shared) {
   Walk& walk = *shared;
   std::unique_lock<std::mutex> hold(walk.lock);
   while (!walk.ended) {
-    std::shared_ptr<Node> node = TakeEarliest(walk);
-    if (!node) {
+    const std::vector<std::shared_ptr<Node>> taken = TakeEarliest(walk);
+    if (taken.empty()) {
       ++walk.idle_helpers;
-      walk.changed.wait(hold);
+      walk.work_came.wait(hold);
       --walk.idle_helpers;
       continue;
     }
     hold.unlock();
-    Work(*node, walk.into_folders);
+    for (const auto& node : taken) Work(*node, walk.into_folders);
     hold.lock();
-    Finish(walk, *node);
+    for (const auto& node : taken) Finish(walk, *node);
   }
   --walk.helpers;
-  walk.changed.notify_all();
+  walk.node_done.notify_one();
 }
 
 // Under the lock: starts a helper when work waits that no idle helper will take.
@@ -180,7 +196,8 @@ class HandOver {
       {
         std::lock_guard<std::mutex> hold(walk_.lock);
         node = PathNode(walk_, index);
-        walk_.path_nodes.erase(index);
+        walk_.path_nodes.pop_front();
+        ++walk_.first_path_node;
       }
       if (!Await(node)) return false;
       ++taken_;
@@ -197,8 +214,8 @@ class HandOver {
   void End(bool wait_for_helpers) {
     std::unique_lock<std::mutex> hold(walk_.lock);
     walk_.ended = true;
-    walk_.changed.notify_all();
-    if (wait_for_helpers) walk_.changed.wait(hold, [this] { return walk_.helpers == 0; });
+    walk_.work_came.notify_all();
+    if (wait_for_helpers) walk_.node_done.wait(hold, [this] { return walk_.helpers == 0; });
   }
 
  private:
@@ -242,12 +259,19 @@ class HandOver {
 
   bool Cancelled() const { return cancel_ && cancel_->load(); }
 
+  // Under the lock: what was handed on no longer counts as ahead; helpers
+  // held back by it may go on.
+  void LowerAhead() {
+    const bool held_back = walk_.ahead >= kMostAhead;
+    walk_.ahead -= std::min(walk_.ahead, taken_);
+    taken_ = 0;
+    if (held_back && walk_.ahead < kMostAhead && walk_.idle_helpers > 0) walk_.work_came.notify_all();
+  }
+
   bool Flush() {
     {
       std::lock_guard<std::mutex> hold(walk_.lock);
-      walk_.ahead -= std::min(walk_.ahead, taken_);
-      taken_ = 0;
-      walk_.changed.notify_all();
+      LowerAhead();
     }
     last_ = Clock::now();
     if (Cancelled()) return false;
@@ -262,8 +286,7 @@ class HandOver {
   bool Await(const std::shared_ptr<Node>& shared_node) {
     Node& node = *shared_node;
     std::unique_lock<std::mutex> hold(walk_.lock);
-    walk_.ahead -= std::min(walk_.ahead, taken_);
-    taken_ = 0;
+    LowerAhead();
     AddHelperIfUseful(shared_);
     while (node.state != Node::State::kDone) {
       if (node.state == Node::State::kWaiting) {
@@ -276,7 +299,10 @@ class HandOver {
         break;
       }
       const auto due = batch_.empty() ? Clock::now() + kHandOverEvery : last_ + kHandOverEvery;
-      if (walk_.changed.wait_until(hold, due) == std::cv_status::timeout) {
+      walk_.awaited = &node;
+      const bool timed_out = walk_.node_done.wait_until(hold, due) == std::cv_status::timeout;
+      walk_.awaited = nullptr;
+      if (timed_out && node.state != Node::State::kDone) {
         hold.unlock();
         if (!Flush()) return false;
         hold.lock();

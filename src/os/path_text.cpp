@@ -16,8 +16,14 @@ std::wstring FileNamePart(const std::wstring& path) { return path.substr(LastCom
 std::wstring FolderPart(const std::wstring& path) { return path.substr(0, LastComponentStart(path)); }
 
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
-  if (!folder.empty() && IsPathSeparator(folder.back())) return folder + name;
-  return folder + kPathSeparator + name;
+  // Made to its exact size: a walk keeps a million of these as the rows' paths.
+  const bool separated = !folder.empty() && IsPathSeparator(folder.back());
+  std::wstring path;
+  path.reserve(folder.size() + (separated ? 0 : 1) + name.size());
+  path += folder;
+  if (!separated) path += kPathSeparator;
+  path += name;
+  return path;
 }
 
 }  // namespace os

@@ -25,22 +25,33 @@ bool OpenClipboardOwned() {
 
 }  // namespace
 
-bool SetClipboardText(const std::wstring& text) {
+ClipboardText PrepareClipboardText(const std::wstring& text) {
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-  if (!memory) return false;
+  if (!memory) return {};
   void* bytes = GlobalLock(memory);
   std::memcpy(bytes, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
   GlobalUnlock(memory);
+  return ClipboardText{memory};
+}
+
+bool HandToClipboard(ClipboardText text) {
+  if (!text.memory) return false;
   if (!OpenClipboardOwned()) {
-    GlobalFree(memory);
+    GlobalFree(text.memory);
     return false;
   }
   EmptyClipboard();
-  bool set = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+  bool set = SetClipboardData(CF_UNICODETEXT, text.memory) != nullptr;
   CloseClipboard();
-  if (!set) GlobalFree(memory);  // on success the clipboard owns it
+  if (!set) GlobalFree(text.memory);  // on success the clipboard owns it
   return set;
 }
+
+void DiscardClipboardText(ClipboardText text) {
+  if (text.memory) GlobalFree(text.memory);
+}
+
+bool SetClipboardText(const std::wstring& text) { return HandToClipboard(PrepareClipboardText(text)); }
 
 std::wstring GetClipboardText() {
   if (!OpenClipboardOwned()) return L"";

@@ -25,9 +25,11 @@ namespace {
 
 const wchar_t kPostOfficeClass[] = L"SumwickPostOffice";
 
-// How many writes one turn applies before the window thread serves its
-// messages again.
+// How many writes one turn applies at most before the window thread serves
+// its messages again, and for how long: a worker's write may carry thousands
+// of rows, and a window that fell behind must not catch up in one go.
 constexpr std::size_t kWritesPerTurn = 64;
+constexpr ULONGLONG kTurnMilliseconds = 16;
 
 struct WriteQueue {
   std::mutex lock;
@@ -119,17 +121,20 @@ HWND PostOffice() { return Queue().post_office; }
 
 void DeliverWrites() {
   WriteQueue& queue = Queue();
-  std::vector<Write> writes;
+  const ULONGLONG turn_ends = GetTickCount64() + kTurnMilliseconds;
   bool more = false;
-  {
-    std::lock_guard<std::mutex> hold(queue.lock);
-    const std::size_t count = std::min(queue.waiting.size(), kWritesPerTurn);
-    writes.assign(std::make_move_iterator(queue.waiting.begin()),
-                  std::make_move_iterator(queue.waiting.begin() + static_cast<std::ptrdiff_t>(count)));
-    queue.waiting.erase(queue.waiting.begin(), queue.waiting.begin() + static_cast<std::ptrdiff_t>(count));
-    more = !queue.waiting.empty();
+  for (std::size_t applied = 0; applied < kWritesPerTurn; ++applied) {
+    Write write;
+    {
+      std::lock_guard<std::mutex> hold(queue.lock);
+      if (queue.waiting.empty()) break;
+      write = std::move(queue.waiting.front());
+      queue.waiting.pop_front();
+      more = !queue.waiting.empty();
+    }
+    ApplyWrite(write, true);
+    if (!more || GetTickCount64() >= turn_ends) break;
   }
-  for (const Write& write : writes) ApplyWrite(write, true);
   if (!more) return;
   // The rest after the messages waiting now.
   SetEvent(queue.event);

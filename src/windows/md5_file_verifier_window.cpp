@@ -91,7 +91,9 @@ void FinishReading(const std::shared_ptr<VerifierRows>& rows) {
 // in, each appended and shown on the window thread.
 void ReadEntries(const std::wstring& list_path, const std::shared_ptr<VerifierRows>& rows,
                  const std::shared_ptr<std::atomic<bool>>& stop) {
-  ReadChecksumListInBatches(list_path, kReadInFlight, [&rows](std::vector<ChecksumEntry>& entries) {
+  std::vector<ChecksumLine> lines;
+  if (ReadChecksumLines(list_path, &lines, stop.get())) ReserveVerifierRows(*rows, lines.size());
+  ResolveChecksumLines(list_path, std::move(lines), kReadInFlight, [&rows](std::vector<ChecksumEntry>& entries) {
     auto batch = std::make_shared<std::vector<ChecksumEntry>>(std::move(entries));
     CallOnWindowThread(kVerifierWindow, [rows, batch] {
       AppendVerifierEntries(*rows, std::move(*batch));

@@ -2,6 +2,12 @@
 
 #include <iterator>
 
+void ReserveVerifierRows(VerifierRows& rows, std::size_t count) {
+  std::lock_guard<std::mutex> lock(rows.mutex);
+  rows.entries.reserve(count);
+  rows.valid.reserve(count);
+}
+
 void AppendVerifierEntries(VerifierRows& rows, std::vector<ChecksumEntry> entries) {
   std::lock_guard<std::mutex> lock(rows.mutex);
   rows.valid.resize(rows.valid.size() + entries.size());

@@ -26,6 +26,9 @@ struct VerifierRows {
   std::vector<std::wstring> valid;  // one per entry: "" until checked
 };
 
+// Room for `count` rows in all, made at once: a million rows grown by
+// doubling would move every row again at the last step.
+void ReserveVerifierRows(VerifierRows& rows, std::size_t count);
 // Appends the list file's next entries as rows, each with an empty Valid text.
 void AppendVerifierEntries(VerifierRows& rows, std::vector<ChecksumEntry> entries);
 std::size_t VerifierRowCount(const VerifierRows& rows);
