@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <thread>
 
 #include "os/folder.h"
 #include "os/path_text.h"
@@ -36,6 +37,9 @@ constexpr std::size_t kMostAhead = 65536;
 // system call where a contended lock or a condition is slow (under Wine,
 // a round trip to its server), and a lookup alone costs less.
 constexpr std::size_t kPathsPerTake = 64;
+// A request slower than this waits on the store (a share), not on the
+// processor: only then do more helpers than processors make the walk faster.
+constexpr auto kSlowRequest = std::chrono::microseconds(500);
 
 // Compared as a string compares: keys of up to three indices (every given
 // path's among them) are kept without an allocation of their own.
@@ -74,7 +78,8 @@ struct Walk {
   std::condition_variable node_done;   // the caller waits on it
   const Node* awaited = nullptr;       // what the caller waits for
   bool into_folders = false;
-  std::uint32_t most_helpers = 0;
+  std::uint32_t most_helpers = 0;     // as many as the settings allow
+  std::uint32_t helpers_allowed = 0;  // one a processor, until the store proves slow
   std::vector<std::wstring> paths;  // the given paths
   std::size_t next_path = 0;        // the first given path not yet made a node
   // Given paths made nodes and not yet handed over, from `first_path_node` on.
@@ -105,6 +110,19 @@ void Work(Node& node, bool into_folders) {
     }
     node.children.push_back(std::move(child));
   });
+}
+
+// Work on `nodes`, timed: a slow store lets every helper allowed start.
+void WorkOn(Walk& walk, const std::vector<std::shared_ptr<Node>>& nodes) {
+  const auto start = Clock::now();
+  std::size_t requests = 0;
+  for (const auto& node : nodes) {
+    Work(*node, walk.into_folders);
+    requests += 1 + node->children.size();
+  }
+  if (Clock::now() - start < kSlowRequest * requests) return;
+  std::lock_guard<std::mutex> hold(walk.lock);
+  walk.helpers_allowed = walk.most_helpers;
 }
 
 // Under the lock: the node is done; its subfolders wait for listing. Wakes
@@ -166,7 +184,7 @@ void RunHelper(const std::shared_ptr<Walk>& shared) {
       continue;
     }
     hold.unlock();
-    for (const auto& node : taken) Work(*node, walk.into_folders);
+    WorkOn(walk, taken);
     hold.lock();
     for (const auto& node : taken) Finish(walk, *node);
   }
@@ -178,7 +196,7 @@ void RunHelper(const std::shared_ptr<Walk>& shared) {
 void AddHelperIfUseful(const std::shared_ptr<Walk>& shared) {
   Walk& walk = *shared;
   const std::size_t work = walk.waiting.size() + (walk.paths.size() - walk.next_path);
-  if (walk.helpers >= walk.most_helpers || walk.idle_helpers >= work) return;
+  if (walk.helpers >= walk.helpers_allowed || walk.idle_helpers >= work) return;
   ++walk.helpers;
   if (StartThread([shared] { RunHelper(shared); }, false) == 0) --walk.helpers;
 }
@@ -293,7 +311,7 @@ class HandOver {
         walk_.waiting.erase(shared_node);  // a given path is not there
         node.state = Node::State::kBusy;
         hold.unlock();
-        Work(node, walk_.into_folders);
+        WorkOn(walk_, {shared_node});
         hold.lock();
         Finish(walk_, node);
         break;
@@ -328,6 +346,8 @@ bool WalkPaths(std::vector<std::wstring> paths, const WalkSettings& settings,
   auto walk = std::make_shared<Walk>();
   walk->into_folders = settings.into_folders;
   walk->most_helpers = settings.in_flight > 1 ? settings.in_flight - 1 : 0;
+  const std::uint32_t processors = std::max(1u, std::thread::hardware_concurrency());
+  walk->helpers_allowed = std::min(walk->most_helpers, processors);
   walk->paths = std::move(paths);
   HandOver hand_over(walk, take, cancel);
   const bool whole = hand_over.Run();

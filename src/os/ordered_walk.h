@@ -29,7 +29,8 @@ struct WalkSettings {
   // cannot be listed yielding nothing. Each size is the one the listing gave.
   bool into_folders = false;
   // Lookups and listings at most at once, the calling thread's own included;
-  // 1 walks on the calling thread alone.
+  // 1 walks on the calling thread alone. While the store answers at once,
+  // about one a processor: more would only queue for the processors.
   std::uint32_t in_flight = 8;
 };
 
