@@ -33,10 +33,11 @@ constexpr std::size_t kMostPerHandOver = 16384;
 // How far helpers may list ahead of the caller, in entries not yet handed
 // over: a fast store must not fill memory with a copy of the whole tree.
 constexpr std::size_t kMostAhead = 65536;
-// Given paths a helper takes at a time: each take and each wake-up costs a
-// system call where a contended lock or a condition is slow (under Wine,
-// a round trip to its server), and a lookup alone costs less.
-constexpr std::size_t kPathsPerTake = 64;
+// Given paths a helper takes at a time while the store answers at once:
+// each take and each wake-up costs a system call where a contended lock or a
+// condition is slow (under Wine, a round trip to its server), and a lookup
+// alone costs less. On a slow store one at a time, so that all run at once.
+constexpr std::size_t kPathsPerTake = 16;
 // A request slower than this waits on the store (a share), not on the
 // processor: only then do more helpers than processors make the walk faster.
 constexpr auto kSlowRequest = std::chrono::microseconds(500);
@@ -80,6 +81,7 @@ struct Walk {
   bool into_folders = false;
   std::uint32_t most_helpers = 0;     // as many as the settings allow
   std::uint32_t helpers_allowed = 0;  // one a processor, until the store proves slow
+  bool slow = false;                  // a request was seen to wait on the store
   std::vector<std::wstring> paths;  // the given paths
   std::size_t next_path = 0;        // the first given path not yet made a node
   // Given paths made nodes and not yet handed over, from `first_path_node` on.
@@ -112,17 +114,16 @@ void Work(Node& node, bool into_folders) {
   });
 }
 
-// Work on `nodes`, timed: a slow store lets every helper allowed start.
+// Work on `nodes`, each timed: a slow store lets every helper allowed start.
 void WorkOn(Walk& walk, const std::vector<std::shared_ptr<Node>>& nodes) {
-  const auto start = Clock::now();
-  std::size_t requests = 0;
   for (const auto& node : nodes) {
+    const auto start = Clock::now();
     Work(*node, walk.into_folders);
-    requests += 1 + node->children.size();
+    if (Clock::now() - start < kSlowRequest * (1 + node->children.size())) continue;
+    std::lock_guard<std::mutex> hold(walk.lock);
+    walk.slow = true;
+    walk.helpers_allowed = walk.most_helpers;
   }
-  if (Clock::now() - start < kSlowRequest * requests) return;
-  std::lock_guard<std::mutex> hold(walk.lock);
-  walk.helpers_allowed = walk.most_helpers;
 }
 
 // Under the lock: the node is done; its subfolders wait for listing. Wakes
@@ -165,7 +166,8 @@ std::vector<std::shared_ptr<Node>> TakeEarliest(Walk& walk) {
     taken.push_back(*walk.waiting.begin());
     walk.waiting.erase(walk.waiting.begin());
   } else {
-    while (taken.size() < kPathsPerTake && walk.next_path < walk.paths.size())
+    const std::size_t per_take = walk.slow ? 1 : kPathsPerTake;
+    while (taken.size() < per_take && walk.next_path < walk.paths.size())
       taken.push_back(PathNode(walk, walk.next_path));
   }
   for (const auto& node : taken) node->state = Node::State::kBusy;
