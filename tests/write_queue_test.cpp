@@ -52,6 +52,28 @@ TEST_F(UiTest, WritesFromWorkerThreadsLandOnTheWindowThread) {
   EXPECT_EQ(state_seen, 1);
 }
 
+// A stream of writes that lasts seconds still lets the windows be drawn
+// between turns: the list a worker fills must show its rows as they come.
+TEST_F(UiTest, AWindowIsRepaintedWhileWritesKeepComing) {
+  HWND window = WindowHandle(kTestWindow);
+  constexpr int kWrites = 600;  // 3 ms each: about 2 s in all
+  std::atomic<int> applied{0};
+  std::thread worker([&] {
+    for (int i = 0; i < kWrites; ++i) CallOnWindowThread(kTestWindow, [&applied] { Sleep(3); ++applied; });
+  });
+  EXPECT_TRUE(ServeUntil([&] { return applied.load() > 0; }));
+  InvalidateRect(window, nullptr, FALSE);
+  int applied_when_painted = kWrites;
+  EXPECT_TRUE(ServeUntil([&] {
+    if (GetUpdateRect(window, nullptr, FALSE)) return false;
+    applied_when_painted = applied.load();
+    return true;
+  }));
+  EXPECT_LT(applied_when_painted, kWrites / 2);
+  worker.join();
+  EXPECT_TRUE(ServeUntil([&] { return applied.load() == kWrites; }));
+}
+
 // Windows refuses posts to a thread whose queue holds 10,000 of them; Wine
 // has no such cap. Here every wake-up post is refused while the window thread
 // is busy elsewhere: all writes still land, in order, once it serves again.

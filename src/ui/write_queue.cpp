@@ -8,7 +8,10 @@
 //
 // The window thread applies writes a turn at a time and serves its messages
 // in between, so however fast workers write, a close box or a key is never
-// stuck behind them.
+// stuck behind them. A turn that leaves writes waiting asks for the next by a
+// timer, not a post: posted messages come before input and painting, so a
+// post after every turn would keep the windows from being drawn, and from
+// keys and clicks, for as long as the writes kept coming.
 #include <algorithm>
 #include <deque>
 #include <memory>
@@ -30,6 +33,7 @@ const wchar_t kPostOfficeClass[] = L"SumwickPostOffice";
 // of rows, and a window that fell behind must not catch up in one go.
 constexpr std::size_t kWritesPerTurn = 64;
 constexpr ULONGLONG kTurnMilliseconds = 16;
+constexpr UINT_PTR kNextTurnTimer = 1;
 
 struct WriteQueue {
   std::mutex lock;
@@ -54,6 +58,11 @@ LRESULT CALLBACK PostOfficeProcedure(HWND handle, UINT message, WPARAM wparam, L
       std::lock_guard<std::mutex> hold(Queue().lock);
       Queue().wake_posted = false;
     }
+    DeliverWrites();
+    return 0;
+  }
+  if (message == WM_TIMER && wparam == kNextTurnTimer) {
+    KillTimer(handle, kNextTurnTimer);
     DeliverWrites();
     return 0;
   }
@@ -136,9 +145,10 @@ void DeliverWrites() {
     if (!more || GetTickCount64() >= turn_ends) break;
   }
   if (!more) return;
-  // The rest after the messages waiting now.
+  // The rest after the messages waiting now, painting included: the event
+  // serves the event loop, the timer any other loop (a requester's, a menu's).
   SetEvent(queue.event);
-  PostWakeUp();
+  SetTimer(queue.post_office, kNextTurnTimer, USER_TIMER_MINIMUM, nullptr);
 }
 
 void ApplyWrite(const Write& write, bool carried) {
