@@ -76,12 +76,14 @@ void AddInOrder(std::vector<std::wstring>& paths, bool into_folders, bool ticked
     CallOnWindowThread(kMainWindow, [entries, dropped, ticked] {
       if (dropped->load()) return;
       AppendRows(TheFileRows(), std::move(*entries), ticked);
-      ShowListRowCount(kFileListGadget);
+      ShowListRowCountNowAndThen(kFileListGadget);
     });
     return true;
   }, dropped.get());
   CallOnWindowThread(kMainWindow, [dropped] {
-    if (!dropped->load()) --TheIntake().unfinished;
+    if (dropped->load()) return;
+    ShowListRowCount(kFileListGadget);
+    --TheIntake().unfinished;
   });
 }
 

@@ -33,14 +33,19 @@ constexpr std::size_t kMostPerHandOver = 16384;
 // How far helpers may list ahead of the caller, in entries not yet handed
 // over: a fast store must not fill memory with a copy of the whole tree.
 constexpr std::size_t kMostAhead = 65536;
-// Given paths a helper takes at a time while the store answers at once:
-// each take and each wake-up costs a system call where a contended lock or a
+// Given paths a thread takes at a time while the store answers at once: each
+// take and each wake-up costs a system call where a contended lock or a
 // condition is slow (under Wine, a round trip to its server), and a lookup
-// alone costs less. On a slow store one at a time, so that all run at once.
-constexpr std::size_t kPathsPerTake = 16;
+// alone costs far less. The first takes are short, growing to this, so that a
+// slow store is found out before one thread holds many of its paths; on a
+// slow store one at a time, so that all run at once.
+constexpr std::size_t kPathsPerTake = 256;
 // A request slower than this waits on the store (a share), not on the
 // processor: only then do more helpers than processors make the walk faster.
+// A thread that lost its processor for a while makes one request slow too,
+// so the store counts as slow only after several slow requests in a row.
 constexpr auto kSlowRequest = std::chrono::microseconds(500);
+constexpr std::uint32_t kSlowInARow = 4;
 
 // Compared as a string compares: keys of up to three indices (every given
 // path's among them) are kept without an allocation of their own.
@@ -81,7 +86,9 @@ struct Walk {
   bool into_folders = false;
   std::uint32_t most_helpers = 0;     // as many as the settings allow
   std::uint32_t helpers_allowed = 0;  // one a processor, until the store proves slow
-  bool slow = false;                  // a request was seen to wait on the store
+  bool slow = false;                  // requests were seen to wait on the store
+  std::atomic<std::uint32_t> slow_in_a_row{0};
+  std::size_t paths_per_take = 1;
   std::vector<std::wstring> paths;  // the given paths
   std::size_t next_path = 0;        // the first given path not yet made a node
   // Given paths made nodes and not yet handed over, from `first_path_node` on.
@@ -114,15 +121,28 @@ void Work(Node& node, bool into_folders) {
   });
 }
 
-// Work on `nodes`, each timed: a slow store lets every helper allowed start.
-void WorkOn(Walk& walk, const std::vector<std::shared_ptr<Node>>& nodes) {
+void AddHelperIfUseful(const std::shared_ptr<Walk>& shared);
+
+// Work on `nodes`, each timed: a slow store starts every helper allowed.
+void WorkOn(const std::shared_ptr<Walk>& shared, const std::vector<std::shared_ptr<Node>>& nodes) {
+  Walk& walk = *shared;
   for (const auto& node : nodes) {
     const auto start = Clock::now();
     Work(*node, walk.into_folders);
-    if (Clock::now() - start < kSlowRequest * (1 + node->children.size())) continue;
+    if (Clock::now() - start < kSlowRequest * (1 + node->children.size())) {
+      if (walk.slow_in_a_row.load(std::memory_order_relaxed) != 0) walk.slow_in_a_row = 0;
+      continue;
+    }
+    if (++walk.slow_in_a_row < kSlowInARow) continue;
     std::lock_guard<std::mutex> hold(walk.lock);
+    if (walk.slow) continue;
     walk.slow = true;
     walk.helpers_allowed = walk.most_helpers;
+    while (walk.helpers < walk.helpers_allowed && !walk.ended) {
+      const std::uint32_t before = walk.helpers;
+      AddHelperIfUseful(shared);
+      if (walk.helpers == before) break;
+    }
   }
 }
 
@@ -154,6 +174,18 @@ std::shared_ptr<Node> PathNode(Walk& walk, std::size_t index) {
   return node;
 }
 
+// Under the lock: the next run of given paths that nobody has started, taken.
+std::vector<std::shared_ptr<Node>> TakePaths(Walk& walk) {
+  std::vector<std::shared_ptr<Node>> taken;
+  const std::size_t per_take = walk.slow ? 1 : walk.paths_per_take;
+  if (!walk.slow && walk.paths_per_take < kPathsPerTake) walk.paths_per_take *= 2;
+  while (taken.size() < per_take && walk.next_path < walk.paths.size()) {
+    taken.push_back(PathNode(walk, walk.next_path));
+    taken.back()->state = Node::State::kBusy;
+  }
+  return taken;
+}
+
 // Under the lock: the earliest work in walk order that nobody has started,
 // taken: a subfolder, or a run of given paths. Empty when there is none, or
 // when helpers are too far ahead.
@@ -162,15 +194,10 @@ std::vector<std::shared_ptr<Node>> TakeEarliest(Walk& walk) {
   if (walk.ahead >= kMostAhead) return taken;
   const bool subfolder_first =
       !walk.waiting.empty() && (walk.next_path == walk.paths.size() || (*walk.waiting.begin())->key[0] < walk.next_path);
-  if (subfolder_first) {
-    taken.push_back(*walk.waiting.begin());
-    walk.waiting.erase(walk.waiting.begin());
-  } else {
-    const std::size_t per_take = walk.slow ? 1 : kPathsPerTake;
-    while (taken.size() < per_take && walk.next_path < walk.paths.size())
-      taken.push_back(PathNode(walk, walk.next_path));
-  }
-  for (const auto& node : taken) node->state = Node::State::kBusy;
+  if (!subfolder_first) return TakePaths(walk);
+  taken.push_back(*walk.waiting.begin());
+  walk.waiting.erase(walk.waiting.begin());
+  taken.back()->state = Node::State::kBusy;
   return taken;
 }
 
@@ -186,7 +213,7 @@ void RunHelper(const std::shared_ptr<Walk>& shared) {
       continue;
     }
     hold.unlock();
-    WorkOn(walk, taken);
+    WorkOn(shared, taken);
     hold.lock();
     for (const auto& node : taken) Finish(walk, *node);
   }
@@ -213,11 +240,18 @@ class HandOver {
   bool Run() {
     for (std::size_t index = 0; index < walk_.paths.size(); ++index) {
       std::shared_ptr<Node> node;
+      std::vector<std::shared_ptr<Node>> own;  // the run from here, when nobody has started it
       {
         std::lock_guard<std::mutex> hold(walk_.lock);
+        if (index == walk_.next_path) own = TakePaths(walk_);
         node = PathNode(walk_, index);
         walk_.path_nodes.pop_front();
         ++walk_.first_path_node;
+      }
+      if (!own.empty()) {
+        WorkOn(shared_, own);
+        std::lock_guard<std::mutex> hold(walk_.lock);
+        for (const auto& done : own) Finish(walk_, *done);
       }
       if (!Await(node)) return false;
       ++taken_;
@@ -313,10 +347,21 @@ class HandOver {
         walk_.waiting.erase(shared_node);  // a given path is not there
         node.state = Node::State::kBusy;
         hold.unlock();
-        WorkOn(walk_, {shared_node});
+        WorkOn(shared_, {shared_node});
         hold.lock();
         Finish(walk_, node);
         break;
+      }
+      // Rather than wait for a helper's lookups, look up the next run: on a
+      // store that answers at once the caller is as good a worker as any.
+      std::vector<std::shared_ptr<Node>> ahead;
+      if (!walk_.slow && walk_.ahead < kMostAhead) ahead = TakePaths(walk_);
+      if (!ahead.empty()) {
+        hold.unlock();
+        WorkOn(shared_, ahead);
+        hold.lock();
+        for (const auto& done : ahead) Finish(walk_, *done);
+        continue;
       }
       const auto due = batch_.empty() ? Clock::now() + kHandOverEvery : last_ + kHandOverEvery;
       walk_.awaited = &node;

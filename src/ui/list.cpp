@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <map>
+
 #include "ui/gadget.h"
 #include "ui/scale.h"
 #include "ui/ui_state.h"
@@ -129,6 +131,16 @@ void ShowListRowCount(std::int32_t gadget) {
   // Only the new rows' places are drawn; the view stays where it is.
   SendMessageW(record->handle, LVM_SETITEMCOUNT, static_cast<WPARAM>(record->model.count()),
                LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+}
+
+void ShowListRowCountNowAndThen(std::int32_t gadget) {
+  constexpr ULONGLONG kEvery = 100;
+  static std::map<std::int32_t, ULONGLONG> shown_at;  // window thread only
+  const ULONGLONG now = GetTickCount64();
+  ULONGLONG& last = shown_at[gadget];
+  if (now - last < kEvery) return;
+  last = now;
+  ShowListRowCount(gadget);
 }
 
 void RedrawListRow(std::int32_t gadget, std::int32_t row) {

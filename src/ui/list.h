@@ -11,6 +11,10 @@
 // shows again; draws one row again; drops one row's place (the selection
 // below moves up with its row); or drops every row.
 void ShowListRowCount(std::int32_t gadget);
+// ShowListRowCount at most every tenth of a second, for rows that stream in:
+// each showing draws the scroll bar again, some ten milliseconds under Wine.
+// The last count wants a ShowListRowCount of its own.
+void ShowListRowCountNowAndThen(std::int32_t gadget);
 void RedrawListRow(std::int32_t gadget, std::int32_t row);
 void RemoveListRow(std::int32_t gadget, std::int32_t row);
 void ClearList(std::int32_t gadget);

@@ -82,6 +82,7 @@ void FinishReading(const std::shared_ptr<VerifierRows>& rows) {
   Verifier& verifier = TheVerifier();
   if (verifier.rows != rows) return;
   verifier.reading = false;
+  ShowListRowCount(kVerifierEntryList);
   EnableGadget(kVerifierCheckButton, true);
   // The window stays open with its empty list.
   if (VerifierRowCount(*rows) == 0) MessageRequester(L"Error", L"Invalid md5 file.");
@@ -97,7 +98,7 @@ void ReadEntries(const std::wstring& list_path, const std::shared_ptr<VerifierRo
     auto batch = std::make_shared<std::vector<ChecksumEntry>>(std::move(entries));
     CallOnWindowThread(kVerifierWindow, [rows, batch] {
       AppendVerifierEntries(*rows, std::move(*batch));
-      ShowListRowCount(kVerifierEntryList);
+      ShowListRowCountNowAndThen(kVerifierEntryList);
     });
     return true;
   }, stop.get());

@@ -22,4 +22,7 @@ enum class LongPathForm {
 // form comes back as it is.
 std::wstring ExtendedLengthPath(const std::wstring& path, LongPathForm form = LongPathForm::kWhenNeeded);
 
+// Whether the classic API takes `path` as it is: kWhenNeeded leaves it so.
+bool ShortEnoughForClassicApi(const std::wstring& path);
+
 }  // namespace os

@@ -4,11 +4,15 @@
 
 namespace os {
 
+bool ShortEnoughForClassicApi(const std::wstring& path) {
+  // Below MAX_PATH - 12 even a folder name with an 8.3 file name appended fits.
+  return path.size() < MAX_PATH - 12;
+}
+
 std::wstring ExtendedLengthPath(const std::wstring& path, LongPathForm form) {
   if (path.rfind(L"\\\\?\\", 0) == 0) return path;
   const bool always = form == LongPathForm::kAlways;
-  // Below MAX_PATH - 12 even a folder name with an 8.3 file name appended fits.
-  if (!always && path.size() < MAX_PATH - 12) return path;
+  if (!always && ShortEnoughForClassicApi(path)) return path;
   std::wstring full(32768, L'\0');
   const DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
   if (n == 0 || n >= full.size()) return always ? std::wstring() : path;

@@ -24,14 +24,18 @@ PathInfo LookUpPath(const std::wstring& path) {
     if (type != DRIVE_UNKNOWN && type != DRIVE_NO_ROOT_DIR) info.kind = PathKind::kFolder;
     return info;
   }
-  std::wstring name = path;
-  while (name.size() > 1 && IsPathSeparator(name.back())) name.pop_back();
+  // Copied only when it must change: a list's million lookups would
+  // otherwise spend a good part of their time on the heap.
+  std::size_t length = path.size();
+  while (length > 1 && IsPathSeparator(path[length - 1])) --length;
+  const std::wstring trimmed = length < path.size() ? path.substr(0, length) : std::wstring();
+  const std::wstring& name = length < path.size() ? trimmed : path;
+  const std::wstring extended = ShortEnoughForClassicApi(name) ? std::wstring() : ExtendedLengthPath(name);
   // The attribute query, unlike a directory search, takes no wildcards and
   // answers for a share root ("\\server\share") as for any folder.
   WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (name.empty() || !GetFileAttributesExW(ExtendedLengthPath(name).c_str(), GetFileExInfoStandard, &data)) {
-    return info;
-  }
+  const wchar_t* query = extended.empty() ? name.c_str() : extended.c_str();
+  if (name.empty() || !GetFileAttributesExW(query, GetFileExInfoStandard, &data)) return info;
   if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
     info.kind = PathKind::kFolder;
   } else {
