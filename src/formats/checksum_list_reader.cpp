@@ -68,9 +68,17 @@ void ChecksumListParser::ChooseEncoding() {
 
 void ChecksumListParser::TakeUnits(std::string_view bytes) {
   if (encoding_ != Encoding::kUtf16Le) {
-    for (const char byte : bytes) {
-      TakeUnit(static_cast<unsigned char>(byte));
-      if (done_) return;
+    // A run of a line's bytes at a time: lists run to millions of lines.
+    while (!bytes.empty() && !done_) {
+      std::size_t end = 0;
+      while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r' && bytes[end] != '\0') ++end;
+      if (end > 0) {
+        after_cr_ = false;
+        line_bytes_.append(bytes.data(), end);
+      }
+      if (end == bytes.size()) return;
+      TakeUnit(static_cast<unsigned char>(bytes[end]));
+      bytes.remove_prefix(end + 1);
     }
     return;
   }
