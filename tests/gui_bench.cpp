@@ -274,7 +274,8 @@ int DropFolder(const std::wstring& folder, int expected, const std::wstring& sav
   {
     Probe probe(WindowHandle(kMainWindow));
     const LARGE_INTEGER start = Now();
-    const bool saved = WriteChecksumList(WithMd5Extension(save_to), ChecksumRowsOf(TheFileRows()));
+    const std::wstring text = ChecksumListTextOf(TheFileRows());
+    const bool saved = WriteChecksumListText(WithMd5Extension(save_to), text);
     std::printf("save_seconds=%.3f\nsave_longest_wait_ms=%.1f\nsave_written=%d\n", Seconds(start, Now()), probe.Stop(),
                 saved ? 1 : 0);
     std::fflush(stdout);

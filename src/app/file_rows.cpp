@@ -9,7 +9,7 @@
 
 namespace {
 
-std::vector<FileRow>::const_iterator FirstAfter(const std::vector<FileRow>& rows, RowId id) {
+FileRowStore::const_iterator FirstAfter(const FileRowStore& rows, RowId id) {
   return std::upper_bound(rows.begin(), rows.end(), id, [](RowId key, const FileRow& row) { return key < row.id; });
 }
 
@@ -42,7 +42,7 @@ bool RemoveRow(FileRows& rows, RowId id) {
 }
 
 void ClearRows(FileRows& rows) {
-  auto gone = std::make_shared<std::vector<FileRow>>();
+  auto gone = std::make_shared<FileRowStore>();
   {
     std::lock_guard<std::mutex> lock(rows.mutex);
     gone->swap(rows.rows);
@@ -128,10 +128,11 @@ RowId AppendChecksumRows(const FileRows& rows, RowId after, RowId last, std::siz
   return taken;
 }
 
-std::vector<ChecksumRow> ChecksumRowsOf(const FileRows& rows) {
+std::wstring ChecksumListTextOf(const FileRows& rows) {
   std::lock_guard<std::mutex> lock(rows.mutex);
-  std::vector<ChecksumRow> out;
-  out.reserve(rows.rows.size());
-  for (const FileRow& row : rows.rows) out.push_back(ChecksumRow{row.ticked, os::FileNamePart(row.entry.path), row.hash});
-  return out;
+  std::wstring text;
+  for (const FileRow& row : rows.rows) {
+    if (row.ticked && !row.hash.empty()) AppendChecksumLine(&text, os::FileNamePartView(row.entry.path), row.hash);
+  }
+  return text;
 }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -36,9 +37,13 @@ inline constexpr std::int32_t kSizeColumn = 1;
 inline constexpr std::int32_t kHashColumn = 2;
 
 // Guarded by its own lock: any thread may call the operations below.
+// A deque: a vector doubling past half a million rows would move them all
+// at once on the window thread, for a tenth of a second or more.
+using FileRowStore = std::deque<FileRow>;
+
 struct FileRows {
   mutable std::mutex mutex;
-  std::vector<FileRow> rows;  // list order, ids ascending
+  FileRowStore rows;  // list order, ids ascending
   RowId last_id = kNoRow;
 };
 
@@ -66,8 +71,9 @@ void SetRowTicked(FileRows& rows, std::size_t index, bool ticked);
 // False when the row is gone.
 bool SetRowHash(FileRows& rows, RowId id, const std::wstring& digest);
 
-// Every row as it stands now (ticked, File, Hash), for Copy and Save MD5.
-std::vector<ChecksumRow> ChecksumRowsOf(const FileRows& rows);
+// The list lines of every row as it stands now (ChecksumListText's), for
+// Save MD5: made in one pass, without a copy of each row.
+std::wstring ChecksumListTextOf(const FileRows& rows);
 // The id of the last row; kNoRow when there is none.
 RowId LastRowId(const FileRows& rows);
 // Up to `most` rows after `after` and up to `last` (ids), appended to `out` as

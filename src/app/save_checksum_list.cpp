@@ -6,10 +6,10 @@
 
 void SaveChecksumList() {
   // The rows as they stand when the command is chosen, before the requester.
-  const std::vector<ChecksumRow> rows = ChecksumRowsOf(TheFileRows());
+  const std::wstring text = ChecksumListTextOf(TheFileRows());
   const std::wstring chosen = SaveFileRequester(L"Save", L"", L"MD5 File|*.md5");
   if (chosen.empty()) return;
   // A failed save must not look like success; the old file stays as it was.
-  if (!WriteChecksumList(WithMd5Extension(chosen), rows))
+  if (!WriteChecksumListText(WithMd5Extension(chosen), text))
     MessageRequester(L"Error", L"Could not save the checksum list.");
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What a list line is made of: one row of the file list as the user sees it.
@@ -16,6 +17,8 @@ struct ChecksumRow {
 
 // The lines of every ticked row that has a Hash text; "" when none has.
 std::wstring ChecksumListText(const std::vector<ChecksumRow>& rows);
+// Appends one such line to `text`.
+void AppendChecksumLine(std::wstring* text, std::wstring_view name, std::wstring_view hash);
 
 // The exact bytes of a list file: EF BB BF, then ChecksumListText in UTF-8.
 std::string ChecksumListBytes(const std::vector<ChecksumRow>& rows);
@@ -29,3 +32,5 @@ std::wstring WithMd5Extension(const std::wstring& path);
 // only once the new content is complete. Returns false, leaving any old file
 // as it was, when the file cannot be written.
 bool WriteChecksumList(const std::wstring& path, const std::vector<ChecksumRow>& rows);
+// The same for lines made already (ChecksumListText's).
+bool WriteChecksumListText(const std::wstring& path, const std::wstring& text);

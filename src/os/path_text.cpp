@@ -13,6 +13,10 @@ std::size_t LastComponentStart(const std::wstring& path) {
 
 std::wstring FileNamePart(const std::wstring& path) { return path.substr(LastComponentStart(path)); }
 
+std::wstring_view FileNamePartView(const std::wstring& path) {
+  return std::wstring_view(path).substr(LastComponentStart(path));
+}
+
 std::wstring FolderPart(const std::wstring& path) { return path.substr(0, LastComponentStart(path)); }
 
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace os {
 
@@ -25,6 +26,8 @@ constexpr bool IsPathSeparator(wchar_t c) {
 // The last component of `path`: the text after its last separator, all of
 // `path` when it has none, "" when it ends with one.
 std::wstring FileNamePart(const std::wstring& path);
+// The same without a copy: a view into `path`.
+std::wstring_view FileNamePartView(const std::wstring& path);
 
 // `path` up to and including its last separator: the folder its last
 // component lies in; "" when it has no separator.
