@@ -8,7 +8,8 @@
 //     then Copy, Save MD5 and Clear list on them, each with its longest wait.
 //   gui_bench.exe --list <checksum list> <rows>: the MD5 file verifier opened
 //     on the list until every row is in (and the list read alone, for
-//     comparison), then its check served for 5 s.
+//     comparison), then its check served for 5 s. --list-close: closed
+//     instead once every row is in.
 //   gui_bench.exe --run <file>: one large file hashed by the calculation run,
 //     from Start until the window is idle again.
 //   gui_bench.exe --bare <rows>: the platform's list view alone filled with as
@@ -197,8 +198,8 @@ int BareListView(int rows) {
 // The verifier on `list`: from the open call until the list control holds
 // all `expected` rows and Check is enabled, with the longest wait meanwhile;
 // then its check, pressed and served for 5 s, with the longest the window
-// thread spent on one event meanwhile.
-int OpenVerifierList(const std::wstring& list, int expected) {
+// thread spent on one event meanwhile; or with `then_close`, the window closed.
+int OpenVerifierList(const std::wstring& list, int expected, bool then_close) {
   if (!StartUp()) return 1;
   ServeQueue();
   const Memory before = MemoryNow();
@@ -218,6 +219,18 @@ int OpenVerifierList(const std::wstring& list, int expected) {
               count, Seconds(start, listed), longest_wait, MemoryNow().private_mb - before.private_mb);
   std::printf("verifier_processor_seconds=%.3f\nverifier_window_thread_processor_seconds=%.3f\n",
               used_after.process - used_before.process, used_after.window_thread - used_before.window_thread);
+  if (then_close) {
+    // The window closed on its rows, and the main window served for half a
+    // second after, while they are let go.
+    Probe close_probe(WindowHandle(kMainWindow));
+    const LARGE_INTEGER close_start = Now();
+    CloseMd5FileVerifierWindow();
+    const double close_seconds = Seconds(close_start, Now());
+    for (const LARGE_INTEGER served = Now(); Seconds(served, Now()) < 0.5;) ServeNextEvent(5);
+    std::printf("verifier_close_seconds=%.3f\nverifier_close_longest_wait_ms=%.1f\n", close_seconds, close_probe.Stop());
+    std::fflush(stdout);
+    TerminateProcess(GetCurrentProcess(), 0);
+  }
   const LARGE_INTEGER lines_start = Now();
   std::vector<ChecksumLine> lines;
   ReadChecksumLines(list, &lines);
@@ -351,13 +364,14 @@ int RunOneFile(const std::wstring& file) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc == 3 && std::wstring(argv[1]) == L"--bare") return BareListView(_wtoi(argv[2]));
-  if (argc == 4 && std::wstring(argv[1]) == L"--list") return OpenVerifierList(argv[2], _wtoi(argv[3]));
+  if (argc == 4 && std::wstring(argv[1]) == L"--list") return OpenVerifierList(argv[2], _wtoi(argv[3]), false);
+  if (argc == 4 && std::wstring(argv[1]) == L"--list-close") return OpenVerifierList(argv[2], _wtoi(argv[3]), true);
   if (argc == 3 && std::wstring(argv[1]) == L"--run") return RunOneFile(argv[2]);
   if (argc == 3 && std::wstring(argv[1]) == L"--walk") return SerialWalk(argv[2]);
   if (argc == 3 && std::wstring(argv[1]) == L"--lookups") return SerialLookups(argv[2]);
   if (argc == 5 && std::wstring(argv[1]) == L"--drop") return DropFolder(argv[2], _wtoi(argv[3]), argv[4]);
   std::fprintf(stderr,
-               "usage: gui_bench --drop <folder> <files> <save to> | --list <checksum list> <rows> | --run <file> | "
+               "usage: gui_bench --drop <folder> <files> <save to> | --list[-close] <checksum list> <rows> | --run <file> | "
                "--bare <rows> | --walk <folder> | --lookups <checksum list>\n");
   return 2;
 }

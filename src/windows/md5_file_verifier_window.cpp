@@ -142,7 +142,9 @@ void CloseMd5FileVerifierWindow() {
   if (verifier.stop_reading) verifier.stop_reading->store(true);
   verifier.reading = false;
   CloseToolWindow(kVerifierWindow, CloseOrder::EnableOwnerFirst);
-  verifier.rows.reset();
+  const std::shared_ptr<VerifierRows> rows = std::move(verifier.rows);
+  if (rows && VerifierRowCount(*rows) > 10000 && StartWindowWorker([rows] { ReleaseVerifierRows(*rows); }, false)) return;
+  if (rows) ReleaseVerifierRows(*rows);
 }
 
 void StartVerifyListCheck() {

@@ -39,3 +39,11 @@ void SetValidText(VerifierRows& rows, std::size_t row, std::wstring text) {
   std::lock_guard<std::mutex> lock(rows.mutex);
   if (row < rows.valid.size()) rows.valid[row] = std::move(text);
 }
+
+void ReleaseVerifierRows(VerifierRows& rows) {
+  std::vector<ChecksumEntry> entries;
+  std::vector<std::wstring> valid;
+  std::lock_guard<std::mutex> lock(rows.mutex);
+  entries.swap(rows.entries);
+  valid.swap(rows.valid);
+}

@@ -37,3 +37,6 @@ std::size_t VerifierRowCount(const VerifierRows& rows);
 std::wstring VerifierCell(const VerifierRows& rows, std::size_t row, std::int32_t column);
 // Ignored past the end.
 void SetValidText(VerifierRows& rows, std::size_t row, std::wstring text);
+// Lets every row go, outside the lock: a long list's release takes a tenth
+// of a second, so a window hands it to another thread.
+void ReleaseVerifierRows(VerifierRows& rows);
