@@ -215,11 +215,13 @@ int OpenVerifierList(const std::wstring& list, int expected, bool then_close) {
   const double longest_wait = probe.Stop();
   const ProcessorTime used_after = ProcessorTimeNow();
   const int count = static_cast<int>(SendMessageW(rows, LVM_GETITEMCOUNT, 0, 0));
-  std::printf("verifier_rows=%d\nverifier_open_seconds=%.3f\nverifier_longest_wait_ms=%.1f\nverifier_private_mb=%.1f\n",
-              count, Seconds(start, listed), longest_wait, MemoryNow().private_mb - before.private_mb);
-  std::printf("verifier_processor_seconds=%.3f\nverifier_window_thread_processor_seconds=%.3f\n",
-              used_after.process - used_before.process, used_after.window_thread - used_before.window_thread);
-  if (then_close) {
+  // Printed once: the run that closes the window gives only the close.
+  if (!then_close) {
+    std::printf("verifier_rows=%d\nverifier_open_seconds=%.3f\nverifier_longest_wait_ms=%.1f\nverifier_private_mb=%.1f\n",
+                count, Seconds(start, listed), longest_wait, MemoryNow().private_mb - before.private_mb);
+    std::printf("verifier_processor_seconds=%.3f\nverifier_window_thread_processor_seconds=%.3f\n",
+                used_after.process - used_before.process, used_after.window_thread - used_before.window_thread);
+  } else {
     // The window closed on its rows, and the main window served for half a
     // second after, while they are let go.
     Probe close_probe(WindowHandle(kMainWindow));
