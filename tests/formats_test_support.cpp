@@ -19,3 +19,10 @@ std::string FolderListing(const std::filesystem::path& folder) {
   for (const auto& name : names) listing += name + "\n";
   return listing;
 }
+
+int g_reads = 0;
+
+bool SecondReadFails(os::FileHandle file, void* buffer, std::uint32_t size, std::uint32_t* delivered) {
+  *delivered = 0;
+  return ++g_reads != 2 && os::ReadChunk(file, buffer, size, delivered);
+}

@@ -47,13 +47,6 @@ TEST(SafeSave, ALargeFileIsReadBackWhole) {
   EXPECT_EQ(OpenFileCount(), open_files) << "and closed again";
 }
 
-int g_reads = 0;
-// Reads as the system does, but fails the second piece.
-bool SecondReadFails(os::FileHandle file, void* buffer, std::uint32_t size, std::uint32_t* delivered) {
-  *delivered = 0;
-  return ++g_reads != 2 && os::ReadChunk(file, buffer, size, delivered);
-}
-
 // A read failing part-way fails the whole: a caller never takes part of a
 // file for all of it.
 TEST(SafeSave, AFileWhoseReadFailsIsNotReadAtAll) {

@@ -137,7 +137,8 @@ std::vector<ChecksumLine> ParseChecksumList(std::string_view bytes) {
   return std::move(parser.lines());
 }
 
-bool ReadChecksumLines(const std::wstring& path, std::vector<ChecksumLine>* lines, const std::atomic<bool>* cancel) {
+bool ReadChecksumLines(const std::wstring& path, std::vector<ChecksumLine>* lines, const std::atomic<bool>* cancel,
+                       os::ChunkRead read) {
   lines->clear();
   const os::FileHandle file = os::OpenForReading(path);
   if (file == os::kNoFile) return false;
@@ -145,7 +146,7 @@ bool ReadChecksumLines(const std::wstring& path, std::vector<ChecksumLine>* line
   ChecksumListParser parser;
   bool read_ok;
   try {
-    read_ok = os::ReadInChunks(file, [&](std::string_view chunk) { return parser.Feed(chunk) && !cancelled(); });
+    read_ok = os::ReadInChunks(file, [&](std::string_view chunk) { return parser.Feed(chunk) && !cancelled(); }, read);
     parser.Finish();
   } catch (const std::bad_alloc&) {
     read_ok = false;

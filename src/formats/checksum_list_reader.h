@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "os/whole_file.h"
+
 // One line that has a two-space separator, before its name is resolved.
 struct ChecksumLine {
   std::wstring name;    // the text before the first two spaces
@@ -67,7 +69,7 @@ std::vector<ChecksumEntry> ReadChecksumList(const std::wstring& path);
 // come. First the lines with a separator, in file order: false when the file
 // cannot be opened or read to its end, or once `cancel` is set.
 bool ReadChecksumLines(const std::wstring& path, std::vector<ChecksumLine>* lines,
-                       const std::atomic<bool>* cancel = nullptr);
+                       const std::atomic<bool>* cancel = nullptr, os::ChunkRead read = os::ReadChunk);
 // Then their names resolved against the folder of the list at `list_path`,
 // up to `in_flight` lookups at once (on a network share one at a time would
 // spend most of its time waiting), and the entries whose files exist and are
