@@ -217,9 +217,52 @@ TEST(ReadChecksumList, UnreadableListsGiveNothing) {
   ASSERT_TRUE(ReadChecksumLines(list, &lines));
   EXPECT_EQ(lines.size(), 4000u);
   g_reads = 0;
-  EXPECT_FALSE(ReadChecksumLines(list, &lines, nullptr, SecondReadFails));
+  EXPECT_FALSE(ReadChecksumLines(list, &lines, nullptr, FailingRead));
   EXPECT_EQ(g_reads, 2);
   EXPECT_TRUE(lines.empty());
+}
+
+// A list long enough to be looked up in slices while the rest is read: its
+// entries in file order, none before the whole file is read, and none at all
+// when the reading fails after the first slice went to the lookups.
+TEST(ReadChecksumList, ALongListIsLookedUpWhileItIsRead) {
+  ScratchFolder folder;
+  folder.Write(L"a.txt", "a");
+  folder.Write(L"b.txt", "b");
+  // Lines naming files that exist: under Wine a missing name costs a search
+  // of its folder.
+  std::string list;
+  std::vector<std::wstring> expected;
+  constexpr int kLines = 2000;
+  for (int k = 0; k < kLines; ++k) {
+    const bool b = k == 5 || k == kLines - 3;
+    list += std::string(b ? "b.txt" : k == 7 ? "gone.txt" : "a.txt") + "  0123456789abcdef0123456789abcdef\r\n";
+    if (k != 7) expected.push_back(b ? L"b.txt" : L"a.txt");
+  }
+  const std::wstring path = folder.Write(L"long.md5", list);
+  std::size_t lines_read = 0;
+  std::vector<std::wstring> names;
+  bool early = false;
+  ListReading how;
+  how.lines_per_slice = 300;
+  EXPECT_TRUE(ReadAndResolveChecksumList(path, how, [&](std::size_t lines) { lines_read = lines; },
+                                         [&](std::vector<ChecksumEntry>& entries) {
+    early = early || lines_read == 0;
+    for (const ChecksumEntry& entry : entries) names.push_back(entry.name);
+    return true;
+  }));
+  EXPECT_EQ(lines_read, static_cast<std::size_t>(kLines));
+  EXPECT_EQ(names, expected);
+  EXPECT_FALSE(early);
+
+  // Read in pieces of 64 KiB: the first makes a slice of its own.
+  g_reads = 0;
+  how.read = FailingRead;
+  bool handed = false;
+  EXPECT_FALSE(ReadAndResolveChecksumList(path, how, [&](std::size_t) { handed = true; },
+                                          [&](std::vector<ChecksumEntry>&) { return handed = true; }));
+  EXPECT_EQ(g_reads, 2);
+  EXPECT_FALSE(handed);
 }
 
 }  // namespace

@@ -21,8 +21,9 @@ std::string FolderListing(const std::filesystem::path& folder) {
 }
 
 int g_reads = 0;
+int g_failing_read = 2;
 
-bool SecondReadFails(os::FileHandle file, void* buffer, std::uint32_t size, std::uint32_t* delivered) {
+bool FailingRead(os::FileHandle file, void* buffer, std::uint32_t size, std::uint32_t* delivered) {
   *delivered = 0;
-  return ++g_reads != 2 && os::ReadChunk(file, buffer, size, delivered);
+  return ++g_reads != g_failing_read && os::ReadChunk(file, buffer, size, delivered);
 }

@@ -12,7 +12,8 @@ std::string FileBytes(const std::filesystem::path& path);
 // The names in a folder, sorted, one per line: shows stray temporary files.
 std::string FolderListing(const std::filesystem::path& folder);
 
-// Reads as the system does, but fails the second piece; counts its calls in
-// g_reads.
+// Reads as the system does, but fails the piece numbered g_failing_read (the
+// second unless told); counts its calls in g_reads.
 extern int g_reads;
-bool SecondReadFails(os::FileHandle file, void* buffer, std::uint32_t size, std::uint32_t* delivered);
+extern int g_failing_read;
+bool FailingRead(os::FileHandle file, void* buffer, std::uint32_t size, std::uint32_t* delivered);

@@ -54,7 +54,7 @@ TEST(SafeSave, AFileWhoseReadFailsIsNotReadAtAll) {
   const std::wstring path = folder.Write(L"three pieces", PatternBytes(150000));
   std::string read = "stale";
   g_reads = 0;
-  EXPECT_FALSE(os::ReadWholeFile(path, &read, SecondReadFails));
+  EXPECT_FALSE(os::ReadWholeFile(path, &read, FailingRead));
   EXPECT_EQ(g_reads, 2);
   EXPECT_TRUE(read.empty()) << "the first piece is kept: " << read.size() << " bytes";
 

@@ -1,6 +1,11 @@
 #include "formats/checksum_list_reader.h"
 
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
 #include <iterator>
+#include <memory>
+#include <mutex>
 #include <new>
 
 #include "os/codepage.h"
@@ -8,6 +13,7 @@
 #include "os/ordered_walk.h"
 #include "os/path_size.h"
 #include "os/path_text.h"
+#include "os/thread.h"
 #include "os/whole_file.h"
 
 namespace {
@@ -137,25 +143,48 @@ std::vector<ChecksumLine> ParseChecksumList(std::string_view bytes) {
   return std::move(parser.lines());
 }
 
-bool ReadChecksumLines(const std::wstring& path, std::vector<ChecksumLine>* lines, const std::atomic<bool>* cancel,
-                       os::ChunkRead read) {
-  lines->clear();
+namespace {
+
+// The lines in slices of at least `slice_lines` as they are parsed, the last
+// slice at the end; false as ReadChecksumLines, or when `slice` says stop.
+bool ReadLineSlices(const std::wstring& path, std::size_t slice_lines,
+                    const std::function<bool(std::vector<ChecksumLine>&)>& slice, const std::atomic<bool>* cancel,
+                    os::ChunkRead read) {
   const os::FileHandle file = os::OpenForReading(path);
   if (file == os::kNoFile) return false;
   const auto cancelled = [cancel] { return cancel && cancel->load(); };
   ChecksumListParser parser;
   bool read_ok;
+  bool go_on = true;
   try {
-    read_ok = os::ReadInChunks(file, [&](std::string_view chunk) { return parser.Feed(chunk) && !cancelled(); }, read);
+    read_ok = os::ReadInChunks(file, [&](std::string_view chunk) {
+      const bool more = parser.Feed(chunk);
+      if (parser.lines().size() >= slice_lines) {
+        go_on = slice(parser.lines());
+        parser.lines().clear();
+      }
+      return more && go_on && !cancelled();
+    }, read);
     parser.Finish();
+    if (read_ok && go_on && !cancelled()) go_on = slice(parser.lines());
   } catch (const std::bad_alloc&) {
     read_ok = false;
   }
   os::CloseFile(file);
   // A list that could not be read to its end is not checked in part.
-  if (!read_ok || cancelled()) return false;
-  lines->swap(parser.lines());
-  return true;
+  return read_ok && go_on && !cancelled();
+}
+
+}  // namespace
+
+bool ReadChecksumLines(const std::wstring& path, std::vector<ChecksumLine>* lines, const std::atomic<bool>* cancel,
+                       os::ChunkRead read) {
+  lines->clear();
+  const std::size_t all = static_cast<std::size_t>(-1);
+  if (ReadLineSlices(path, all, [lines](std::vector<ChecksumLine>& last) { lines->swap(last); return true; }, cancel, read))
+    return true;
+  lines->clear();
+  return false;
 }
 
 bool ResolveChecksumLines(const std::wstring& list_path, std::vector<ChecksumLine> lines, std::uint32_t in_flight,
@@ -184,10 +213,95 @@ bool ResolveChecksumLines(const std::wstring& list_path, std::vector<ChecksumLin
   }
 }
 
+namespace {
+
+// Slices of lines on their way from the reading thread to the lookups.
+struct LineSlices {
+  std::mutex lock;
+  std::condition_variable came;
+  std::deque<std::vector<ChecksumLine>> waiting;
+  std::size_t lines = 0;  // read so far
+  bool ended = false;
+  bool whole = false;  // read to its end
+  std::atomic<bool> stop{false};
+};
+
+}  // namespace
+
+bool ReadAndResolveChecksumList(const std::wstring& path, const ListReading& how,
+                                const std::function<void(std::size_t lines)>& lines_read,
+                                const std::function<bool(std::vector<ChecksumEntry>&)>& take) {
+  auto slices = std::make_shared<LineSlices>();
+  std::function<void()> reader = [slices, path, how] {
+    const bool whole = ReadLineSlices(path, std::max<std::size_t>(1, how.lines_per_slice), [&slices](std::vector<ChecksumLine>& slice) {
+      if (slice.empty()) return true;
+      std::lock_guard<std::mutex> hold(slices->lock);
+      slices->lines += slice.size();
+      slices->waiting.push_back(std::move(slice));
+      slices->came.notify_one();
+      return !slices->stop.load();
+    }, how.cancel, how.read);
+    std::lock_guard<std::mutex> hold(slices->lock);
+    slices->ended = true;
+    slices->whole = whole;
+    slices->came.notify_one();
+  };
+  // Without a thread of its own the file is read first, then looked up.
+  if (os::StartThread(reader, false) == 0) reader();
+
+  // Entries are held back until the file is known to be whole.
+  std::vector<ChecksumEntry> held;
+  bool released = false;
+  const auto hold_or_take = [&](std::vector<ChecksumEntry>& entries) {
+    if (!released) {
+      std::size_t lines = 0;
+      {
+        std::lock_guard<std::mutex> hold(slices->lock);
+        released = slices->ended && slices->whole;
+        lines = slices->lines;
+      }
+      if (!released) {
+        held.insert(held.end(), std::make_move_iterator(entries.begin()), std::make_move_iterator(entries.end()));
+        return true;
+      }
+      lines_read(lines);
+      // In parts, as the lookups hand them over: the taker's work per part stays short.
+      constexpr std::size_t kMostPerPart = 16384;
+      for (std::size_t at = 0; at < held.size(); at += kMostPerPart) {
+        const auto from = held.begin() + static_cast<std::ptrdiff_t>(at);
+        std::vector<ChecksumEntry> part(std::make_move_iterator(from),
+                                        std::make_move_iterator(from + static_cast<std::ptrdiff_t>(
+                                                                           std::min(kMostPerPart, held.size() - at))));
+        if (!take(part)) return false;
+      }
+      std::vector<ChecksumEntry>().swap(held);
+    }
+    return entries.empty() || take(entries);
+  };
+  bool go_on = true;
+  std::unique_lock<std::mutex> hold(slices->lock);
+  while (go_on) {
+    slices->came.wait(hold, [&slices] { return !slices->waiting.empty() || slices->ended; });
+    if (slices->waiting.empty()) break;
+    std::vector<ChecksumLine> slice = std::move(slices->waiting.front());
+    slices->waiting.pop_front();
+    hold.unlock();
+    go_on = ResolveChecksumLines(path, std::move(slice), how.in_flight, hold_or_take, how.cancel);
+    hold.lock();
+  }
+  // The reader may hold `cancel`: it is let go only once the reader is done.
+  slices->stop = true;
+  slices->came.wait(hold, [&slices] { return slices->ended; });
+  if (!go_on || !slices->whole) return false;
+  hold.unlock();
+  std::vector<ChecksumEntry> none;
+  return hold_or_take(none);
+}
+
 std::vector<ChecksumEntry> ReadChecksumList(const std::wstring& path) {
   std::vector<ChecksumEntry> all;
-  std::vector<ChecksumLine> lines;
-  const bool whole = ReadChecksumLines(path, &lines) && ResolveChecksumLines(path, std::move(lines), 8, [&all](std::vector<ChecksumEntry>& entries) {
+  const bool whole = ReadAndResolveChecksumList(path, ListReading{}, [&all](std::size_t lines) { all.reserve(lines); },
+                                                [&all](std::vector<ChecksumEntry>& entries) {
     all.insert(all.end(), std::make_move_iterator(entries.begin()), std::make_move_iterator(entries.end()));
     return true;
   });

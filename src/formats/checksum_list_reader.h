@@ -79,3 +79,20 @@ bool ReadChecksumLines(const std::wstring& path, std::vector<ChecksumLine>* line
 bool ResolveChecksumLines(const std::wstring& list_path, std::vector<ChecksumLine> lines, std::uint32_t in_flight,
                           const std::function<bool(std::vector<ChecksumEntry>&)>& take,
                           const std::atomic<bool>* cancel = nullptr);
+
+// Both steps at once: the names are looked up while the rest of the file is
+// read on another thread, so a long list's reading costs little time of its
+// own. The entries are held back until the file proves readable to its end
+// (a list is never checked in part): then `lines_read` gets the number of
+// lines, and `take` the entries as ResolveChecksumLines hands them over.
+// Returns false, having handed over nothing, when the file cannot be read to
+// its end; false too when stopped.
+struct ListReading {
+  std::uint32_t in_flight = 8;           // as for ResolveChecksumLines
+  std::size_t lines_per_slice = 65536;   // looked up while the rest is read
+  const std::atomic<bool>* cancel = nullptr;
+  os::ChunkRead read = os::ReadChunk;
+};
+bool ReadAndResolveChecksumList(const std::wstring& path, const ListReading& how,
+                                const std::function<void(std::size_t lines)>& lines_read,
+                                const std::function<bool(std::vector<ChecksumEntry>&)>& take);

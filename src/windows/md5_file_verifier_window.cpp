@@ -92,16 +92,18 @@ void FinishReading(const std::shared_ptr<VerifierRows>& rows) {
 // in, each appended and shown on the window thread.
 void ReadEntries(const std::wstring& list_path, const std::shared_ptr<VerifierRows>& rows,
                  const std::shared_ptr<std::atomic<bool>>& stop) {
-  std::vector<ChecksumLine> lines;
-  if (ReadChecksumLines(list_path, &lines, stop.get())) ReserveVerifierRows(*rows, lines.size());
-  ResolveChecksumLines(list_path, std::move(lines), kReadInFlight, [&rows](std::vector<ChecksumEntry>& entries) {
+  ListReading how;
+  how.in_flight = kReadInFlight;
+  how.cancel = stop.get();
+  const auto reserve = [&rows](std::size_t lines) { ReserveVerifierRows(*rows, lines); };
+  ReadAndResolveChecksumList(list_path, how, reserve, [&rows](std::vector<ChecksumEntry>& entries) {
     auto batch = std::make_shared<std::vector<ChecksumEntry>>(std::move(entries));
     CallOnWindowThread(kVerifierWindow, [rows, batch] {
       AppendVerifierEntries(*rows, std::move(*batch));
       ShowListRowCountNowAndThen(kVerifierEntryList);
     });
     return true;
-  }, stop.get());
+  });
   if (!stop->load()) CallOnWindowThread(kVerifierWindow, [rows] { FinishReading(rows); });
 }
 
