@@ -9,6 +9,7 @@
 #include "os/ordered_walk.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -65,7 +66,9 @@ struct Node {
   Key key;
   std::wstring path;
   bool given = false;  // looked up first; listed only when a folder and walks go into folders
-  State state = State::kWaiting;
+  // Written under the walk's lock; kDone is stored after the results, so a
+  // thread that reads it without the lock may then read them.
+  std::atomic<State> state{State::kWaiting};
   std::int64_t size = kPathNotFound;  // given paths: their PathSize
   bool listed = false;                // its children are the folder's entries
   std::vector<Child> children;
@@ -123,26 +126,29 @@ void Work(Node& node, bool into_folders) {
 
 void AddHelperIfUseful(const std::shared_ptr<Walk>& shared);
 
-// Work on `nodes`, each timed: a slow store starts every helper allowed.
+// Work on `nodes`, timed as a whole (a clock read per lookup would cost a
+// tenth of the lookup): a slow store starts every helper allowed.
 void WorkOn(const std::shared_ptr<Walk>& shared, const std::vector<std::shared_ptr<Node>>& nodes) {
   Walk& walk = *shared;
+  const auto start = Clock::now();
+  std::size_t requests = 0;
   for (const auto& node : nodes) {
-    const auto start = Clock::now();
     Work(*node, walk.into_folders);
-    if (Clock::now() - start < kSlowRequest * (1 + node->children.size())) {
-      if (walk.slow_in_a_row.load(std::memory_order_relaxed) != 0) walk.slow_in_a_row = 0;
-      continue;
-    }
-    if (++walk.slow_in_a_row < kSlowInARow) continue;
-    std::lock_guard<std::mutex> hold(walk.lock);
-    if (walk.slow) continue;
-    walk.slow = true;
-    walk.helpers_allowed = walk.most_helpers;
-    while (walk.helpers < walk.helpers_allowed && !walk.ended) {
-      const std::uint32_t before = walk.helpers;
-      AddHelperIfUseful(shared);
-      if (walk.helpers == before) break;
-    }
+    requests += 1 + node->children.size();
+  }
+  if (Clock::now() - start < kSlowRequest * requests) {
+    if (walk.slow_in_a_row.load(std::memory_order_relaxed) != 0) walk.slow_in_a_row = 0;
+    return;
+  }
+  if ((walk.slow_in_a_row += static_cast<std::uint32_t>(nodes.size())) < kSlowInARow) return;
+  std::lock_guard<std::mutex> hold(walk.lock);
+  if (walk.slow) return;
+  walk.slow = true;
+  walk.helpers_allowed = walk.most_helpers;
+  while (walk.helpers < walk.helpers_allowed && !walk.ended) {
+    const std::uint32_t before = walk.helpers;
+    AddHelperIfUseful(shared);
+    if (walk.helpers == before) break;
   }
 }
 
@@ -161,27 +167,29 @@ void Finish(Walk& walk, Node& node) {
   if (walk.awaited == &node) walk.node_done.notify_one();
 }
 
-// Under the lock: the given path `index` (not handed over yet, and at most
-// the next one not made) as a node, made now if need be.
-std::shared_ptr<Node> PathNode(Walk& walk, std::size_t index) {
-  if (index < walk.next_path) return walk.path_nodes[index - walk.first_path_node];
-  auto node = std::make_shared<Node>();
-  node->key = Key(1, static_cast<char32_t>(index));
-  node->path = std::move(walk.paths[index]);
-  node->given = true;
-  walk.path_nodes.push_back(node);
-  walk.next_path = index + 1;
-  return node;
-}
+// Under the lock: the given path `index`, not handed over yet and already
+// made a node.
+std::shared_ptr<Node> PathNode(Walk& walk, std::size_t index) { return walk.path_nodes[index - walk.first_path_node]; }
 
-// Under the lock: the next run of given paths that nobody has started, taken.
+// Under the lock: the next run of given paths that nobody has started, made
+// nodes and taken. The run's nodes share one allocation: a list's million
+// lookups would otherwise spend much of their time on the heap.
 std::vector<std::shared_ptr<Node>> TakePaths(Walk& walk) {
   std::vector<std::shared_ptr<Node>> taken;
   const std::size_t per_take = walk.slow ? 1 : walk.paths_per_take;
   if (!walk.slow && walk.paths_per_take < kPathsPerTake) walk.paths_per_take *= 2;
-  while (taken.size() < per_take && walk.next_path < walk.paths.size()) {
-    taken.push_back(PathNode(walk, walk.next_path));
-    taken.back()->state = Node::State::kBusy;
+  const std::size_t count = std::min(per_take, walk.paths.size() - walk.next_path);
+  if (count == 0) return taken;
+  const auto run = std::make_shared<std::vector<Node>>(count);
+  taken.reserve(count);
+  for (Node& node : *run) {
+    node.key = Key(1, static_cast<char32_t>(walk.next_path));
+    node.path = std::move(walk.paths[walk.next_path]);
+    node.given = true;
+    node.state = Node::State::kBusy;
+    taken.emplace_back(run, &node);
+    walk.path_nodes.push_back(taken.back());
+    ++walk.next_path;
   }
   return taken;
 }
@@ -243,7 +251,10 @@ class HandOver {
       std::vector<std::shared_ptr<Node>> own;  // the run from here, when nobody has started it
       {
         std::lock_guard<std::mutex> hold(walk_.lock);
-        if (index == walk_.next_path) own = TakePaths(walk_);
+        if (index == walk_.next_path) {
+          own = TakePaths(walk_);
+          AddHelperIfUseful(shared_);
+        }
         node = PathNode(walk_, index);
         walk_.path_nodes.pop_front();
         ++walk_.first_path_node;
@@ -253,7 +264,8 @@ class HandOver {
         std::lock_guard<std::mutex> hold(walk_.lock);
         for (const auto& done : own) Finish(walk_, *done);
       }
-      if (!Await(node)) return false;
+      // Most given paths are done by now: no need to take the lock again.
+      if (node->state != Node::State::kDone && !Await(node)) return false;
       ++taken_;
       if (!node->listed) {
         if (!Give(WalkedFile{std::move(node->path), node->size, index})) return false;
