@@ -92,6 +92,11 @@ TEST(ParseChecksumList, EncodingCorners) {
   EXPECT_EQ(Summary(ParseChecksumList("\xFF\xFE" + Utf16Le(L"a  " + kWideDigest) + "x")), "a|" + kDigest + "\n")
       << "an odd last byte is no character";
   EXPECT_EQ(Summary(ParseChecksumList("\xEF\xBB")), "") << "shorter than a mark";
+  EXPECT_EQ(Summary(ParseChecksumList("\xEF\xBB\xBF" "a\xE2\x82  " + kDigest)), "a\xEF\xBF\xBD|" + kDigest + "\n")
+      << "a UTF-8 sequence cut short by the two spaces does not take them";
+  EXPECT_EQ(Summary(ParseChecksumList("\xFF\xFE" + Utf16Le(std::wstring(L"a") + wchar_t(0xD83D) + L"  " + kWideDigest))),
+            "a\xEF\xBF\xBD|" + kDigest + "\n")
+      << "nor does a lone surrogate";
 }
 
 TEST(ChecksumListParser, ChunksCutAnywhereGiveTheSameLines) {

@@ -18,15 +18,20 @@
 
 namespace {
 
-bool SplitLine(const std::wstring& line, ChecksumLine* out) {
-  const std::size_t pair = line.find(L"  ");
-  if (pair == std::wstring::npos) return false;
+// The name before the first two spaces, the digest after them trimmed of
+// spaces, each converted on its own.
+template <typename Char, typename Convert>
+bool SplitLine(std::basic_string_view<Char> line, Convert convert, ChecksumLine* out) {
+  const Char space = static_cast<Char>(' ');
+  const Char pair_of_spaces[] = {space, space};
+  const std::size_t pair = line.find(std::basic_string_view<Char>(pair_of_spaces, 2));
+  if (pair == line.npos) return false;
   std::size_t first = pair + 2;
   std::size_t last = line.size();
-  while (first < last && line[first] == L' ') ++first;
-  while (last > first && line[last - 1] == L' ') --last;
-  out->name = line.substr(0, pair);
-  out->digest = line.substr(first, last - first);
+  while (first < last && line[first] == space) ++first;
+  while (last > first && line[last - 1] == space) --last;
+  out->name = convert(line.substr(0, pair));
+  out->digest = convert(line.substr(first, last - first));
   return true;
 }
 
@@ -122,18 +127,24 @@ void ChecksumListParser::EndLine() {
     done_ = true;
     return;
   }
-  std::wstring text;
+  // UTF-8 and UTF-16 lines are split before they are converted: a space is
+  // never part of another character there, so the parts are the same, and a
+  // million-line list makes one text fewer a line. A double-byte code page's
+  // malformed lead byte may take the space after it, so 8-bit lines are
+  // converted first.
+  ChecksumLine line;
+  bool split;
   if (encoding_ == Encoding::kUtf16Le) {
-    text = os::Utf16ToWide(line_units_);
+    split = SplitLine(std::u16string_view(line_units_), os::Utf16ToWide, &line);
   } else if (encoding_ == Encoding::kUtf8) {
-    text = os::Utf8ToWide(line_bytes_);
+    split = SplitLine(std::string_view(line_bytes_), os::Utf8ToWide, &line);
   } else {
-    text = os::AnsiToWide(line_bytes_);
+    const std::wstring text = os::AnsiToWide(line_bytes_);
+    split = SplitLine(std::wstring_view(text), [](std::wstring_view part) { return std::wstring(part); }, &line);
   }
   line_bytes_.clear();
   line_units_.clear();
-  ChecksumLine line;
-  if (SplitLine(text, &line)) lines_.push_back(std::move(line));
+  if (split) lines_.push_back(std::move(line));
 }
 
 std::vector<ChecksumLine> ParseChecksumList(std::string_view bytes) {

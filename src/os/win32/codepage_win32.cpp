@@ -1,5 +1,6 @@
 #include "os/codepage.h"
 
+#include <algorithm>
 #include <climits>
 #include <windows.h>
 
@@ -8,6 +9,11 @@ namespace {
 
 std::wstring ToWide(UINT code_page, std::string_view bytes) {
   if (bytes.empty() || bytes.size() > INT_MAX) return {};
+  // Every code page the program reads (UTF-8 and the ANSI ones) maps these
+  // bytes to the same characters; a list's names and digests mostly are such
+  // bytes, and this spares two calls into the system for each.
+  if (std::all_of(bytes.begin(), bytes.end(), [](char byte) { return static_cast<unsigned char>(byte) < 0x80; }))
+    return std::wstring(bytes.begin(), bytes.end());
   const int size = static_cast<int>(bytes.size());
   const int n = MultiByteToWideChar(code_page, 0, bytes.data(), size, nullptr, 0);
   std::wstring out(static_cast<std::size_t>(n), L'\0');
