@@ -202,6 +202,16 @@ TEST(OrderedWalk, EndsWhenTheTakerOrTheCancelFlagSaysSo) {
     return false;
   }));
   EXPECT_EQ(batches, 1);
+  // Listings slower than a hand-over's interval: results go over while the
+  // walk waits for one, and a stop said then ends the walk too.
+  os::SetAccessDelay(40);
+  batches = 0;
+  EXPECT_FALSE(os::WalkPaths({folder.root.wstring()}, settings, [&](std::vector<os::WalkedFile>&) {
+    ++batches;
+    return false;
+  }));
+  EXPECT_EQ(batches, 1);
+  os::SetAccessDelay(2);
 
   std::atomic<bool> cancel{false};
   batches = 0;
