@@ -42,7 +42,7 @@ std::string Summary(const std::vector<ChecksumLine>& lines) {
 std::string Summary(const std::vector<ChecksumEntry>& entries) {
   std::string text;
   for (const auto& entry : entries) {
-    text += os::WideToUtf8(entry.name) + "|" + os::WideToUtf8(entry.digest) + "|" + std::to_string(entry.size) + "\n";
+    text += os::WideToUtf8(ChecksumEntryName(entry)) + "|" + os::WideToUtf8(entry.digest) + "|" + std::to_string(entry.size) + "\n";
   }
   return text;
 }
@@ -253,7 +253,7 @@ TEST(ReadChecksumList, ALongListIsLookedUpWhileItIsRead) {
   EXPECT_TRUE(ReadAndResolveChecksumList(path, how, [&](std::size_t lines) { lines_read = lines; },
                                          [&](std::vector<ChecksumEntry>& entries) {
     early = early || lines_read == 0;
-    for (const ChecksumEntry& entry : entries) names.push_back(entry.name);
+    for (const ChecksumEntry& entry : entries) names.push_back(std::wstring(ChecksumEntryName(entry)));
     return true;
   }));
   EXPECT_EQ(lines_read, static_cast<std::size_t>(kLines));

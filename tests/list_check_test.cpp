@@ -58,7 +58,7 @@ TEST(ListCheck, EmptyListIsDoneAtOnce) {
 
 TEST(ListCheck, OnlyLetterCaseIsForgiven) {
   ScratchFolder folder;
-  ChecksumEntry entry{L"f", L"", folder.Write(L"f", "abc"), 3};
+  ChecksumEntry entry{L"", folder.Write(L"f", "abc"), 0, 3};
   std::vector<bool> verdicts;
   ListCheckView view;
   view.verdict = [&](std::size_t, bool intact) { verdicts.push_back(intact); };
@@ -75,9 +75,9 @@ TEST(ListCheck, AFileThatFailsPartWayIsUnreadAndNotJudged) {
   ScratchFolder folder;
   // Reading a process's own memory file from offset 0 fails with an I/O error;
   // a file that is not there is not opened at all: neither is judged.
-  const std::vector<ChecksumEntry> entries{{L"mem", kAbc, L"/proc/self/mem", 100},
-                                           {L"gone", kAbc, folder.PathOf(L"gone"), 3},
-                                           {L"good", kAbc, folder.Write(L"good", "abc"), 3}};
+  const std::vector<ChecksumEntry> entries{{kAbc, L"/proc/self/mem", 0, 100},
+                                           {kAbc, folder.PathOf(L"gone"), 0, 3},
+                                           {kAbc, folder.Write(L"good", "abc"), 0, 3}};
   std::vector<std::wstring> log;
   ListCheckView view;
   view.hashing = [&](std::size_t row, std::size_t) { log.push_back(L"hashing " + std::to_wstring(row)); };

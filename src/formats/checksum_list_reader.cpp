@@ -206,7 +206,10 @@ bool ResolveChecksumLines(const std::wstring& list_path, std::vector<ChecksumLin
   try {
     const std::wstring folder = os::FolderPart(list_path);
     paths.reserve(lines.size());
-    for (const ChecksumLine& line : lines) paths.push_back(folder + line.name);
+    for (ChecksumLine& line : lines) {
+      paths.push_back(folder + line.name);
+      std::wstring().swap(line.name);
+    }
     os::WalkSettings settings;
     settings.in_flight = in_flight;
     return os::WalkPaths(std::move(paths), settings, [&](std::vector<os::WalkedFile>& batch) {
@@ -215,7 +218,7 @@ bool ResolveChecksumLines(const std::wstring& list_path, std::vector<ChecksumLin
         // An empty file is skipped like a missing one: there is nothing to check.
         if (found.size <= 0) continue;
         ChecksumLine& line = lines[found.given];
-        entries.push_back(ChecksumEntry{std::move(line.name), std::move(line.digest), std::move(found.path), found.size});
+        entries.push_back(ChecksumEntry{std::move(line.digest), std::move(found.path), folder.size(), found.size});
       }
       return entries.empty() || take(entries);
     }, cancel);

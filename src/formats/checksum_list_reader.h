@@ -3,6 +3,7 @@
 // CR LF, CR or NUL; reading ends at the first empty line.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -20,11 +21,19 @@ struct ChecksumLine {
 
 // One accepted line of a list file.
 struct ChecksumEntry {
-  std::wstring name;
   std::wstring digest;
-  std::wstring path;      // the list file's folder followed directly by name
-  std::int64_t size = 0;  // PathSize of path when the list was read; always > 0
+  // The list file's folder followed directly by the name as the line has it;
+  // the name is kept only here (a million-line list would otherwise hold
+  // every name twice).
+  std::wstring path;
+  std::size_t name_at = 0;  // where the name begins in path
+  std::int64_t size = 0;    // PathSize of path when the list was read; always > 0
 };
+
+// The name as the list's line has it.
+inline std::wstring_view ChecksumEntryName(const ChecksumEntry& entry) {
+  return std::wstring_view(entry.path).substr(std::min(entry.name_at, entry.path.size()));
+}
 
 // Splits list bytes into lines as they arrive, in chunks of any size: the
 // result does not depend on where the chunks are cut. Memory grows with the

@@ -25,7 +25,7 @@ std::wstring VerifierCell(const VerifierRows& rows, std::size_t row, std::int32_
   if (row >= rows.entries.size()) return std::wstring();
   switch (column) {
     case kVerifierFileColumn:
-      return rows.entries[row].name;
+      return std::wstring(ChecksumEntryName(rows.entries[row]));
     case kVerifierHashColumn:
       return rows.entries[row].digest;
     case kVerifierValidColumn:
