@@ -94,9 +94,8 @@ struct Walk {
   std::size_t paths_per_take = 1;
   std::vector<std::wstring> paths;  // the given paths
   std::size_t next_path = 0;        // the first given path not yet made a node
-  // Given paths made nodes and not yet handed over, from `first_path_node` on.
+  // Given paths made nodes and not yet handed over, in order.
   std::deque<std::shared_ptr<Node>> path_nodes;
-  std::size_t first_path_node = 0;
   std::set<std::shared_ptr<Node>, EarlierInWalk> waiting;   // subfolders to list
   std::size_t ahead = 0;     // entries known and not yet handed over
   std::uint32_t helpers = 0;
@@ -166,10 +165,6 @@ void Finish(Walk& walk, Node& node) {
   if (more_work && walk.idle_helpers > 0) walk.work_came.notify_all();
   if (walk.awaited == &node) walk.node_done.notify_one();
 }
-
-// Under the lock: the given path `index`, not handed over yet and already
-// made a node.
-std::shared_ptr<Node> PathNode(Walk& walk, std::size_t index) { return walk.path_nodes[index - walk.first_path_node]; }
 
 // Under the lock: the next run of given paths that nobody has started, made
 // nodes and taken. The run's nodes share one allocation: a list's million
@@ -255,9 +250,8 @@ class HandOver {
           own = TakePaths(walk_);
           AddHelperIfUseful(shared_);
         }
-        node = PathNode(walk_, index);
+        node = std::move(walk_.path_nodes.front());  // given path `index`
         walk_.path_nodes.pop_front();
-        ++walk_.first_path_node;
       }
       if (!own.empty()) {
         WorkOn(shared_, own);
