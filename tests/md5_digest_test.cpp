@@ -179,17 +179,25 @@ TEST(Md5Digest, EachPathInstallsItsBlockFunction) {
 }
 
 // The timed choice: the least time among the paths that run, the portable
-// path on a tie; a path this CPU cannot run is never chosen, however fast.
+// path on a tie, the split path while it is within the margin; a path this
+// CPU cannot run is never chosen, however fast.
 TEST(Md5Digest, TheFastestOfTheTimingsThatRun) {
   const bool avx512vl = Md5PathRuns(Md5Path::Avx512VlRotate);
   const double rotate_fastest[] = {2.0, 1.0, 1.5};
   const double split_fastest[] = {2.0, 1.5, 1.0};
   const double portable_fastest[] = {1.0, 1.5, 1.5};
+  const double portable_and_rotate_tied[] = {1.0, 1.0, 1.5};
   const double all_tied[] = {1.0, 1.0, 1.0};
+  const double split_close_behind[] = {1.0, 1.5, 1.03};
+  const double split_clearly_behind[] = {1.0, 1.5, 1.05};
+  const Md5Path split_here = avx512vl ? Md5Path::Avx512VlSplit : Md5Path::Portable;
   EXPECT_EQ(Md5FastestOf(rotate_fastest), avx512vl ? Md5Path::Avx512VlRotate : Md5Path::Portable);
-  EXPECT_EQ(Md5FastestOf(split_fastest), avx512vl ? Md5Path::Avx512VlSplit : Md5Path::Portable);
+  EXPECT_EQ(Md5FastestOf(split_fastest), split_here);
   EXPECT_EQ(Md5FastestOf(portable_fastest), Md5Path::Portable);
-  EXPECT_EQ(Md5FastestOf(all_tied), Md5Path::Portable);
+  EXPECT_EQ(Md5FastestOf(portable_and_rotate_tied), Md5Path::Portable);
+  EXPECT_EQ(Md5FastestOf(all_tied), split_here);
+  EXPECT_EQ(Md5FastestOf(split_close_behind), split_here);
+  EXPECT_EQ(Md5FastestOf(split_clearly_behind), Md5Path::Portable);
 }
 
 void ChangesNothing(std::uint32_t*, const std::uint8_t*, std::size_t) {}

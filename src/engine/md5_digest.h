@@ -32,14 +32,15 @@ bool Md5PathRuns(Md5Path path);
 Md5BlockFunction Md5PathBlocks(Md5Path path);
 
 // Of the paths that run, the one with the least time in `seconds` (indexed
-// by path); Portable on a tie.
+// by path), Portable on a tie; but the split form is kept while its time is
+// within 4% of the least (the reasons are in md5_digest.cpp).
 Md5Path Md5FastestOf(const double seconds[kMd5PathCount]);
 
 // Times the block functions of `blocks` (indexed by path; null for a path
 // that does not run, whatever this CPU runs) on the same 8 KiB, in turns
-// (72 KiB each, well under a millisecond in all), and returns the path of the
-// least best turn, Portable on a tie. A function whose result differs from
-// the portable path's (blocks[0]) is never chosen.
+// (72 KiB each, well under a millisecond in all), and returns the choice by
+// Md5FastestOf's rule of each path's best turn. A function whose result
+// differs from the portable path's (blocks[0]) is never chosen.
 // Gives each path's best turn in `seconds` when asked (infinity for a path
 // that does not run or differs).
 Md5Path Md5TimedFastestOf(const Md5BlockFunction blocks[kMd5PathCount], double seconds[kMd5PathCount]);
