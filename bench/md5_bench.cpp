@@ -163,7 +163,8 @@ int main(int argc, char** argv) {
   Md5TimedFastestPath(seconds);
   for (int k = 0; k < kMd5PathCount; ++k)
     if (Md5PathRuns(static_cast<Md5Path>(k)))
-      std::printf("  best 8 KiB turn, %s: %.1f us\n", Md5PathName(static_cast<Md5Path>(k)), seconds[k] * 1e6);
+      std::printf("  lower-quartile 8 KiB turn, %s: %.1f us\n", Md5PathName(static_cast<Md5Path>(k)),
+                  seconds[k] * 1e6);
   for (int k = 0; k < kMd5PathCount; ++k) {
     const Md5Path path = static_cast<Md5Path>(k);
     if (!Md5PathRuns(path)) {

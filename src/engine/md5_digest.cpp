@@ -216,15 +216,58 @@ Md5BlockFunction Md5PathBlocks(Md5Path path) {
 
 namespace {
 
-// Forms within kSplitMargin of each other count as equally fast, and then
-// the split form is kept: forms that close would flip on noise alone, and
-// flipping buys at most the margin. Of the CPUs measured (see
-// md5_blocks_avx512vl.cpp), split is the fastest over long runs where the
-// forms come closest (Zen 4: 7-10% ahead of portable over 64 MiB), and where
-// another form wins it wins by far more than the margin (rotate on Intel,
-// 15%; portable on Zen 5, over 70%).
+// Why the choice comes out the same at every start on a given CPU:
+//   - Each form is timed in many short turns (8 KiB, about 10 us), the forms
+//     taking turns in an order that rotates each round, so a slow spell of
+//     the machine (an interrupt, another program on the core or its sibling,
+//     a clock step) falls on all forms alike and spoils few turns of each.
+//   - A form's figure is its turn a quarter of the way up from the least:
+//     near what the form takes when the machine leaves it alone, as the
+//     least turn is, but one wild reading, however fast, moves it only to
+//     the next turn, and it holds until three turns in four are slowed.
+//   - Forms within kSplitMargin of each other count as equally fast, and
+//     then the split form is kept. Forms that close would flip on noise
+//     alone, and flipping buys at most the margin. Of the CPUs measured (see
+//     md5_blocks_avx512vl.cpp), split is the fastest over long runs where
+//     the forms come closest (Zen 4: about 10% ahead of portable over
+//     64 MiB), and where another form wins it wins by far more than the
+//     margin (rotate on Intel, 15%; portable on Zen 5, over 70%).
+// The bound on rounds and time keeps the cost to a few milliseconds, which
+// the window thread can bear when its first digest starts there.
 constexpr double kSplitMargin = 0.04;
 constexpr int kKeptPath = static_cast<int>(Md5Path::Avx512VlSplit);
+
+constexpr std::size_t kTimedBlocks = 128;  // 8 KiB a turn
+constexpr int kMostRounds = 48;
+constexpr int kLeastRounds = 8;
+constexpr double kTimingBudgetSeconds = 0.004;
+
+// The same bytes for every form and every call, read-only so that threads
+// may time at once, and aligned so that no start times them differently
+// placed.
+struct TimedBytes {
+  alignas(64) std::uint8_t bytes[kTimedBlocks * 64];
+};
+TimedBytes MakeTimedBytes() {
+  TimedBytes timed;
+  for (std::size_t k = 0; k < sizeof timed.bytes; ++k) timed.bytes[k] = static_cast<std::uint8_t>(k * 7 + 3);
+  return timed;
+}
+
+// The ((rounds - 1) / 4)th least of path k's turns (0 is the least); counted
+// rather than sorted, so nothing is copied or allocated.
+double QuartileTurn(const double turns[][kMd5PathCount], int rounds, int k) {
+  const int rank = (rounds - 1) / 4;
+  for (int i = 0; i < rounds; ++i) {
+    int less = 0, equal = 0;
+    for (int j = 0; j < rounds; ++j) {
+      if (turns[j][k] < turns[i][k]) ++less;
+      else if (turns[j][k] == turns[i][k]) ++equal;
+    }
+    if (less <= rank && rank < less + equal) return turns[i][k];
+  }
+  return std::numeric_limits<double>::infinity();  // no turns, or NaN among them
+}
 
 // Md5FastestOf's rule; an infinite time is a path not to be chosen.
 Md5Path ChoiceOf(const double seconds[kMd5PathCount]) {
@@ -246,36 +289,45 @@ Md5Path Md5FastestOf(const double seconds[kMd5PathCount]) {
   return ChoiceOf(runs);
 }
 
+Md5Path Md5FastestOfTurns(const double turns[][kMd5PathCount], int rounds, double seconds[kMd5PathCount]) {
+  double quartile[kMd5PathCount];
+  for (int k = 0; k < kMd5PathCount; ++k) quartile[k] = QuartileTurn(turns, rounds, k);
+  if (seconds) std::copy(quartile, quartile + kMd5PathCount, seconds);
+  return ChoiceOf(quartile);
+}
+
 Md5Path Md5TimedFastestOf(const Md5BlockFunction blocks[kMd5PathCount], double seconds[kMd5PathCount]) {
-  // 8 KiB a turn: long enough for the clock (QueryPerformanceCounter ticks
-  // every 100 ns), short enough that one interruption spoils one turn only.
-  constexpr std::size_t kBlocks = 128;
-  constexpr int kTurns = 8;
-  std::uint8_t bytes[kBlocks * 64];
-  for (std::size_t k = 0; k < sizeof bytes; ++k) bytes[k] = static_cast<std::uint8_t>(k * 7 + 3);
-  double best[kMd5PathCount];
-  for (double& b : best) b = std::numeric_limits<double>::infinity();
+  constexpr double kNever = std::numeric_limits<double>::infinity();
+  static const TimedBytes timed = MakeTimedBytes();
+  double turns[kMostRounds][kMd5PathCount];
   // Each path carries its own state through every turn: the results are
   // compared below, so no turn's work can be dropped as dead.
   std::uint32_t state[kMd5PathCount][4];
   for (auto& s : state) std::copy(kInitialState, kInitialState + 4, s);
-  // Turn 0 warms the code and the caches and is not counted; the forms take
-  // turns so that a slow spell of the machine falls on all of them alike.
-  for (int turn = 0; turn <= kTurns; ++turn) {
-    for (int k = 0; k < kMd5PathCount; ++k) {
-      if (!blocks[k]) continue;
-      const auto start = std::chrono::steady_clock::now();
-      blocks[k](state[k], bytes, kBlocks);
-      const double taken = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-      if (turn > 0 && taken < best[k]) best[k] = taken;
+  const auto begin = std::chrono::steady_clock::now();
+  int rounds = 0;
+  // Round -1 warms the code and the caches and is not counted.
+  for (int round = -1; round < kMostRounds; ++round) {
+    for (int j = 0; j < kMd5PathCount; ++j) {
+      const int k = (round + 1 + j) % kMd5PathCount;
+      double taken = kNever;
+      if (blocks[k]) {
+        const auto start = std::chrono::steady_clock::now();
+        blocks[k](state[k], timed.bytes, kTimedBlocks);
+        taken = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      }
+      if (round >= 0) turns[round][k] = taken;
     }
+    rounds = round + 1;
+    if (rounds >= kLeastRounds &&
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count() > kTimingBudgetSeconds)
+      break;
   }
   // A path whose result is not the portable one's is wrong here, however fast.
   for (int k = 1; k < kMd5PathCount; ++k)
-    if (!std::equal(state[k], state[k] + 4, state[0])) best[k] = std::numeric_limits<double>::infinity();
-  if (seconds) std::copy(best, best + kMd5PathCount, seconds);
-  // Whether a path runs here was decided by the caller's null entries.
-  return ChoiceOf(best);
+    if (!std::equal(state[k], state[k] + 4, state[0]))
+      for (int round = 0; round < rounds; ++round) turns[round][k] = kNever;
+  return Md5FastestOfTurns(turns, rounds, seconds);
 }
 
 Md5Path Md5TimedFastestPath(double seconds[kMd5PathCount]) {

@@ -36,13 +36,19 @@ Md5BlockFunction Md5PathBlocks(Md5Path path);
 // within 4% of the least (the reasons are in md5_digest.cpp).
 Md5Path Md5FastestOf(const double seconds[kMd5PathCount]);
 
+// Each path's lower-quartile turn in `turns` (`rounds` rows, indexed by path;
+// infinity where a path was not timed or is wrong), given in `seconds` when
+// asked, and Md5FastestOf's choice of those among the paths timed, whatever
+// this CPU runs.
+Md5Path Md5FastestOfTurns(const double turns[][kMd5PathCount], int rounds, double seconds[kMd5PathCount]);
+
 // Times the block functions of `blocks` (indexed by path; null for a path
-// that does not run, whatever this CPU runs) on the same 8 KiB, in turns
-// (72 KiB each, well under a millisecond in all), and returns the choice by
-// Md5FastestOf's rule of each path's best turn. A function whose result
-// differs from the portable path's (blocks[0]) is never chosen.
-// Gives each path's best turn in `seconds` when asked (infinity for a path
-// that does not run or differs).
+// that does not run, whatever this CPU runs) on the same 8 KiB, in
+// interleaved turns (48 rounds, about 1.5 ms on a current CPU; fewer when
+// 4 ms have passed, but at least 8), and returns Md5FastestOfTurns's choice. A function
+// whose result differs from the portable path's (blocks[0]) is never chosen.
+// Gives each path's lower-quartile turn in `seconds` when asked (infinity
+// for a path that does not run or differs).
 Md5Path Md5TimedFastestOf(const Md5BlockFunction blocks[kMd5PathCount], double seconds[kMd5PathCount]);
 
 // Md5TimedFastestOf the block functions of the paths that run here.
