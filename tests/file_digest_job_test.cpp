@@ -32,12 +32,9 @@ struct FileDigestJobTestAccess {
   static bool HasReaderThread(const FileDigestJob& job) { return job.chunks_.read_ahead_ != nullptr; }
   static bool HasSecondBuffer(const FileDigestJob& job) { return job.chunks_.second_buffer_ != nullptr; }
   static bool DigestStarted(const FileDigestJob& job) { return job.digest_.started; }
-  // Bytes added to the job's digest so far, read from another thread while
-  // the worker adds: a torn read only delays a waiting test.
-  static std::uint32_t BytesHashed(const FileDigestJob& job) {
-    const volatile std::uint32_t* bits = job.digest_.context.count;
-    return bits[0] >> 3 | bits[1] << 29;
-  }
+  // Bytes of the read under way that the worker has hashed, asked from the
+  // reader thread while the worker hashes.
+  static std::uint32_t BytesHashedWhileReading(FileDigestJob& job) { return job.chunks_.BytesTakenFromReader(); }
 };
 
 namespace {
@@ -445,7 +442,7 @@ TEST(FileDigestJob, HashingFollowsTheReadsPieceByPiece) {
     // The worker reads the first piece; the reader's 15th read is the last,
     // and the worker has hashed more than the first piece by then.
     if (std::this_thread::get_id() != worker && ++reader_reads == 15)
-      hashed_while_reading = EventuallyTrue([&] { return Access::BytesHashed(job) > 65536; });
+      hashed_while_reading = EventuallyTrue([&] { return Access::BytesHashedWhileReading(job) > 65536; });
     return os::ReadChunk(file, buffer, size, delivered);
   });
   std::vector<bool> next_chunk_begun;

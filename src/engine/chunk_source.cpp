@@ -56,9 +56,15 @@ struct ReadAhead {
     abandoned = true;
   }
 
+  std::uint32_t Taken() {
+    std::lock_guard<std::mutex> lock(mutex);
+    return taken;
+  }
+
   // Waits until more than `have` bytes have landed or the read is over.
   Landed Progress(std::uint32_t have) {
     std::unique_lock<std::mutex> lock(mutex);
+    taken = have;
     changed.wait(lock, [&] { return state == State::Done || delivered_bytes > have; });
     const bool finished = state == State::Done;
     if (finished) state = State::Idle;
@@ -113,6 +119,7 @@ struct ReadAhead {
   bool abandoned = false;
   Request request{};
   std::uint32_t delivered_bytes = 0;
+  std::uint32_t taken = 0;  // bytes of the read the hashing thread had when it last asked
   bool read_ok = false;
   std::thread thread;  // last: it starts running once the rest is built
 };
@@ -179,6 +186,10 @@ ChunkSource::File::~File() {
 // reader thread; a file that fills it likely goes on, and the reader reads the
 // rest of the chunk while this piece is hashed (or, without a reader, the rest
 // is read here: the chunk is the same either way).
+std::uint32_t ChunkSource::BytesTakenFromReader() {
+  return read_ahead_ ? read_ahead_->Taken() : 0;
+}
+
 void ChunkSource::File::ReadFirst() {
   const std::uint32_t chunk_size = source_.chunk_size_;
   read_ok_ = source_.read_(file_, chunk_, piece_, &size_);

@@ -89,6 +89,9 @@ class ChunkSource {
 
   bool ReaderReady();
   bool SecondBufferReady();
+  // Of the read under way, the bytes already taken for hashing: what another
+  // thread may safely ask while the job runs.
+  std::uint32_t BytesTakenFromReader();
 
   std::unique_ptr<std::uint8_t[]> buffer_;
   std::uint32_t chunk_size_ = 0;

@@ -1,0 +1,53 @@
+#include "os/access_hook.h"
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace os {
+namespace {
+
+std::mutex g_hook_lock;
+std::shared_ptr<const AccessHook> g_hook;  // under g_hook_lock
+
+std::atomic<std::uint32_t> g_delayed_now{0};
+std::atomic<std::uint32_t> g_most_delayed{0};
+
+}  // namespace
+
+void SetAccessHook(AccessHook hook) {
+  auto kept = hook ? std::make_shared<const AccessHook>(std::move(hook)) : nullptr;
+  std::lock_guard<std::mutex> hold(g_hook_lock);
+  g_hook.swap(kept);
+}
+
+void RunAccessHook(const std::wstring& path) {
+  std::shared_ptr<const AccessHook> hook;
+  {
+    std::lock_guard<std::mutex> hold(g_hook_lock);
+    hook = g_hook;
+  }
+  if (hook) (*hook)(path);
+}
+
+void SetAccessDelay(std::uint32_t milliseconds) {
+  g_most_delayed.store(0);
+  if (milliseconds == 0) {
+    SetAccessHook(nullptr);
+    return;
+  }
+  SetAccessHook([milliseconds](const std::wstring&) {
+    const std::uint32_t now = g_delayed_now.fetch_add(1) + 1;
+    std::uint32_t most = g_most_delayed.load();
+    while (now > most && !g_most_delayed.compare_exchange_weak(most, now)) {
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    g_delayed_now.fetch_sub(1);
+  });
+}
+
+std::uint32_t MostDelayedAtOnce() { return g_most_delayed.load(); }
+
+}  // namespace os
