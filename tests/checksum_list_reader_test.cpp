@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
+#include <new>
 
 #include "formats_test_support.h"
 #include "os/codepage.h"
@@ -268,6 +270,34 @@ TEST(ReadChecksumList, ALongListIsLookedUpWhileItIsRead) {
                                           [&](std::vector<ChecksumEntry>&) { return handed = true; }));
   EXPECT_EQ(g_reads, 2);
   EXPECT_FALSE(handed);
+}
+
+// A stop said by the taker, or memory running out in it, ends the reading and
+// its threads: nothing more is handed over, and nothing escapes.
+TEST(ReadChecksumList, AStopOrAFailureInTheTakerEndsTheReading) {
+  ScratchFolder folder;
+  folder.Write(L"a.txt", "a");
+  std::string list;
+  for (int k = 0; k < 40000; ++k) list += "a.txt  0123456789abcdef0123456789abcdef\r\n";
+  const std::wstring path = folder.Write(L"long.md5", list);
+  ListReading how;
+  how.lines_per_slice = 1000;
+  std::atomic<bool> cancel{false};
+  how.cancel = &cancel;
+  int takes = 0;
+  EXPECT_FALSE(ReadAndResolveChecksumList(path, how, [](std::size_t) {}, [&](std::vector<ChecksumEntry>&) {
+    ++takes;
+    cancel.store(true);
+    return true;
+  }));
+  EXPECT_EQ(takes, 1);
+  how.cancel = nullptr;
+  takes = 0;
+  EXPECT_FALSE(ReadAndResolveChecksumList(path, how, [](std::size_t) {}, [&](std::vector<ChecksumEntry>&) -> bool {
+    ++takes;
+    throw std::bad_alloc();
+  }));
+  EXPECT_EQ(takes, 1);
 }
 
 }  // namespace

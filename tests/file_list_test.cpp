@@ -373,8 +373,8 @@ std::wstring WriteTree(ScratchFolder& scratch, const std::wstring& top, int fold
   return scratch.PathOf(top);
 }
 
-// The walk runs behind the window: each request waits, so a lookup and two
-// listings one after another are still under way when the drop's event ends.
+// The walk runs behind the window: while the tree's requests are held, the
+// drop's event has long ended and the window serves.
 TEST_F(FileListTest, ASlowWalkLeavesTheWindowServingAndGivesTheRowsOfASerialWalk) {
   const std::wstring big = scratch.WriteSparse(L"big.bin", 512u << 20);
   MakeFolder(scratch.PathOf(L"tree"));
@@ -383,14 +383,15 @@ TEST_F(FileListTest, ASlowWalkLeavesTheWindowServingAndGivesTheRowsOfASerialWalk
   std::vector<std::wstring> expected{big};
   ListTree(top, &expected);
   expected.push_back(late);
-  SlowShare slow(40);
+  StoreGate gate(top, big);
   DropOnly({big, top});
   EXPECT_TRUE(FilesBeingAdded()) << "the drop's event ended before its walk";
   DropOnly({late});
   ASSERT_TRUE(ServeUntilTrue([] { return RowCount() >= 1; }));
   // A run started meanwhile reaches the rows appended after it.
   Command(kMenuStart);
-  EXPECT_LT(static_cast<std::size_t>(RowCount()), expected.size());
+  EXPECT_EQ(RowCount(), 1);
+  gate.Open();
   ASSERT_TRUE(ServeUntilTrue([] { return !FilesBeingAdded(); }));
   EXPECT_EQ(EntryPaths(), expected) << "the serial walk's rows, the second drop's after the first";
   ExpectRowsInStep();
@@ -403,19 +404,26 @@ TEST_F(FileListTest, ASlowWalkLeavesTheWindowServingAndGivesTheRowsOfASerialWalk
   }
 }
 
+// Clear list while the store has not answered the walk: the next drop is
+// listed at once, beside the ended walk, and the ended walk asks for nothing
+// more once its request is answered.
 TEST_F(FileListTest, ClearListDuringASlowWalkEndsItAndTheNextDropStandsAlone) {
   MakeFolder(scratch.PathOf(L"tree"));
   const std::wstring top = WriteTree(scratch, L"tree", 12, 5);
   const std::wstring after = scratch.Write(L"after.txt", "after");
-  SlowShare slow(40);
+  StoreGate gate(top);
   DropOnly({top});
-  ASSERT_TRUE(FilesBeingAdded());
+  ASSERT_TRUE(ServeUntilTrue([&] { return gate.Requests() > 0; }));
   Command(kMenuClearList);
-  EXPECT_FALSE(FilesBeingAdded());
   Drop({after});
-  Dispatch(500);  // longer than what was left of the first walk
+  EXPECT_TRUE(ServeUntilTrue([] { return !FilesBeingAdded(); })) << "the next drop waits for nothing";
+  EXPECT_EQ(EntryPaths(), std::vector<std::wstring>{after});
+  const int asked = gate.Requests();
+  gate.Open();
+  // Bounded, as no end of a stopped walk can be seen: one that went on would
+  // list the tree's 13 folders in a few milliseconds.
+  EXPECT_FALSE(ServeUntilTrue([&] { return gate.Requests() > asked; }, 500)) << "the ended walk went on";
   EXPECT_EQ(EntryPaths(), std::vector<std::wstring>{after}) << "nothing of the ended walk after Clear list";
-  EXPECT_EQ(RowCount(), 1);
 }
 
 // Run by the next test in a process of its own, which it ends.

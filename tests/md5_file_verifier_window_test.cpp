@@ -1,7 +1,6 @@
 // The MD5 file verifier window: its list of a checksum list's entries, the check of each, and when it may close.
 #include "tool_window_test_support.h"
 
-#include <optional>
 
 #include "windows/md5_file_verifier_window.h"
 
@@ -151,24 +150,33 @@ TEST_F(ToolWindowsTest, VerifierReadsASlowListBehindTheWindowAndCanBeClosedMeanw
       expected.push_back({std::wstring(name.begin(), name.end()), std::wstring(lines.back().second.begin(), lines.back().second.end())});
   }
   const std::wstring list = scratch.Write(L"files.md5", ListFile(lines));
-  std::optional<SlowShare> slow(30);
-  OpenMd5FileVerifierWindow(ToolContext(), list);
-  ASSERT_TRUE(IsWindowOpen(2));
-  EXPECT_FALSE(IsWindowEnabled(Main()));
-  EXPECT_FALSE(Enabled(9)) << "Check waits for the last row";
-  EXPECT_LT(Rows(7), static_cast<int>(expected.size()));
-  EXPECT_TRUE(ServeUntilListRead());
+  {
+    StoreGate gate(scratch.PathOf(L"file"));
+    OpenMd5FileVerifierWindow(ToolContext(), list);
+    ASSERT_TRUE(IsWindowOpen(2));
+    EXPECT_FALSE(IsWindowEnabled(Main()));
+    EXPECT_FALSE(Enabled(9)) << "Check waits for the last row";
+    ASSERT_TRUE(ServeUntilTrue([&] { return gate.Requests() > 0; }));
+    EXPECT_EQ(Rows(7), 0);
+    gate.Open();
+    EXPECT_TRUE(ServeUntilListRead());
+  }
   std::vector<std::pair<std::wstring, std::wstring>> shown;
   for (int row = 0; row < Rows(7); ++row) shown.push_back({Cell(7, row, 0), Cell(7, row, 1)});
   EXPECT_EQ(shown, expected) << "the rows of a serial read, in the list's order";
   RequestClose(2);
 
+  // Closed while its lookups wait: the reading asks for nothing more once
+  // they are answered (bounded, as no end of a stopped reading can be seen).
+  StoreGate gate(scratch.PathOf(L"file"));
   OpenMd5FileVerifierWindow(ToolContext(), list);
+  ASSERT_TRUE(ServeUntilTrue([&] { return gate.Requests() > 0; }));
   RequestClose(2);
-  slow.reset();
   EXPECT_FALSE(IsWindowOpen(2));
   EXPECT_TRUE(IsWindowEnabled(Main()));
-  Serve(300);  // what the ended reading still finds goes nowhere
+  const int asked = gate.Requests();
+  gate.Open();
+  EXPECT_FALSE(ServeUntilTrue([&] { return gate.Requests() > asked; }, 500)) << "the ended reading went on";
   EXPECT_FALSE(IsWindowOpen(2));
   EXPECT_EQ(FindWindowW(L"#32770", L"Error"), nullptr);
 }

@@ -4,7 +4,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
+#include <new>
+#include <random>
 #include <thread>
 #include <vector>
 
@@ -16,7 +21,7 @@
 #include "os/folder.h"
 #include "os/path_size.h"
 #include "os/path_text.h"
-#include "os/slow_access.h"
+#include "os/access_hook.h"
 #include "test_files.h"
 
 namespace fs = std::filesystem;
@@ -41,7 +46,10 @@ std::vector<std::wstring> Walk(const std::wstring& folder, std::vector<std::int6
 // What a depth-first walk must give, built from the same listing order.
 void ExpectedWalk(const std::wstring& folder, std::vector<std::wstring>& out) {
   std::vector<os::FolderItem> items;
-  os::ListFolder(folder, [&](const os::FolderItem& item) { items.push_back(item); });
+  os::ListFolder(folder, [&](const os::FolderItem& item) {
+    items.push_back(item);
+    return true;
+  });
   for (const auto& item : items) {
     const std::wstring path = os::JoinPath(folder, item.name);
     if (item.is_folder)
@@ -105,10 +113,34 @@ TEST(FolderWalk, NoDoubledSeparatorAfterARoot) {
   EXPECT_EQ(files[0], with_separator + L"f");
 }
 
-// Every listing and lookup waits, as on a network share.
-struct SlowStore {
-  explicit SlowStore(std::uint32_t ms) { os::SetAccessDelay(ms); }
-  ~SlowStore() { os::SetAccessDelay(0); }
+// A hook on every request for one test, taken off again when it goes.
+struct StoreHook {
+  explicit StoreHook(os::AccessHook hook) { os::SetAccessHook(std::move(hook)); }
+  ~StoreHook() { os::SetAccessHook(nullptr); }
+};
+
+// Waits for a condition another thread makes true, and fails rather than
+// hang when it never comes: only a broken walk waits that long.
+constexpr auto kNeverInAWorkingWalk = std::chrono::seconds(20);
+
+// Requests that meet: the first request of the kind asked waits until a second
+// is made while it waits. Only a walk with requests in flight together gets past it quickly.
+struct Meeting {
+  std::mutex lock;
+  std::condition_variable came;
+  int arrived = 0;
+  bool met = false;
+
+  void Arrive() {
+    std::unique_lock<std::mutex> hold(lock);
+    if (met) return;
+    if (++arrived >= 2) {
+      met = true;
+      came.notify_all();
+      return;
+    }
+    came.wait_for(hold, kNeverInAWorkingWalk, [this] { return met; });
+  }
 };
 
 // Folders with files and subfolders interleaved, so that any result out of place shows.
@@ -150,15 +182,12 @@ Walked WalkAll(const std::vector<std::wstring>& paths, bool into_folders, std::u
   return out;
 }
 
-TEST(OrderedWalk, RequestsInFlightTogetherGiveTheSerialOrder) {
-  ScratchFolder folder;
-  MakeTree(folder);
-  const std::wstring root = folder.root.wstring();
-  const std::vector<std::wstring> given{folder.PathOf(L"r2.txt"), root, folder.PathOf(L"missing"), folder.PathOf(L"a1")};
+// What a walk one request at a time gives, from the same listings.
+Walked SerialWalk(const std::vector<std::wstring>& given, bool into_folders) {
   Walked serial;
   for (std::size_t k = 0; k < given.size(); ++k) {
     std::vector<std::wstring> below;
-    if (os::PathSize(given[k]) == os::kPathIsFolder)
+    if (into_folders && os::PathSize(given[k]) == os::kPathIsFolder)
       ExpectedWalk(given[k], below);
     else
       below.push_back(given[k]);
@@ -168,32 +197,54 @@ TEST(OrderedWalk, RequestsInFlightTogetherGiveTheSerialOrder) {
       serial.given.push_back(k);
     }
   }
+  return serial;
+}
+
+TEST(OrderedWalk, RequestsInFlightTogetherGiveTheSerialOrder) {
+  ScratchFolder folder;
+  MakeTree(folder);
+  const std::wstring root = folder.root.wstring();
+  const std::vector<std::wstring> given{folder.PathOf(L"r2.txt"), root, folder.PathOf(L"missing"), folder.PathOf(L"a1")};
+  const Walked serial = SerialWalk(given, true);
   ASSERT_EQ(serial.paths.size(), 1 + 78 + 1 + 12u);
 
-  SlowStore slow(3);
-  EXPECT_EQ(WalkAll(given, true, 1), serial);
-  EXPECT_EQ(os::MostDelayedAtOnce(), 1u) << "one at a time, on the calling thread";
-  os::SetAccessDelay(3);
-  EXPECT_EQ(WalkAll(given, true, 8), serial);
-  EXPECT_GT(os::MostDelayedAtOnce(), 1u) << "several folders listed at once";
-
+  {
+    std::thread::id only;
+    bool one_thread = true;
+    StoreHook hook([&](const std::wstring&) {
+      if (only == std::thread::id()) only = std::this_thread::get_id();
+      one_thread = one_thread && only == std::this_thread::get_id();
+    });
+    EXPECT_EQ(WalkAll(given, true, 1), serial);
+    EXPECT_TRUE(one_thread) << "one at a time, on the calling thread";
+  }
+  {
+    // The subfolders b0..b2 are only ever listed, never looked up.
+    Meeting listings;
+    StoreHook hook([&](const std::wstring& path) {
+      const std::wstring below = path.substr(std::min(path.size(), root.size()));
+      if (std::count_if(below.begin(), below.end(), os::IsPathSeparator) >= 2) listings.Arrive();
+    });
+    EXPECT_EQ(WalkAll(given, true, 8), serial);
+    EXPECT_TRUE(listings.met) << "several folders listed at once";
+  }
   // Without into_folders each given path is only looked up, a folder included.
-  os::SetAccessDelay(3);
   std::vector<std::wstring> many;
   for (int k = 0; k < 40; ++k) many.push_back(k % 5 == 0 ? root : folder.PathOf(L"r" + std::to_wstring(k % 7) + L".txt"));
+  Meeting lookups;
+  StoreHook hook([&](const std::wstring&) { lookups.Arrive(); });
   Walked looked_up = WalkAll(many, false, 8);
   EXPECT_EQ(looked_up.paths, many);
   for (std::size_t k = 0; k < many.size(); ++k) {
     EXPECT_EQ(looked_up.sizes[k], os::PathSize(many[k])) << k;
     EXPECT_EQ(looked_up.given[k], k);
   }
-  EXPECT_GT(os::MostDelayedAtOnce(), 1u) << "several lookups at once";
+  EXPECT_TRUE(lookups.met) << "several lookups at once";
 }
 
 TEST(OrderedWalk, EndsWhenTheTakerOrTheCancelFlagSaysSo) {
   ScratchFolder folder;
   MakeTree(folder);
-  SlowStore slow(2);
   os::WalkSettings settings;
   settings.into_folders = true;
   int batches = 0;
@@ -202,16 +253,6 @@ TEST(OrderedWalk, EndsWhenTheTakerOrTheCancelFlagSaysSo) {
     return false;
   }));
   EXPECT_EQ(batches, 1);
-  // Listings slower than a hand-over's interval: results go over while the
-  // walk waits for one, and a stop said then ends the walk too.
-  os::SetAccessDelay(40);
-  batches = 0;
-  EXPECT_FALSE(os::WalkPaths({folder.root.wstring()}, settings, [&](std::vector<os::WalkedFile>&) {
-    ++batches;
-    return false;
-  }));
-  EXPECT_EQ(batches, 1);
-  os::SetAccessDelay(2);
 
   std::atomic<bool> cancel{false};
   batches = 0;
@@ -225,6 +266,152 @@ TEST(OrderedWalk, EndsWhenTheTakerOrTheCancelFlagSaysSo) {
     ADD_FAILURE() << "nothing after the flag is set";
     return true;
   }, &cancel));
+}
+
+// A stop said while the walk waits for a helper's slow request: what was
+// ready goes over during the wait, and after the stop nothing more does.
+TEST(OrderedWalk, AStopSaidWhileWaitingForAHelperEndsTheWalk) {
+  ScratchFolder folder;
+  MakeTree(folder);
+  const std::wstring first = folder.PathOf(L"r1.txt"), slow = folder.PathOf(L"a0"), last = folder.PathOf(L"r2.txt");
+  std::mutex lock;
+  std::condition_variable changed;
+  bool slow_reached = false, gate_open = false;
+  // The caller looks up the first path, while a helper takes the next two and
+  // is held at the slow one until the taker has said stop.
+  StoreHook hook([&](const std::wstring& path) {
+    std::unique_lock<std::mutex> hold(lock);
+    if (path == first) {
+      changed.wait_for(hold, kNeverInAWorkingWalk, [&] { return slow_reached; });
+    } else if (path == slow) {
+      slow_reached = true;
+      changed.notify_all();
+      changed.wait_for(hold, kNeverInAWorkingWalk, [&] { return gate_open; });
+    }
+  });
+  os::WalkSettings settings;
+  settings.into_folders = true;
+  std::vector<std::vector<std::wstring>> batches;
+  EXPECT_FALSE(os::WalkPaths({first, slow, last}, settings, [&](std::vector<os::WalkedFile>& batch) {
+    batches.emplace_back();
+    for (const os::WalkedFile& file : batch) batches.back().push_back(file.path);
+    std::lock_guard<std::mutex> hold(lock);
+    gate_open = true;
+    changed.notify_all();
+    return false;
+  }));
+  EXPECT_EQ(batches, std::vector<std::vector<std::wstring>>{{first}});
+}
+
+// A stop said while the calling thread itself lists or looks up: the walk
+// asks the store for nothing more and hands nothing over.
+TEST(OrderedWalk, AStopSaidDuringTheCallersOwnRequestIsSeenAtOnce) {
+  ScratchFolder folder;
+  MakeTree(folder);
+  std::atomic<bool> cancel{false};
+  int requests_after_the_stop = 0;
+  StoreHook hook([&](const std::wstring&) {
+    if (cancel.load()) ++requests_after_the_stop;
+    cancel.store(true);
+  });
+  os::WalkSettings settings;
+  settings.into_folders = true;
+  settings.in_flight = 1;
+  EXPECT_FALSE(os::WalkPaths({folder.root.wstring()}, settings, [&](std::vector<os::WalkedFile>&) {
+    ADD_FAILURE() << "nothing handed over after the stop";
+    return true;
+  }, &cancel));
+  EXPECT_EQ(requests_after_the_stop, 0);
+}
+
+// Many walks of random trees, each request delayed at random, each walk
+// stopped at random: by its taker, by its cancel flag, or by memory running
+// out in the taker or in any thread's request. Whatever the threads do, the
+// results are the serial walk's, or a prefix of them when stopped, and once
+// the walk has returned no thread of it asks the store for anything.
+TEST(OrderedWalk, StressedWalksGiveTheSerialResultsAndLeaveNoThreadBehind) {
+  enum class Stop { kNone, kTaker, kCancel, kFailingRequest, kFailingTaker, kCount };
+  std::mt19937 random(20261208);
+  const auto below = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  for (int round = 0; round < 200; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    ScratchFolder folder;
+    std::vector<std::wstring> candidates{folder.root.wstring(), folder.PathOf(L"missing")};
+    std::vector<std::wstring> folders{L""};
+    for (int made = 0, files = 20 + below(60); made < files; ++made) {
+      const std::wstring at = folders[static_cast<std::size_t>(below(static_cast<int>(folders.size())))];
+      const std::wstring name = at + L"n" + std::to_wstring(made);
+      if (below(4) == 0 && folders.size() < 12) {
+        fs::create_directories(folder.root / name);
+        folders.push_back(name + L"/");
+      } else {
+        folder.Write(name, std::string(static_cast<std::size_t>(below(3)), 'x'));
+      }
+      if (below(6) == 0) candidates.push_back(folder.PathOf(name));
+    }
+    std::vector<std::wstring> given;
+    for (int k = 0, n = 1 + below(5); k < n; ++k)
+      given.push_back(candidates[static_cast<std::size_t>(below(static_cast<int>(candidates.size())))]);
+    os::WalkSettings settings;
+    settings.into_folders = below(4) != 0;
+    settings.in_flight = 1 + static_cast<std::uint32_t>(below(8));
+    const Walked serial = SerialWalk(given, settings.into_folders);
+
+    const Stop stop = static_cast<Stop>(below(static_cast<int>(Stop::kCount)));
+    const int stop_at = below(12);
+    std::atomic<bool> cancel{false}, triggered{false}, walking{true};
+    std::atomic<int> requests{0}, in_request{0}, stragglers{0};
+    std::atomic<std::uint32_t> seed{static_cast<std::uint32_t>(random())};
+    StoreHook hook([&](const std::wstring&) {
+      if (!walking.load()) ++stragglers;
+      ++in_request;
+      struct Leave {
+        std::atomic<int>& count;
+        ~Leave() { --count; }
+      } leave{in_request};
+      const std::uint32_t draw = seed.fetch_add(0x9E3779B9u) * 2654435761u;
+      if (draw % 3 == 0) std::this_thread::sleep_for(std::chrono::microseconds(draw % 400));
+      if (requests++ != stop_at) return;
+      if (stop == Stop::kCancel) {
+        triggered = true;
+        cancel.store(true);
+      } else if (stop == Stop::kFailingRequest) {
+        triggered = true;
+        throw std::bad_alloc();
+      }
+    });
+    Walked walked;
+    int batches = 0;
+    const bool whole = os::WalkPaths(given, settings, [&](std::vector<os::WalkedFile>& batch) {
+      for (const os::WalkedFile& file : batch) {
+        walked.paths.push_back(file.path);
+        walked.sizes.push_back(file.size);
+        walked.given.push_back(file.given);
+      }
+      if (batches++ != stop_at % 3) return true;
+      if (stop == Stop::kTaker) return !(triggered = true);
+      if (stop == Stop::kFailingTaker) {
+        triggered = true;
+        throw std::bad_alloc();
+      }
+      return true;
+    }, &cancel);
+    walking = false;
+    EXPECT_EQ(in_request.load(), 0) << "no request under way once the walk has returned";
+    if (!triggered) {
+      EXPECT_TRUE(whole);
+      EXPECT_EQ(walked, serial);
+    } else {
+      EXPECT_FALSE(whole);
+      const std::size_t n = walked.paths.size();
+      ASSERT_LE(n, serial.paths.size());
+      EXPECT_TRUE(std::equal(walked.paths.begin(), walked.paths.end(), serial.paths.begin()));
+      EXPECT_TRUE(std::equal(walked.sizes.begin(), walked.sizes.end(), serial.sizes.begin()));
+      EXPECT_TRUE(std::equal(walked.given.begin(), walked.given.end(), serial.given.begin()));
+    }
+    // A straggler would ask during the next round's set-up, or this one's tidy-up.
+    EXPECT_EQ(stragglers.load(), 0);
+  }
 }
 
 #ifdef _WIN32

@@ -1,12 +1,15 @@
 #include "program_test_support.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "app/calculation_run.h"
 #include "app/file_list.h"
 #include "app/main_window.h"
 #include "app/program.h"
-#include "os/slow_access.h"
+#include "os/access_hook.h"
 #include "ui/events.h"
 #include "ui/gadget.h"
 #include "ui/window.h"
@@ -73,6 +76,45 @@ bool ServeUntilTrue(const std::function<bool()>& done, std::int32_t ms) {
 SlowShare::SlowShare(std::uint32_t ms) { os::SetAccessDelay(ms); }
 
 SlowShare::~SlowShare() { os::SetAccessDelay(0); }
+
+// Shared with the hook, which an ended walk's last request may still run.
+struct StoreGate::Shared {
+  std::mutex lock;
+  std::condition_variable opened;
+  bool open = false;
+  int requests = 0;
+};
+
+StoreGate::StoreGate(std::wstring prefix, std::wstring after) : shared_(std::make_shared<Shared>()) {
+  os::SetAccessHook([shared = shared_, prefix = std::move(prefix), after = std::move(after)](const std::wstring& path) {
+    std::unique_lock<std::mutex> hold(shared->lock);
+    if (path == after) {
+      // Bounded: only a program that never makes the held request waits this long.
+      shared->opened.wait_for(hold, std::chrono::seconds(20), [&shared] { return shared->requests > 0; });
+      return;
+    }
+    if (path.compare(0, prefix.size(), prefix) != 0) return;
+    ++shared->requests;
+    shared->opened.notify_all();
+    shared->opened.wait(hold, [&shared] { return shared->open; });
+  });
+}
+
+StoreGate::~StoreGate() {
+  Open();
+  os::SetAccessHook(nullptr);
+}
+
+void StoreGate::Open() {
+  std::lock_guard<std::mutex> hold(shared_->lock);
+  shared_->open = true;
+  shared_->opened.notify_all();
+}
+
+int StoreGate::Requests() const {
+  std::lock_guard<std::mutex> hold(shared_->lock);
+  return shared_->requests;
+}
 
 bool ServeUntilListRead(std::int32_t ms) {
   return ServeUntilTrue(

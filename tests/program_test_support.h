@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 // Starts the program once per test process, and before every test brings it
@@ -24,6 +25,26 @@ struct ProgramTest : testing::Test {
 struct SlowShare {
   explicit SlowShare(std::uint32_t ms);
   ~SlowShare();
+};
+
+// While it lives, every folder listing and size query of the program for a
+// path that begins with `prefix` waits until Open() (or the gate's end), as a
+// share that has not answered yet; it counts them as they come. A request for
+// `after` waits until the first held request has come: the thread that makes
+// it does not get to make the held one itself.
+class StoreGate {
+ public:
+  explicit StoreGate(std::wstring prefix, std::wstring after = L"");
+  ~StoreGate();
+  StoreGate(const StoreGate&) = delete;
+  StoreGate& operator=(const StoreGate&) = delete;
+  void Open();
+  int Requests() const;
+
+  struct Shared;
+
+ private:
+  std::shared_ptr<Shared> shared_;
 };
 
 // Serves and dispatches the program's events for `ms` milliseconds.

@@ -102,6 +102,7 @@ DeepFolder::~DeepFolder() {
   if (path.empty()) return;
   os::ListFolder(path, [this](const os::FolderItem& item) {
     if (!item.is_folder) DeleteFileW(os::ExtendedLengthPath(PathOf(item.name)).c_str());
+    return true;
   });
   for (std::wstring at = path; at.size() > root.size(); at.resize(at.rfind(os::kPathSeparator)))
     RemoveDirectoryW(os::ExtendedLengthPath(at).c_str());

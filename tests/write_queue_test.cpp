@@ -1,6 +1,8 @@
 // Workers' writes reach the window thread: all of them, in order, never a later window.
 #include "ui_fixture.h"
 
+#include <chrono>
+
 namespace {
 
 // Workers write while the window thread serves its queue.
@@ -58,8 +60,14 @@ TEST_F(UiTest, AWindowIsRepaintedWhileWritesKeepComing) {
   HWND window = WindowHandle(kTestWindow);
   constexpr int kWrites = 600;  // 3 ms each: about 2 s in all
   std::atomic<int> applied{0};
+  // Held by the clock, not by Sleep, which Windows rounds up to its 15.6 ms tick.
+  const auto busy_for_3_ms = [] {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(3);
+    while (std::chrono::steady_clock::now() < until) {
+    }
+  };
   std::thread worker([&] {
-    for (int i = 0; i < kWrites; ++i) CallOnWindowThread(kTestWindow, [&applied] { Sleep(3); ++applied; });
+    for (int i = 0; i < kWrites; ++i) CallOnWindowThread(kTestWindow, [&applied, busy_for_3_ms] { busy_for_3_ms(); ++applied; });
   });
   EXPECT_TRUE(ServeUntil([&] { return applied.load() > 0; }));
   InvalidateRect(window, nullptr, FALSE);
@@ -71,7 +79,7 @@ TEST_F(UiTest, AWindowIsRepaintedWhileWritesKeepComing) {
   }));
   EXPECT_LT(applied_when_painted, kWrites / 2);
   worker.join();
-  EXPECT_TRUE(ServeUntil([&] { return applied.load() == kWrites; }));
+  EXPECT_TRUE(ServeUntil([&] { return applied.load() == kWrites; }, 60000));
 }
 
 // Windows refuses posts to a thread whose queue holds 10,000 of them; Wine

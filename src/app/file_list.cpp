@@ -26,17 +26,24 @@ constexpr std::uint32_t kAddInFlight = 8;
 
 // Files being added. Each add (a requester's choice, a drop) becomes a job
 // that a worker looks up and walks, several requests at once; the rows come
-// back in order and are appended here on the window thread, one batch per
-// turn, so the window keeps serving. Adds are served one after another, in
-// the order they were made.
-struct FileIntake {
+// back in order and are appended here on the window thread, a few batches on
+// their way at a time, so the window keeps serving. Adds are served one after
+// another, in the order they were made.
+//
+// Clear list ends the adds so far and opens a new intake with a worker of its
+// own: the next add starts at once, even while an ended walk still waits for
+// a request that a lost share never answers.
+struct AddQueue {
   std::mutex lock;  // guards `jobs` and `worker_running`
   std::deque<std::function<void()>> jobs;
   bool worker_running = false;
-  // Window thread only. Clear list sets the flag its adds so far were given
-  // and starts a new one: what they still find is never appended.
-  std::shared_ptr<std::atomic<bool>> dropped = std::make_shared<std::atomic<bool>>(false);
-  std::size_t unfinished = 0;  // adds since the last Clear list not yet done
+  // Set by Clear list: what the adds of this queue still find is never appended.
+  std::atomic<bool> dropped{false};
+};
+
+struct FileIntake {
+  std::shared_ptr<AddQueue> queue = std::make_shared<AddQueue>();  // window thread only
+  std::size_t unfinished = 0;  // adds since the last Clear list not yet done; window thread only
 };
 
 FileIntake& TheIntake() {
@@ -45,43 +52,55 @@ FileIntake& TheIntake() {
 }
 
 // The worker: every job waiting, then it ends (a later add starts another).
-void ServeAddJobs() {
-  FileIntake& intake = TheIntake();
+void ServeAddJobs(const std::shared_ptr<AddQueue>& queue) {
   while (true) {
     std::function<void()> job;
     {
-      std::lock_guard<std::mutex> hold(intake.lock);
-      if (intake.jobs.empty()) {
-        intake.worker_running = false;
+      std::lock_guard<std::mutex> hold(queue->lock);
+      if (queue->jobs.empty()) {
+        queue->worker_running = false;
         return;
       }
-      job = std::move(intake.jobs.front());
-      intake.jobs.pop_front();
+      job = std::move(queue->jobs.front());
+      queue->jobs.pop_front();
     }
     job();
   }
 }
 
+// Window thread: appends a batch of rows. Memory that runs out ends the add
+// there, as a folder that cannot be read does; the rows so far stay.
+void AppendAddedRows(const AddQueue& queue, std::atomic<bool>& failed, std::vector<FileEntry>& entries,
+                     bool ticked) {
+  if (queue.dropped.load() || failed.load()) return;
+  try {
+    AppendRows(TheFileRows(), std::move(entries), ticked);
+  } catch (const std::bad_alloc&) {
+    failed.store(true);
+  }
+  ShowListRowCountNowAndThen(kFileListGadget);
+}
+
 // Runs on the worker: looks up `paths` (walking folders when asked) and hands
 // the rows to the window thread in order.
 void AddInOrder(std::vector<std::wstring>& paths, bool into_folders, bool ticked,
-                const std::shared_ptr<std::atomic<bool>>& dropped) {
+                const std::shared_ptr<AddQueue>& queue) {
   os::WalkSettings settings;
   settings.into_folders = into_folders;
   settings.in_flight = kAddInFlight;
+  const WindowStream stream = OpenWindowStream(kMainWindow);
+  const auto failed = std::make_shared<std::atomic<bool>>(false);
   os::WalkPaths(std::move(paths), settings, [&](std::vector<os::WalkedFile>& batch) {
+    if (failed->load()) return false;
     auto entries = std::make_shared<std::vector<FileEntry>>();
     entries->reserve(batch.size());
     for (os::WalkedFile& file : batch) entries->push_back(FileEntry{std::move(file.path), file.size});
-    CallOnWindowThread(kMainWindow, [entries, dropped, ticked] {
-      if (dropped->load()) return;
-      AppendRows(TheFileRows(), std::move(*entries), ticked);
-      ShowListRowCountNowAndThen(kFileListGadget);
-    });
-    return true;
-  }, dropped.get());
-  CallOnWindowThread(kMainWindow, [dropped] {
-    if (dropped->load()) return;
+    return CarryInStream(stream, [entries, queue, failed, ticked] {
+      AppendAddedRows(*queue, *failed, *entries, ticked);
+    }, queue->dropped);
+  }, &queue->dropped);
+  CallOnWindowThread(kMainWindow, [queue] {
+    if (queue->dropped.load()) return;
     ShowListRowCount(kFileListGadget);
     --TheIntake().unfinished;
   });
@@ -107,20 +126,20 @@ std::uint64_t g_copies = 0;
 void QueueAdd(std::vector<std::wstring> paths, bool into_folders, bool ticked) {
   FileIntake& intake = TheIntake();
   ++intake.unfinished;
+  const std::shared_ptr<AddQueue> queue = intake.queue;
   // Bound now: its rows are for the window as it is open now.
-  std::function<void()> job = BindToOpenWindows(
-      [paths = std::move(paths), into_folders, ticked, dropped = intake.dropped]() mutable {
-        AddInOrder(paths, into_folders, ticked, dropped);
-      });
+  std::function<void()> job = BindToOpenWindows([paths = std::move(paths), into_folders, ticked, queue]() mutable {
+    AddInOrder(paths, into_folders, ticked, queue);
+  });
   bool start = false;
   {
-    std::lock_guard<std::mutex> hold(intake.lock);
-    intake.jobs.push_back(std::move(job));
-    start = !intake.worker_running;
-    intake.worker_running = true;
+    std::lock_guard<std::mutex> hold(queue->lock);
+    queue->jobs.push_back(std::move(job));
+    start = !queue->worker_running;
+    queue->worker_running = true;
   }
   // Without a thread the adds are made here and now, as they come.
-  if (start && !StartWindowWorker(ServeAddJobs, false)) ServeAddJobs();
+  if (start && !StartWindowWorker([queue] { ServeAddJobs(queue); }, false)) ServeAddJobs(queue);
 }
 
 }  // namespace
@@ -201,8 +220,8 @@ void ClearFileList() {
 
 void EndFileAdds() {
   FileIntake& intake = TheIntake();
-  intake.dropped->store(true);
-  intake.dropped = std::make_shared<std::atomic<bool>>(false);
+  intake.queue->dropped.store(true);
+  intake.queue = std::make_shared<AddQueue>();
   intake.unfinished = 0;
 }
 

@@ -240,6 +240,20 @@ struct LineSlices {
   std::atomic<bool> stop{false};
 };
 
+// The reading thread's owner: every way out of a list's reading, an
+// exception's included, stops the thread and waits for it, since it reads the
+// caller's cancel flag and read function.
+struct ReaderEnd {
+  std::shared_ptr<LineSlices> slices;
+  ~ReaderEnd() {
+    std::unique_lock<std::mutex> hold(slices->lock);
+    slices->stop = true;
+    slices->came.wait(hold, [this] { return slices->ended; });
+  }
+};
+
+bool Cancelled(const ListReading& how) { return how.cancel && how.cancel->load(); }
+
 }  // namespace
 
 bool ReadAndResolveChecksumList(const std::wstring& path, const ListReading& how,
@@ -262,6 +276,7 @@ bool ReadAndResolveChecksumList(const std::wstring& path, const ListReading& how
   };
   // Without a thread of its own the file is read first, then looked up.
   if (os::StartThread(reader, false) == 0) reader();
+  const ReaderEnd reader_end{slices};
 
   // Entries are held back until the file is known to be whole.
   std::vector<ChecksumEntry> held;
@@ -279,9 +294,11 @@ bool ReadAndResolveChecksumList(const std::wstring& path, const ListReading& how
         return true;
       }
       lines_read(lines);
-      // In parts, as the lookups hand them over: the taker's work per part stays short.
+      // In parts, as the lookups hand them over: the taker's work per part
+      // stays short, and a stop is seen between two parts.
       constexpr std::size_t kMostPerPart = 16384;
       for (std::size_t at = 0; at < held.size(); at += kMostPerPart) {
+        if (Cancelled(how)) return false;
         const auto from = held.begin() + static_cast<std::ptrdiff_t>(at);
         std::vector<ChecksumEntry> part(std::make_move_iterator(from),
                                         std::make_move_iterator(from + static_cast<std::ptrdiff_t>(
@@ -290,26 +307,28 @@ bool ReadAndResolveChecksumList(const std::wstring& path, const ListReading& how
       }
       std::vector<ChecksumEntry>().swap(held);
     }
-    return entries.empty() || take(entries);
+    if (entries.empty()) return true;
+    return !Cancelled(how) && take(entries);
   };
-  bool go_on = true;
-  std::unique_lock<std::mutex> hold(slices->lock);
-  while (go_on) {
-    slices->came.wait(hold, [&slices] { return !slices->waiting.empty() || slices->ended; });
-    if (slices->waiting.empty()) break;
-    std::vector<ChecksumLine> slice = std::move(slices->waiting.front());
-    slices->waiting.pop_front();
+  try {
+    bool go_on = true;
+    std::unique_lock<std::mutex> hold(slices->lock);
+    while (go_on) {
+      slices->came.wait(hold, [&slices] { return !slices->waiting.empty() || slices->ended; });
+      if (slices->waiting.empty()) break;
+      std::vector<ChecksumLine> slice = std::move(slices->waiting.front());
+      slices->waiting.pop_front();
+      hold.unlock();
+      go_on = ResolveChecksumLines(path, std::move(slice), how.in_flight, hold_or_take, how.cancel);
+      hold.lock();
+    }
+    if (!go_on || !slices->whole) return false;
     hold.unlock();
-    go_on = ResolveChecksumLines(path, std::move(slice), how.in_flight, hold_or_take, how.cancel);
-    hold.lock();
+    std::vector<ChecksumEntry> none;
+    return hold_or_take(none) && !Cancelled(how);
+  } catch (const std::bad_alloc&) {
+    return false;  // what was handed over stays
   }
-  // The reader may hold `cancel`: it is let go only once the reader is done.
-  slices->stop = true;
-  slices->came.wait(hold, [&slices] { return slices->ended; });
-  if (!go_on || !slices->whole) return false;
-  hold.unlock();
-  std::vector<ChecksumEntry> none;
-  return hold_or_take(none);
 }
 
 std::vector<ChecksumEntry> ReadChecksumList(const std::wstring& path) {

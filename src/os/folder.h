@@ -20,7 +20,10 @@ struct FolderItem {
 
 // Calls `visit` for every entry of `folder`, hidden and system ones included,
 // in the order the file system returns them; "." and ".." are left out.
-// Returns false when the folder cannot be listed (nothing is visited then).
-bool ListFolder(const std::wstring& folder, const std::function<void(const FolderItem&)>& visit);
+// `visit` returns false to end the listing there, so that a stop is not held
+// up by a folder of a million entries. Returns false when the folder cannot
+// be listed (nothing is visited then). An exception from `visit` passes
+// through, the folder closed.
+bool ListFolder(const std::wstring& folder, const std::function<bool(const FolderItem&)>& visit);
 
 }  // namespace os

@@ -6,6 +6,10 @@
 //
 // Every piece of work has a key, the indices of the entries leading to it
 // from the given paths, so that walk order is the keys' lexicographic order.
+//
+// A walk owns its helpers: whatever way it ends (done, stopped, a failure to
+// allocate in any of its threads), it returns only once every helper has
+// left, and a stop ends a listing or a run of lookups between two entries.
 #include "os/ordered_walk.h"
 
 #include <algorithm>
@@ -15,6 +19,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <set>
 #include <thread>
 
@@ -61,13 +66,18 @@ struct Child {
   std::shared_ptr<Node> folder;  // a subfolder: its own listing
 };
 
+// Who may touch what: `key`, `path` and `given` are set before the node is
+// shared and only read after (the caller moves `path` out once the node is
+// done). `state` changes under the walk's lock. The results, `size`, `listed`
+// and `children`, are written by the one thread that took the node, before it
+// stores kDone; kDone is stored last, after the subfolders are queued, so a
+// thread that reads kDone, with the lock or without, may then read and move
+// the results: nobody touches them again.
 struct Node {
   enum class State { kWaiting, kBusy, kDone };
   Key key;
   std::wstring path;
   bool given = false;  // looked up first; listed only when a folder and walks go into folders
-  // Written under the walk's lock; kDone is stored after the results, so a
-  // thread that reads it without the lock may then read them.
   std::atomic<State> state{State::kWaiting};
   std::int64_t size = kPathNotFound;  // given paths: their PathSize
   bool listed = false;                // its children are the folder's entries
@@ -100,18 +110,36 @@ struct Walk {
   std::size_t ahead = 0;     // entries known and not yet handed over
   std::uint32_t helpers = 0;
   std::uint32_t idle_helpers = 0;
-  bool ended = false;
+  bool ended = false;  // helpers leave
+  // Set once, never cleared: the caller stopped, or a thread failed. Read
+  // without the lock between entries, so that no listing runs to its end.
+  std::atomic<bool> stopping{false};
+  const std::atomic<bool>* cancel = nullptr;  // the caller's; read until the last helper has left
+
+  bool Stopping() const {
+    return stopping.load(std::memory_order_acquire) || (cancel && cancel->load(std::memory_order_acquire));
+  }
 };
 
-// Lookup and listing of one node, without the lock.
-void Work(Node& node, bool into_folders) {
+// Under the lock: ends the walk for every thread, as when one cannot go on.
+void StopAll(Walk& walk) {
+  walk.stopping.store(true, std::memory_order_release);
+  walk.ended = true;
+  walk.work_came.notify_all();
+  walk.node_done.notify_all();
+}
+
+// Lookup and listing of one node, without the lock; a stop ends the listing
+// between two entries, its results then never handed over.
+void Work(Node& node, const Walk& walk) {
   if (node.given) {
     node.size = PathSize(node.path);
-    if (!into_folders || node.size != kPathIsFolder) return;
+    if (!walk.into_folders || node.size != kPathIsFolder || walk.Stopping()) return;
   }
   node.listed = true;
-  ListFolder(node.path, [&node](const FolderItem& item) {
-    if (item.is_folder_link) return;
+  ListFolder(node.path, [&node, &walk](const FolderItem& item) {
+    if (walk.Stopping()) return false;
+    if (item.is_folder_link) return true;
     Child child{item.name, item.size, nullptr};
     if (item.is_folder) {
       child.folder = std::make_shared<Node>();
@@ -120,6 +148,7 @@ void Work(Node& node, bool into_folders) {
       child.folder->path = JoinPath(node.path, item.name);
     }
     node.children.push_back(std::move(child));
+    return true;
   });
 }
 
@@ -132,7 +161,8 @@ void WorkOn(const std::shared_ptr<Walk>& shared, const std::vector<std::shared_p
   const auto start = Clock::now();
   std::size_t requests = 0;
   for (const auto& node : nodes) {
-    Work(*node, walk.into_folders);
+    if (walk.Stopping()) return;  // the rest are marked done unlooked-up, and never handed over
+    Work(*node, walk);
     requests += 1 + node->children.size();
   }
   if (Clock::now() - start < kSlowRequest * requests) {
@@ -152,9 +182,9 @@ void WorkOn(const std::shared_ptr<Walk>& shared, const std::vector<std::shared_p
 }
 
 // Under the lock: the node is done; its subfolders wait for listing. Wakes
-// only who waits for this.
+// only who waits for this. Marked done last: the caller may move the
+// children's folders out as soon as it reads kDone, without the lock.
 void Finish(Walk& walk, Node& node) {
-  node.state = Node::State::kDone;
   walk.ahead += node.listed ? node.children.size() : 1;
   bool more_work = false;
   for (const Child& child : node.children) {
@@ -162,6 +192,7 @@ void Finish(Walk& walk, Node& node) {
     walk.waiting.insert(child.folder);
     more_work = true;
   }
+  node.state.store(Node::State::kDone, std::memory_order_release);
   if (more_work && walk.idle_helpers > 0) walk.work_came.notify_all();
   if (walk.awaited == &node) walk.node_done.notify_one();
 }
@@ -204,7 +235,7 @@ std::vector<std::shared_ptr<Node>> TakeEarliest(Walk& walk) {
   return taken;
 }
 
-void RunHelper(const std::shared_ptr<Walk>& shared) {
+void ServeAsHelper(const std::shared_ptr<Walk>& shared) {
   Walk& walk = *shared;
   std::unique_lock<std::mutex> hold(walk.lock);
   while (!walk.ended) {
@@ -220,8 +251,22 @@ void RunHelper(const std::shared_ptr<Walk>& shared) {
     hold.lock();
     for (const auto& node : taken) Finish(walk, *node);
   }
+}
+
+// A helper that cannot go on (memory ran out) ends the whole walk, as the
+// caller's own failure does: nothing may leave the thread.
+void RunHelper(const std::shared_ptr<Walk>& shared) {
+  Walk& walk = *shared;
+  bool failed = false;
+  try {
+    ServeAsHelper(shared);
+  } catch (...) {
+    failed = true;
+  }
+  std::lock_guard<std::mutex> hold(walk.lock);
+  if (failed) StopAll(walk);
   --walk.helpers;
-  walk.node_done.notify_one();
+  if (walk.helpers == 0) walk.node_done.notify_all();
 }
 
 // Under the lock: starts a helper when work waits that no idle helper will take.
@@ -230,15 +275,21 @@ void AddHelperIfUseful(const std::shared_ptr<Walk>& shared) {
   const std::size_t work = walk.waiting.size() + (walk.paths.size() - walk.next_path);
   if (walk.helpers >= walk.helpers_allowed || walk.idle_helpers >= work) return;
   ++walk.helpers;
-  if (StartThread([shared] { RunHelper(shared); }, false) == 0) --walk.helpers;
+  std::uint32_t started = 0;
+  try {
+    started = StartThread([shared] { RunHelper(shared); }, false);
+  } catch (const std::bad_alloc&) {
+  }
+  if (started == 0) --walk.helpers;
 }
 
 // The caller's side: walks the nodes in order and hands results over.
 class HandOver {
  public:
-  HandOver(std::shared_ptr<Walk> walk, const std::function<bool(std::vector<WalkedFile>&)>& take,
-           const std::atomic<bool>* cancel)
-      : shared_(std::move(walk)), walk_(*shared_), take_(take), cancel_(cancel), last_(Clock::now()) {}
+  HandOver(std::shared_ptr<Walk> walk, const std::function<bool(std::vector<WalkedFile>&)>& take)
+      : shared_(std::move(walk)), walk_(*shared_), take_(take), last_(Clock::now()) {}
+  // Every exit, an exception's included, ends the helpers first.
+  ~HandOver() { End(); }
 
   bool Run() {
     for (std::size_t index = 0; index < walk_.paths.size(); ++index) {
@@ -246,6 +297,7 @@ class HandOver {
       std::vector<std::shared_ptr<Node>> own;  // the run from here, when nobody has started it
       {
         std::lock_guard<std::mutex> hold(walk_.lock);
+        if (walk_.Stopping()) return false;  // a failed helper may have left the queue half made
         if (index == walk_.next_path) {
           own = TakePaths(walk_);
           AddHelperIfUseful(shared_);
@@ -259,7 +311,7 @@ class HandOver {
         for (const auto& done : own) Finish(walk_, *done);
       }
       // Most given paths are done by now: no need to take the lock again.
-      if (node->state != Node::State::kDone && !Await(node)) return false;
+      if (node->state.load(std::memory_order_acquire) != Node::State::kDone && !Await(node)) return false;
       ++taken_;
       if (!node->listed) {
         if (!Give(WalkedFile{std::move(node->path), node->size, index})) return false;
@@ -270,12 +322,12 @@ class HandOver {
     return Flush();
   }
 
-  // Stops the helpers: at once after this, or when they finish their request.
-  void End(bool wait_for_helpers) {
+  // Stops the helpers and waits until every one has left: a listing or a
+  // run of lookups under way ends at its next entry.
+  void End() {
     std::unique_lock<std::mutex> hold(walk_.lock);
-    walk_.ended = true;
-    walk_.work_came.notify_all();
-    if (wait_for_helpers) walk_.node_done.wait(hold, [this] { return walk_.helpers == 0; });
+    StopAll(walk_);
+    walk_.node_done.wait(hold, [this] { return walk_.helpers == 0; });
   }
 
  private:
@@ -296,10 +348,12 @@ class HandOver {
       }
       Child& child = level.node->children[level.next++];
       ++taken_;
+      if (walk_.Stopping()) return false;
       if (child.folder) {
         std::shared_ptr<Node> sub = std::move(child.folder);
         std::wstring().swap(child.name);
-        if (!Await(sub)) return false;
+        // Helpers list most subfolders well ahead: no need for the lock then.
+        if (sub->state.load(std::memory_order_acquire) != Node::State::kDone && !Await(sub)) return false;
         stack.push_back(Level{std::move(sub), 0});  // invalidates `level`
       } else {
         WalkedFile file{JoinPath(level.node->path, child.name), child.size, index};
@@ -310,14 +364,15 @@ class HandOver {
     return true;
   }
 
+  // A stop is looked at before each result: whatever a stopped thread left
+  // unfinished is never handed over.
   bool Give(WalkedFile file) {
+    if (walk_.Stopping()) return false;
     batch_.push_back(std::move(file));
     if (batch_.size() < kMostPerHandOver && (batch_.size() % 256 != 0 || Clock::now() - last_ < kHandOverEvery))
       return true;
     return Flush();
   }
-
-  bool Cancelled() const { return cancel_ && cancel_->load(); }
 
   // Under the lock: what was handed on no longer counts as ahead; helpers
   // held back by it may go on.
@@ -334,11 +389,13 @@ class HandOver {
       LowerAhead();
     }
     last_ = Clock::now();
-    if (Cancelled()) return false;
+    if (walk_.Stopping()) return false;
     if (batch_.empty()) return true;
     const bool go_on = take_(batch_);
     batch_.clear();
-    return go_on && !Cancelled();
+    if (go_on) return !walk_.Stopping();
+    walk_.stopping.store(true, std::memory_order_release);  // helpers stop at their next entry
+    return false;
   }
 
   // Until `node` is done: by this thread when nobody has started it, else by
@@ -349,6 +406,7 @@ class HandOver {
     LowerAhead();
     AddHelperIfUseful(shared_);
     while (node.state != Node::State::kDone) {
+      if (walk_.Stopping()) return false;
       if (node.state == Node::State::kWaiting) {
         walk_.waiting.erase(shared_node);  // a given path is not there
         node.state = Node::State::kBusy;
@@ -386,7 +444,6 @@ class HandOver {
   std::shared_ptr<Walk> shared_;
   Walk& walk_;
   const std::function<bool(std::vector<WalkedFile>&)>& take_;
-  const std::atomic<bool>* cancel_;
   std::vector<WalkedFile> batch_;
   Clock::time_point last_;
   std::size_t taken_ = 0;  // entries handed on since `ahead` was last lowered
@@ -402,10 +459,13 @@ bool WalkPaths(std::vector<std::wstring> paths, const WalkSettings& settings,
   const std::uint32_t processors = std::max(1u, std::thread::hardware_concurrency());
   walk->helpers_allowed = std::min(walk->most_helpers, processors);
   walk->paths = std::move(paths);
-  HandOver hand_over(walk, take, cancel);
-  const bool whole = hand_over.Run();
-  hand_over.End(whole);
-  return whole;
+  walk->cancel = cancel;
+  HandOver hand_over(walk, take);
+  try {
+    return hand_over.Run();
+  } catch (const std::bad_alloc&) {
+    return false;  // the helpers end as the walk does; what was handed over stays
+  }
 }
 
 }  // namespace os

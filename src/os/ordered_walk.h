@@ -38,10 +38,13 @@ struct WalkSettings {
 // and a folder, the files below it. `take` runs on the calling thread with
 // the next results in order (it may move them out): at least every few
 // hundredths of a second while results come, before any wait, and at the
-// end. It returns false to end the walk, as `cancel` does once set. Returns
-// true when every result was handed over. Other threads do the lookups and
-// listings ahead of the calling thread; none outlives a walk that ends by
-// itself, while one ended early leaves them to finish their current request.
+// end. It returns false to end the walk, as `cancel` does once set: the walk
+// then hands nothing more over, and returns as soon as every request under
+// way has been answered (a listing ends at its next entry). Returns true when
+// every result was handed over. Other threads do the lookups and listings
+// ahead of the calling thread; none outlives the walk, however it ends. Memory
+// that runs out in any of them, or in `take`, ends the walk as a stop does
+// (false); what was handed over stays.
 bool WalkPaths(std::vector<std::wstring> paths, const WalkSettings& settings,
                const std::function<bool(std::vector<WalkedFile>& batch)>& take,
                const std::atomic<bool>* cancel = nullptr);

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <new>
 
 #include "formats/checksum_list_reader.h"
 #include "os/decimal_text.h"
@@ -88,21 +89,42 @@ void FinishReading(const std::shared_ptr<VerifierRows>& rows) {
   if (VerifierRowCount(*rows) == 0) MessageRequester(L"Error", L"Invalid md5 file.");
 }
 
+// Window thread: the next entries as rows. Memory that runs out ends the
+// reading there, the rows so far kept, as a lookup that fails does.
+void AppendEntries(const std::shared_ptr<VerifierRows>& rows, std::atomic<bool>& stop,
+                   std::vector<ChecksumEntry>& entries) {
+  if (TheVerifier().rows != rows || stop.load()) return;
+  try {
+    AppendVerifierEntries(*rows, std::move(entries));
+  } catch (const std::bad_alloc&) {
+    stop.store(true);
+    FinishReading(rows);
+  }
+  ShowListRowCountNowAndThen(kVerifierEntryList);
+}
+
 // Runs on a worker: the list file's entries, in batches as their sizes come
-// in, each appended and shown on the window thread.
+// in, each appended and shown on the window thread, which alone writes the
+// rows. A closed window stops the reading: nothing more is handed on.
 void ReadEntries(const std::wstring& list_path, const std::shared_ptr<VerifierRows>& rows,
                  const std::shared_ptr<std::atomic<bool>>& stop) {
   ListReading how;
   how.in_flight = kReadInFlight;
   how.cancel = stop.get();
-  const auto reserve = [&rows](std::size_t lines) { ReserveVerifierRows(*rows, lines); };
-  ReadAndResolveChecksumList(list_path, how, reserve, [&rows](std::vector<ChecksumEntry>& entries) {
+  const WindowStream stream = OpenWindowStream(kVerifierWindow);
+  const auto reserve = [&](std::size_t lines) {
+    CarryInStream(stream, [rows, stop, lines] {
+      if (TheVerifier().rows != rows || stop->load()) return;
+      try {
+        ReserveVerifierRows(*rows, lines);
+      } catch (const std::bad_alloc&) {
+        // The rows grow as they come instead.
+      }
+    }, *stop);
+  };
+  ReadAndResolveChecksumList(list_path, how, reserve, [&](std::vector<ChecksumEntry>& entries) {
     auto batch = std::make_shared<std::vector<ChecksumEntry>>(std::move(entries));
-    CallOnWindowThread(kVerifierWindow, [rows, batch] {
-      AppendVerifierEntries(*rows, std::move(*batch));
-      ShowListRowCountNowAndThen(kVerifierEntryList);
-    });
-    return true;
+    return CarryInStream(stream, [rows, stop, batch] { AppendEntries(rows, *stop, *batch); }, *stop);
   });
   if (!stop->load()) CallOnWindowThread(kVerifierWindow, [rows] { FinishReading(rows); });
 }

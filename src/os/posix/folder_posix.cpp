@@ -3,18 +3,28 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <memory>
+
+#include "os/access_hook.h"
 #include "os/codepage.h"
 #include "os/path_size.h"
-#include "os/slow_access.h"
 
 namespace os {
 
-bool ListFolder(const std::wstring& folder, const std::function<void(const FolderItem&)>& visit) {
-  WaitAccessDelay();
+namespace {
+
+struct CloseDir {
+  void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+}  // namespace
+
+bool ListFolder(const std::wstring& folder, const std::function<bool(const FolderItem&)>& visit) {
+  BEFORE_STORE_ACCESS(folder);
   const std::string native = WideToUtf8(folder);
-  DIR* dir = ::opendir(native.c_str());
+  const std::unique_ptr<DIR, CloseDir> dir(::opendir(native.c_str()));
   if (!dir) return false;
-  while (const dirent* entry = ::readdir(dir)) {
+  while (const dirent* entry = ::readdir(dir.get())) {
     const std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
     const std::string full = native + (native.empty() || native.back() == '/' ? "" : "/") + name;
@@ -33,9 +43,8 @@ bool ListFolder(const std::wstring& folder, const std::function<void(const Folde
     if (!item.is_folder && !item.is_folder_link) {
       item.size = ::stat(full.c_str(), &info) != 0 ? kPathNotFound : info.st_size > 0 ? info.st_size : 0;
     }
-    visit(item);
+    if (!visit(item)) break;
   }
-  ::closedir(dir);
   return true;
 }
 

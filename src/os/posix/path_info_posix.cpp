@@ -2,13 +2,13 @@
 
 #include <sys/stat.h>
 
+#include "os/access_hook.h"
 #include "os/codepage.h"
-#include "os/slow_access.h"
 
 namespace os {
 
 PathInfo LookUpPath(const std::wstring& path) {
-  WaitAccessDelay();
+  BEFORE_STORE_ACCESS(path);
   std::string native = WideToUtf8(path);
   while (native.size() > 1 && native.back() == '/') native.pop_back();
   PathInfo info;

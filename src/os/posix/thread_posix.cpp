@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <memory>
+#include <new>
 #include <pthread.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -32,7 +33,8 @@ void* RunThread(void* argument) {
 }  // namespace
 
 std::uint32_t StartThread(std::function<void()> entry, bool raise_priority) {
-  auto* start = new ThreadStart{std::move(entry), raise_priority};
+  auto* start = new (std::nothrow) ThreadStart{std::move(entry), raise_priority};
+  if (!start) return 0;
   pthread_attr_t attributes;
   pthread_attr_init(&attributes);
   pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);

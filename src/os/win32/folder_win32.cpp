@@ -2,20 +2,31 @@
 
 #include <windows.h>
 
+#include <memory>
+
+#include "os/access_hook.h"
 #include "os/path_size.h"
 #include "os/path_text.h"
-#include "os/slow_access.h"
 #include "os/win32/long_path.h"
 
 namespace os {
 
-bool ListFolder(const std::wstring& folder, const std::function<void(const FolderItem&)>& visit) {
-  WaitAccessDelay();
+namespace {
+
+struct CloseFind {
+  void operator()(HANDLE find) const { FindClose(find); }
+};
+
+}  // namespace
+
+bool ListFolder(const std::wstring& folder, const std::function<bool(const FolderItem&)>& visit) {
+  BEFORE_STORE_ACCESS(folder);
   WIN32_FIND_DATAW data;
   const std::wstring pattern = ExtendedLengthPath(JoinPath(folder, L"*"));
-  HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
-                                 FIND_FIRST_EX_LARGE_FETCH);
-  if (find == INVALID_HANDLE_VALUE) return false;
+  HANDLE handle = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                   FIND_FIRST_EX_LARGE_FETCH);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const std::unique_ptr<void, CloseFind> find(handle);
   do {
     const std::wstring name = data.cFileName;
     if (name == L"." || name == L"..") continue;
@@ -29,9 +40,8 @@ bool ListFolder(const std::wstring& folder, const std::function<void(const Folde
     item.is_folder = is_folder && !is_link;
     item.is_folder_link = is_folder && is_link;
     item.size = ClampedFileSize((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
-    visit(item);
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
+    if (!visit(item)) break;
+  } while (FindNextFileW(find.get(), &data));
   return true;
 }
 

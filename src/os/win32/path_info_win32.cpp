@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
+#include "os/access_hook.h"
 #include "os/path_text.h"
-#include "os/slow_access.h"
 #include "os/win32/long_path.h"
 
 namespace os {
@@ -16,7 +16,7 @@ bool IsDriveName(const std::wstring& path) {
 }  // namespace
 
 PathInfo LookUpPath(const std::wstring& path) {
-  WaitAccessDelay();
+  BEFORE_STORE_ACCESS(path);
   PathInfo info;
   if (IsDriveName(path)) {
     const std::wstring root = path.substr(0, 2) + L"\\";

@@ -1,6 +1,7 @@
 #include "os/thread.h"
 
 #include <memory>
+#include <new>
 #include <windows.h>
 
 namespace os {
@@ -15,7 +16,8 @@ DWORD WINAPI RunThread(void* argument) {
 }  // namespace
 
 std::uint32_t StartThread(std::function<void()> entry, bool raise_priority) {
-  auto* start = new std::function<void()>(std::move(entry));
+  auto* start = new (std::nothrow) std::function<void()>(std::move(entry));
+  if (!start) return 0;
   DWORD id = 0;
   HANDLE thread = CreateThread(nullptr, 0, RunThread, start, 0, &id);
   if (!thread) {
