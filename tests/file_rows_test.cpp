@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
 RowId AddFile(FileRows& rows, const std::wstring& path, std::int64_t size, bool ticked = true) {
@@ -29,6 +32,51 @@ TEST(FileRows, IdsFollowListOrderAcrossRemovals) {
   ClearRows(rows);
   EXPECT_EQ(RowCount(rows), 0u);
   EXPECT_GT(AddFile(rows, L"d", 0), c) << "ids are never reused";
+}
+
+// Rows kept by folder and name, the digest as bytes: every column, the copied
+// out path and the list's text read as they were written, whatever the path.
+TEST(FileRows, EveryKindOfRowReadsAsWritten) {
+  FileRows rows;
+  const std::wstring digest = L"0123456789abcdef0123456789abcdef";
+  const std::vector<std::wstring> paths{
+      L"/top/f.txt", L"/top/sub/g", L"/top/h.txt", L"/top/sub/\u00e9t\u00e9 \u4e2d.txt", L"/root-file",
+      L"/top/sub/", L"/top/" + std::wstring(300, L'n'), L"relative"};
+  std::vector<ChecksumRow> expected;
+  for (std::size_t k = 0; k < paths.size(); ++k) {
+    const RowId id = AddFile(rows, paths[k], static_cast<std::int64_t>(k) * 1000, k != 2);
+    if (k % 4 != 3) {
+      EXPECT_TRUE(SetRowHash(rows, id, digest));
+    }
+    const std::wstring name = paths[k].substr(paths[k].find_last_of(L'/') == std::wstring::npos ? 0 : paths[k].find_last_of(L'/') + 1);
+    expected.push_back(ChecksumRow{k != 2, name, k % 4 != 3 ? digest : L""});
+  }
+  const ChecksumListRows listed = TakeChecksumListRows(rows);
+  for (std::size_t k = 0; k < paths.size(); ++k) {
+    FileRow row;
+    ASSERT_TRUE(RowAt(rows, k, &row));
+    EXPECT_EQ(row.entry.path, paths[k]);
+    EXPECT_EQ(row.entry.size, static_cast<std::int64_t>(k) * 1000);
+    EXPECT_EQ(row.hash, expected[k].hash);
+    EXPECT_EQ(RowCell(rows, k, kFileColumn), expected[k].name) << k;
+    EXPECT_EQ(RowCell(rows, k, kHashColumn), expected[k].hash) << k;
+  }
+  EXPECT_EQ(ChecksumListTextOf(listed), ChecksumListText(expected));
+  // What was taken stays as it was, whatever becomes of the rows.
+  ClearRows(rows);
+  EXPECT_EQ(ChecksumListTextOf(listed), ChecksumListText(expected));
+}
+
+TEST(FileRows, ClearingGivesTheMemoryBack) {
+  FileRows rows;
+  std::vector<FileEntry> entries;
+  for (int k = 0; k < 100000; ++k) entries.push_back(FileEntry{L"/folder" + std::to_wstring(k % 50) + L"/file" + std::to_wstring(k), k});
+  AppendRows(rows, std::move(entries), true);
+  EXPECT_GT(RowBytes(rows), std::size_t{4} << 20);
+  EXPECT_LT(RowBytes(rows), std::size_t{16} << 20) << "lean: a few dozen bytes a row";
+  const std::size_t empty = RowBytes(FileRows());
+  ClearRows(rows);
+  EXPECT_EQ(RowBytes(rows), empty) << "back to an empty list's one block";
 }
 
 }  // namespace

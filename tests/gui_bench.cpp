@@ -30,6 +30,7 @@
 #include <thread>
 
 #include "app/file_list.h"
+#include "app/save_checksum_list.h"
 #include "app/main_window.h"
 #include "app/program.h"
 #include "engine/md5_digest.h"
@@ -282,20 +283,29 @@ int DropFolder(const std::wstring& folder, int expected, const std::wstring& sav
 
   // Copy and Save MD5 take ticked rows that have a digest: give each row one.
   for (FileRow row; NextRow(TheFileRows(), row.id, &row);) SetRowHash(TheFileRows(), row.id, L"0123456789abcdef0123456789abcdef");
+  std::printf("private_mb_hashed=%.1f\n", MemoryNow().private_mb);
   EmptyClipboardNow();
   TimeCommand("copy", kMenuCopy, [] { return IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE; });
-  // Save MD5 holds the window for the rows' copy before its requester and
-  // for the writing after it (the requester serves the window meanwhile).
+  // Save MD5 holds the window for taking the rows before its requester; the
+  // list is made and written by a worker after it (the requester serves the
+  // window meanwhile).
   {
     Probe probe(WindowHandle(kMainWindow));
     const LARGE_INTEGER start = Now();
-    const std::wstring text = ChecksumListTextOf(TheFileRows());
-    const bool saved = WriteChecksumListText(WithMd5Extension(save_to), text);
+    const std::wstring path = WithMd5Extension(save_to);
+    DeleteFileW(path.c_str());
+    QueueSave(std::make_shared<ChecksumListRows>(TakeChecksumListRows(TheFileRows())), path);
+    while (SavesUnderWay()) ServeNextEvent(5);
+    const bool saved = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     std::printf("save_seconds=%.3f\nsave_longest_wait_ms=%.1f\nsave_written=%d\n", Seconds(start, Now()), probe.Stop(),
                 saved ? 1 : 0);
     std::fflush(stdout);
   }
+  std::printf("private_mb_after_copy_save=%.1f\n", MemoryNow().private_mb);
   TimeCommand("clear", kMenuClearList, [] { return CountListRows(kFileListGadget) == 0; });
+  ServeQueue();
+  std::printf("private_mb_after_clear=%.1f\n", MemoryNow().private_mb);
+  std::fflush(stdout);
   TerminateProcess(GetCurrentProcess(), 0);
   return 0;
 }

@@ -34,9 +34,7 @@ constexpr std::uint32_t kAddInFlight = 8;
 // own: the next add starts at once, even while an ended walk still waits for
 // a request that a lost share never answers.
 struct AddQueue {
-  std::mutex lock;  // guards `jobs` and `worker_running`
-  std::deque<std::function<void()>> jobs;
-  bool worker_running = false;
+  std::shared_ptr<JobQueue> jobs = std::make_shared<JobQueue>();
   // Set by Clear list: what the adds of this queue still find is never appended.
   std::atomic<bool> dropped{false};
 };
@@ -49,23 +47,6 @@ struct FileIntake {
 FileIntake& TheIntake() {
   static FileIntake intake;
   return intake;
-}
-
-// The worker: every job waiting, then it ends (a later add starts another).
-void ServeAddJobs(const std::shared_ptr<AddQueue>& queue) {
-  while (true) {
-    std::function<void()> job;
-    {
-      std::lock_guard<std::mutex> hold(queue->lock);
-      if (queue->jobs.empty()) {
-        queue->worker_running = false;
-        return;
-      }
-      job = std::move(queue->jobs.front());
-      queue->jobs.pop_front();
-    }
-    job();
-  }
 }
 
 // Window thread: appends a batch of rows. Memory that runs out ends the add
@@ -106,19 +87,6 @@ void AddInOrder(std::vector<std::wstring>& paths, bool into_folders, bool ticked
   });
 }
 
-// Copy's text of the rows up to `last`, read a slice at a time.
-std::wstring CopyText(RowId last) {
-  constexpr std::size_t kRowsPerSlice = 8192;
-  std::wstring text;
-  std::vector<ChecksumRow> slice;
-  for (RowId after = kNoRow;;) {
-    slice.clear();
-    after = AppendChecksumRows(TheFileRows(), after, last, kRowsPerSlice, &slice);
-    if (after == kNoRow) return text;
-    text += ChecksumListText(slice);
-  }
-}
-
 // Copies made so far; window thread only.
 std::uint64_t g_copies = 0;
 
@@ -127,19 +95,10 @@ void QueueAdd(std::vector<std::wstring> paths, bool into_folders, bool ticked) {
   FileIntake& intake = TheIntake();
   ++intake.unfinished;
   const std::shared_ptr<AddQueue> queue = intake.queue;
-  // Bound now: its rows are for the window as it is open now.
-  std::function<void()> job = BindToOpenWindows([paths = std::move(paths), into_folders, ticked, queue]() mutable {
+  // Its rows are for the window as it is open now.
+  QueueJob(queue->jobs, [paths = std::move(paths), into_folders, ticked, queue]() mutable {
     AddInOrder(paths, into_folders, ticked, queue);
   });
-  bool start = false;
-  {
-    std::lock_guard<std::mutex> hold(queue->lock);
-    queue->jobs.push_back(std::move(job));
-    start = !queue->worker_running;
-    queue->worker_running = true;
-  }
-  // Without a thread the adds are made here and now, as they come.
-  if (start && !StartWindowWorker([queue] { ServeAddJobs(queue); }, false)) ServeAddJobs(queue);
 }
 
 }  // namespace
@@ -181,16 +140,21 @@ void AddDroppedPaths(const std::vector<std::wstring>& paths, bool ticked) {
 bool FilesBeingAdded() { return TheIntake().unfinished != 0; }
 
 void CopyTickedRows() {
-  // The text of a million rows takes seconds to make: a worker makes it, a
-  // slice of rows at a time, and the window thread only hands it over. The
-  // rows are those there now, each as it stands when its slice is read; the
-  // latest Copy wins. An empty text still replaces what was there.
+  // The text of a million rows takes a while to make: the window thread
+  // only takes the rows as they stand now, in one pass; a worker makes the
+  // text, and the window thread hands it over. The latest Copy wins. An empty
+  // text still replaces what was there.
   const std::uint64_t copy = ++g_copies;
-  const RowId last = LastRowId(TheFileRows());
-  std::function<void()> make = [copy, last] {
+  std::shared_ptr<ChecksumListRows> rows;
+  try {
+    rows = std::make_shared<ChecksumListRows>(TakeChecksumListRows(TheFileRows()));
+  } catch (const std::bad_alloc&) {
+    return;  // too many rows to copy
+  }
+  std::function<void()> make = [copy, rows] {
     ClipboardText text;
     try {
-      text = PrepareClipboardText(CopyText(last));
+      text = PrepareClipboardText(ChecksumListTextOf(*rows));
     } catch (const std::bad_alloc&) {
       return;  // a text too large to make is not copied
     }

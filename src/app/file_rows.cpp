@@ -1,94 +1,171 @@
 #include "app/file_rows.h"
 
 #include <algorithm>
-#include <memory>
+#include <cstring>
+#include <limits>
 
 #include "app/size_text.h"
+#include "engine/md5_digest.h"
 #include "os/path_text.h"
-#include "os/thread.h"
 
 namespace {
 
-FileRowStore::const_iterator FirstAfter(const FileRowStore& rows, RowId id) {
-  return std::upper_bound(rows.begin(), rows.end(), id, [](RowId key, const FileRow& row) { return key < row.id; });
+using StoredRows = std::deque<StoredRow, RowStore::Allocator<StoredRow>>;
+
+StoredRows::const_iterator FirstAfter(const StoredRows& rows, RowId id) {
+  return std::upper_bound(rows.begin(), rows.end(), id, [](RowId key, const StoredRow& row) { return key < row.id; });
 }
 
 template <typename Rows>
 auto Find(Rows& rows, RowId id) -> decltype(rows.begin()) {
-  auto at = std::lower_bound(rows.begin(), rows.end(), id, [](const FileRow& row, RowId key) { return row.id < key; });
+  auto at = std::lower_bound(rows.begin(), rows.end(), id, [](const StoredRow& row, RowId key) { return row.id < key; });
   return (at != rows.end() && at->id == id) ? at : rows.end();
+}
+
+// `text` copied into the store's blocks, which keep it for as long as the store lives.
+std::wstring_view Keep(RowStore& store, std::wstring_view text) {
+  auto* kept = static_cast<wchar_t*>(os::TakeBytes(store.memory, (text.size() + 1) * sizeof(wchar_t), alignof(wchar_t)));
+  std::copy(text.begin(), text.end(), kept);
+  return std::wstring_view(kept, text.size());
+}
+
+std::uint32_t FolderOf(RowStore& store, std::wstring_view folder) {
+  // Rows mostly come folder by folder: the last folder is asked first.
+  if (!store.folders.empty() && store.folders.back() == folder) return static_cast<std::uint32_t>(store.folders.size() - 1);
+  const auto known = store.folder_index.find(folder);
+  if (known != store.folder_index.end()) return known->second;
+  const std::wstring_view kept = Keep(store, folder);
+  const auto index = static_cast<std::uint32_t>(store.folders.size());
+  store.folders.push_back(kept);
+  store.folder_index.emplace(kept, index);
+  return index;
+}
+
+void Store(RowStore& store, RowId id, const FileEntry& entry, bool ticked) {
+  const std::wstring_view path = entry.path;
+  std::wstring_view name = os::FileNamePartView(entry.path);
+  // A name no file system allows: the whole path counts as its folder.
+  if (name.size() > std::numeric_limits<std::uint16_t>::max()) name = std::wstring_view();
+  StoredRow row;
+  row.id = id;
+  row.size = entry.size;
+  row.ticked = ticked;
+  row.folder = FolderOf(store, path.substr(0, path.size() - name.size()));
+  row.name = Keep(store, name).data();
+  row.name_length = static_cast<std::uint16_t>(name.size());
+  store.rows.push_back(row);
+}
+
+std::wstring_view FolderText(const RowStore& store, const StoredRow& row) { return store.folders[row.folder]; }
+
+// The File column: the name after the last separator.
+std::wstring_view NameText(const RowStore& store, const StoredRow& row) {
+  if (row.name_length > 0) return std::wstring_view(row.name, row.name_length);
+  const std::wstring_view folder = FolderText(store, row);
+  std::size_t start = folder.size();
+  while (start > 0 && !os::IsPathSeparator(folder[start - 1])) --start;
+  return folder.substr(start);
+}
+
+std::wstring PathText(const RowStore& store, const StoredRow& row) {
+  std::wstring path(FolderText(store, row));
+  path.append(row.name, row.name_length);
+  return path;
+}
+
+FileRow CopiedOut(const RowStore& store, const StoredRow& row) {
+  return FileRow{row.id, row.ticked, FileEntry{PathText(store, row), row.size},
+                 row.hashed ? DigestTextOf(row.digest) : std::wstring()};
+}
+
+int HexValue(wchar_t c) {
+  if (c >= L'0' && c <= L'9') return c - L'0';
+  if (c >= L'a' && c <= L'f') return c - L'a' + 10;
+  if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+  return -1;
+}
+
+// The digest job's text as its 16 bytes; false for any other text.
+bool DigestBytes(const std::wstring& text, std::uint8_t digest[16]) {
+  if (text.size() != 32) return false;
+  for (std::size_t k = 0; k < 16; ++k) {
+    const int high = HexValue(text[2 * k]), low = HexValue(text[2 * k + 1]);
+    if (high < 0 || low < 0) return false;
+    digest[k] = static_cast<std::uint8_t>(high << 4 | low);
+  }
+  return true;
 }
 
 }  // namespace
 
 RowId AppendRow(FileRows& rows, FileEntry entry, bool ticked) {
   std::lock_guard<std::mutex> lock(rows.mutex);
-  const RowId id = ++rows.last_id;
-  rows.rows.push_back(FileRow{id, ticked, std::move(entry), {}});
-  return id;
+  const RowId id = rows.last_id + 1;
+  Store(*rows.store, id, entry, ticked);
+  return rows.last_id = id;
 }
 
 void AppendRows(FileRows& rows, std::vector<FileEntry> entries, bool ticked) {
   std::lock_guard<std::mutex> lock(rows.mutex);
-  for (FileEntry& entry : entries) rows.rows.push_back(FileRow{++rows.last_id, ticked, std::move(entry), {}});
+  for (const FileEntry& entry : entries) {
+    Store(*rows.store, rows.last_id + 1, entry, ticked);
+    ++rows.last_id;
+  }
 }
 
 bool RemoveRow(FileRows& rows, RowId id) {
   std::lock_guard<std::mutex> lock(rows.mutex);
-  auto at = Find(rows.rows, id);
-  if (at == rows.rows.end()) return false;
-  rows.rows.erase(at);
+  auto at = Find(rows.store->rows, id);
+  if (at == rows.store->rows.end()) return false;
+  rows.store->rows.erase(at);
   return true;
 }
 
 void ClearRows(FileRows& rows) {
-  auto gone = std::make_shared<FileRowStore>();
-  {
-    std::lock_guard<std::mutex> lock(rows.mutex);
-    gone->swap(rows.rows);
-  }
-  // Releasing a million rows takes a tenth of a second: not on the caller's
-  // thread, when another can be had.
-  if (gone->size() > 10000) os::StartThread([gone] { gone->clear(); }, false);
+  auto fresh = std::make_shared<RowStore>();
+  std::lock_guard<std::mutex> lock(rows.mutex);
+  // The rows' blocks go back to the system as the store goes: a few hundred
+  // calls for a million rows, nothing freed one by one.
+  rows.store.swap(fresh);
 }
 
 std::size_t RowCount(const FileRows& rows) {
   std::lock_guard<std::mutex> lock(rows.mutex);
-  return rows.rows.size();
+  return rows.store->rows.size();
 }
 
 std::int64_t RowIndex(const FileRows& rows, RowId id) {
   std::lock_guard<std::mutex> lock(rows.mutex);
-  auto at = Find(rows.rows, id);
-  return at == rows.rows.end() ? -1 : static_cast<std::int64_t>(at - rows.rows.begin());
+  auto at = Find(rows.store->rows, id);
+  return at == rows.store->rows.end() ? -1 : static_cast<std::int64_t>(at - rows.store->rows.begin());
 }
 
 bool RowAt(const FileRows& rows, std::size_t index, FileRow* row) {
   std::lock_guard<std::mutex> lock(rows.mutex);
-  if (index >= rows.rows.size()) return false;
-  *row = rows.rows[index];
+  if (index >= rows.store->rows.size()) return false;
+  *row = CopiedOut(*rows.store, rows.store->rows[index]);
   return true;
 }
 
 bool NextRow(const FileRows& rows, RowId after, FileRow* row) {
   std::lock_guard<std::mutex> lock(rows.mutex);
-  auto at = FirstAfter(rows.rows, after);
-  if (at == rows.rows.end()) return false;
-  *row = *at;
+  auto at = FirstAfter(rows.store->rows, after);
+  if (at == rows.store->rows.end()) return false;
+  *row = CopiedOut(*rows.store, *at);
   return true;
 }
 
 std::wstring RowCell(const FileRows& rows, std::size_t index, std::int32_t column) {
   std::lock_guard<std::mutex> lock(rows.mutex);
-  if (index >= rows.rows.size()) return std::wstring();
-  const FileRow& row = rows.rows[index];
+  if (index >= rows.store->rows.size()) return std::wstring();
+  const StoredRow& row = rows.store->rows[index];
   switch (column) {
     case kFileColumn:
-      return os::FileNamePart(row.entry.path);
+      return std::wstring(NameText(*rows.store, row));
     case kSizeColumn:
-      return SizeText(row.entry.size);
+      return SizeText(row.size);
     case kHashColumn:
-      return row.hash;
+      return row.hashed ? DigestTextOf(row.digest) : std::wstring();
     default:
       return std::wstring();
   }
@@ -96,43 +173,50 @@ std::wstring RowCell(const FileRows& rows, std::size_t index, std::int32_t colum
 
 bool IsRowTicked(const FileRows& rows, std::size_t index) {
   std::lock_guard<std::mutex> lock(rows.mutex);
-  return index < rows.rows.size() && rows.rows[index].ticked;
+  return index < rows.store->rows.size() && rows.store->rows[index].ticked;
 }
 
 void SetRowTicked(FileRows& rows, std::size_t index, bool ticked) {
   std::lock_guard<std::mutex> lock(rows.mutex);
-  if (index < rows.rows.size()) rows.rows[index].ticked = ticked;
+  if (index < rows.store->rows.size()) rows.store->rows[index].ticked = ticked;
 }
 
 bool SetRowHash(FileRows& rows, RowId id, const std::wstring& digest) {
+  std::uint8_t bytes[16];
+  const bool digested = DigestBytes(digest, bytes);
   std::lock_guard<std::mutex> lock(rows.mutex);
-  auto at = Find(rows.rows, id);
-  if (at == rows.rows.end()) return false;
-  at->hash = digest;
+  auto at = Find(rows.store->rows, id);
+  if (at == rows.store->rows.end()) return false;
+  at->hashed = digested;
+  std::memcpy(at->digest, bytes, sizeof bytes);
   return true;
 }
 
-RowId LastRowId(const FileRows& rows) {
+ChecksumListRows TakeChecksumListRows(const FileRows& rows) {
+  ChecksumListRows listed;
   std::lock_guard<std::mutex> lock(rows.mutex);
-  return rows.rows.empty() ? kNoRow : rows.rows.back().id;
-}
-
-RowId AppendChecksumRows(const FileRows& rows, RowId after, RowId last, std::size_t most,
-                         std::vector<ChecksumRow>* out) {
-  std::lock_guard<std::mutex> lock(rows.mutex);
-  RowId taken = kNoRow;
-  for (auto at = FirstAfter(rows.rows, after); at != rows.rows.end() && at->id <= last && most > 0; ++at, --most) {
-    out->push_back(ChecksumRow{at->ticked, os::FileNamePart(at->entry.path), at->hash});
-    taken = at->id;
+  listed.store = rows.store;
+  std::size_t count = 0;
+  for (const StoredRow& row : rows.store->rows) count += InChecksumList(row.ticked, row.hashed);
+  listed.rows.reserve(count);
+  for (const StoredRow& row : rows.store->rows) {
+    if (!InChecksumList(row.ticked, row.hashed)) continue;
+    listed.rows.push_back(ListedRow{NameText(*rows.store, row), {}});
+    std::memcpy(listed.rows.back().digest, row.digest, sizeof row.digest);
   }
-  return taken;
+  return listed;
 }
 
-std::wstring ChecksumListTextOf(const FileRows& rows) {
-  std::lock_guard<std::mutex> lock(rows.mutex);
+std::wstring ChecksumListTextOf(const ChecksumListRows& rows) {
+  std::size_t length = 0;
+  for (const ListedRow& row : rows.rows) length += row.name.size() + 36;
   std::wstring text;
-  for (const FileRow& row : rows.rows) {
-    if (row.ticked && !row.hash.empty()) AppendChecksumLine(&text, os::FileNamePartView(row.entry.path), row.hash);
-  }
+  text.reserve(length);
+  for (const ListedRow& row : rows.rows) AppendChecksumLine(&text, row.name, DigestTextOf(row.digest));
   return text;
+}
+
+std::size_t RowBytes(const FileRows& rows) {
+  std::lock_guard<std::mutex> lock(rows.mutex);
+  return os::BlockBytes(rows.store->memory);
 }

@@ -10,11 +10,15 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "formats/checksum_list.h"
+#include "os/memory_blocks.h"
 
 struct FileEntry {
   std::wstring path;
@@ -24,6 +28,7 @@ struct FileEntry {
 using RowId = std::uint64_t;
 inline constexpr RowId kNoRow = 0;
 
+// One row copied out, whole.
 struct FileRow {
   RowId id = kNoRow;
   bool ticked = false;
@@ -36,14 +41,50 @@ inline constexpr std::int32_t kFileColumn = 0;
 inline constexpr std::int32_t kSizeColumn = 1;
 inline constexpr std::int32_t kHashColumn = 2;
 
-// Guarded by its own lock: any thread may call the operations below.
-// A deque: a vector doubling past half a million rows would move them all
-// at once on the window thread, for a tenth of a second or more.
-using FileRowStore = std::deque<FileRow>;
+// How a row is kept: a million of them must fit in little memory. Its path
+// is its folder, kept once for all the folder's rows, and its name; the
+// digest is its 16 bytes, made text only when shown, copied or saved.
+struct StoredRow {
+  RowId id = kNoRow;
+  std::int64_t size = -1;
+  const wchar_t* name = nullptr;  // in the store's blocks: the path after its folder
+  std::uint32_t folder = 0;       // the store's folders[folder] is the path before it
+  std::uint16_t name_length = 0;
+  bool ticked = false;
+  bool hashed = false;
+  std::uint8_t digest[16] = {};
+};
 
+// Every byte of the rows in blocks of its own, which go back to the system
+// whole when the rows are cleared. Never changed but under FileRows' lock;
+// what is written into the blocks is never moved or written again, so a text
+// seen in them stays as it is for as long as the store lives.
+struct RowStore {
+  template <typename T>
+  using Allocator = os::BlockAllocator<T>;
+  using FolderIndex = std::unordered_map<std::wstring_view, std::uint32_t, std::hash<std::wstring_view>,
+                                         std::equal_to<std::wstring_view>,
+                                         Allocator<std::pair<const std::wstring_view, std::uint32_t>>>;
+
+  RowStore()
+      : folders(Allocator<std::wstring_view>(&memory)),
+        folder_index(0, FolderIndex::hasher(), FolderIndex::key_equal(), FolderIndex::allocator_type(&memory)),
+        rows(Allocator<StoredRow>(&memory)) {}
+  RowStore(const RowStore&) = delete;
+  RowStore& operator=(const RowStore&) = delete;
+
+  os::MemoryBlocks memory;  // first: given back last
+  std::vector<std::wstring_view, Allocator<std::wstring_view>> folders;
+  FolderIndex folder_index;
+  // A deque: a vector doubling past half a million rows would move them all
+  // at once on the window thread.
+  std::deque<StoredRow, Allocator<StoredRow>> rows;  // list order, ids ascending
+};
+
+// Guarded by its own lock: any thread may call the operations below.
 struct FileRows {
   mutable std::mutex mutex;
-  FileRowStore rows;  // list order, ids ascending
+  std::shared_ptr<RowStore> store = std::make_shared<RowStore>();  // shared with lists being saved
   RowId last_id = kNoRow;
 };
 
@@ -52,6 +93,7 @@ RowId AppendRow(FileRows& rows, FileEntry entry, bool ticked);
 void AppendRows(FileRows& rows, std::vector<FileEntry> entries, bool ticked);
 // Removes the row and releases its entry; false when there is no such row.
 bool RemoveRow(FileRows& rows, RowId id);
+// Every row goes, and their memory goes back to the system at once.
 void ClearRows(FileRows& rows);
 std::size_t RowCount(const FileRows& rows);
 // The position of the row in the list, or -1 when it is gone.
@@ -67,17 +109,22 @@ std::wstring RowCell(const FileRows& rows, std::size_t index, std::int32_t colum
 bool IsRowTicked(const FileRows& rows, std::size_t index);
 void SetRowTicked(FileRows& rows, std::size_t index, bool ticked);
 
-// Writes the digest into the row with id `id`, wherever it stands now.
-// False when the row is gone.
+// Writes the digest (its text, as the digest job gives it) into the row with
+// id `id`, wherever it stands now. False when the row is gone.
 bool SetRowHash(FileRows& rows, RowId id, const std::wstring& digest);
 
-// The list lines of every row as it stands now (ChecksumListText's), for
-// Save MD5: made in one pass, without a copy of each row.
-std::wstring ChecksumListTextOf(const FileRows& rows);
-// The id of the last row; kNoRow when there is none.
-RowId LastRowId(const FileRows& rows);
-// Up to `most` rows after `after` and up to `last` (ids), appended to `out` as
-// they stand now; the id of the last one taken, or kNoRow when none was left.
-// A long list is read a slice at a time, never holding the rows for long.
-RowId AppendChecksumRows(const FileRows& rows, RowId after, RowId last, std::size_t most,
-                         std::vector<ChecksumRow>* out);
+// The rows of a checksum list, the ticked and hashed ones, as they stand
+// when taken: taken on the window thread in one pass, made text on another.
+struct ListedRow {
+  std::wstring_view name;  // the File column, in the store's blocks
+  std::uint8_t digest[16];
+};
+struct ChecksumListRows {
+  std::shared_ptr<const RowStore> store;  // keeps the names there, whatever becomes of the rows
+  std::vector<ListedRow> rows;
+};
+ChecksumListRows TakeChecksumListRows(const FileRows& rows);
+// Their lines (ChecksumListText's), for Save MD5 and Copy.
+std::wstring ChecksumListTextOf(const ChecksumListRows& rows);
+// Bytes the rows hold in their blocks.
+std::size_t RowBytes(const FileRows& rows);

@@ -7,6 +7,7 @@
 #include "app/dispatch.h"
 #include "app/file_list.h"
 #include "app/main_window.h"
+#include "app/save_checksum_list.h"
 #include "ui/events.h"
 #include "ui/image.h"
 #include "ui/window.h"
@@ -48,6 +49,9 @@ void RunEventLoop() {
 
 void Quit() {
   CloseEveryWindow();
+  // A list being written is finished first: ending the process in the middle
+  // would leave its half-written copy behind.
+  FinishSaves();
   FreeImages();
   OleUninitialize();
   // Not ExitProcess: that would run the runtime's exit handlers while workers

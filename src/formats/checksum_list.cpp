@@ -23,7 +23,7 @@ void AppendChecksumLine(std::wstring* text, std::wstring_view name, std::wstring
 std::wstring ChecksumListText(const std::vector<ChecksumRow>& rows) {
   std::wstring text;
   for (const ChecksumRow& row : rows) {
-    if (row.ticked && !row.hash.empty()) AppendChecksumLine(&text, row.name, row.hash);
+    if (InChecksumList(row.ticked, !row.hash.empty())) AppendChecksumLine(&text, row.name, row.hash);
   }
   return text;
 }

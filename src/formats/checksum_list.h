@@ -15,6 +15,9 @@ struct ChecksumRow {
   std::wstring hash;  // the Hash column: empty until the row is hashed
 };
 
+// Whether a row makes a line: it is ticked and has been hashed.
+inline bool InChecksumList(bool ticked, bool hashed) { return ticked && hashed; }
+
 // The lines of every ticked row that has a Hash text; "" when none has.
 std::wstring ChecksumListText(const std::vector<ChecksumRow>& rows);
 // Appends one such line to `text`.

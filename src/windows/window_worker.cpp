@@ -27,6 +27,50 @@ bool StartWindowWorker(std::function<void()> entry, bool higher_priority) {
   return os::StartThread(BindToOpenWindows(std::move(entry)), higher_priority) != 0;
 }
 
+namespace {
+
+// The worker: every job waiting, then it ends.
+void ServeJobs(const std::shared_ptr<JobQueue>& queue) {
+  while (true) {
+    std::function<void()> job;
+    {
+      std::lock_guard<std::mutex> hold(queue->lock);
+      if (queue->jobs.empty()) {
+        queue->worker_running = false;
+        queue->emptied.notify_all();
+        return;
+      }
+      job = std::move(queue->jobs.front());
+      queue->jobs.pop_front();
+    }
+    job();
+  }
+}
+
+}  // namespace
+
+void QueueJob(const std::shared_ptr<JobQueue>& queue, std::function<void()> job) {
+  std::function<void()> bound = BindToOpenWindows(std::move(job));
+  bool start = false;
+  {
+    std::lock_guard<std::mutex> hold(queue->lock);
+    queue->jobs.push_back(std::move(bound));
+    start = !queue->worker_running;
+    queue->worker_running = true;
+  }
+  if (start && os::StartThread([queue] { ServeJobs(queue); }, false) == 0) ServeJobs(queue);
+}
+
+void WaitForJobs(JobQueue& queue) {
+  std::unique_lock<std::mutex> hold(queue.lock);
+  queue.emptied.wait(hold, [&queue] { return !queue.worker_running; });
+}
+
+bool JobsUnderWay(JobQueue& queue) {
+  std::lock_guard<std::mutex> hold(queue.lock);
+  return queue.worker_running;
+}
+
 WindowStream OpenWindowStream(std::int32_t window) {
   WindowStream stream;
   stream.window = window;

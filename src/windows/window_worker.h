@@ -3,9 +3,12 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 // Starts `entry` on a thread of its own, at above-normal priority when asked,
 // bound to the windows open now: its writes to a window that is closed later
@@ -13,6 +16,23 @@
 // False when no thread could be started; the caller then gives back whatever
 // it held for the worker, so the window never waits for one that never came.
 bool StartWindowWorker(std::function<void()> entry, bool higher_priority);
+
+// Jobs done one after another by one worker, in the order they were queued:
+// a later job never overtakes an earlier one (of two saves to one file, the
+// later's stays). The worker ends when none is left; the next job starts
+// another.
+struct JobQueue {
+  std::mutex lock;
+  std::condition_variable emptied;
+  std::deque<std::function<void()>> jobs;  // under lock
+  bool worker_running = false;             // under lock
+};
+// Window thread: queues `job`, bound to the windows open now (see
+// StartWindowWorker). Without a thread the jobs are done here and now.
+void QueueJob(const std::shared_ptr<JobQueue>& queue, std::function<void()> job);
+// Until every job queued so far is done.
+void WaitForJobs(JobQueue& queue);
+bool JobsUnderWay(JobQueue& queue);
 
 // Calls a worker carries to one window, a few at most on their way at once: a
 // worker that gets ahead of the window (a large tree, a window thread busy
