@@ -123,23 +123,26 @@ struct StoreHook {
 // hang when it never comes: only a broken walk waits that long.
 constexpr auto kNeverInAWorkingWalk = std::chrono::seconds(20);
 
-// Requests that meet: the first request of the kind asked waits until a second
-// is made while it waits. Only a walk with requests in flight together gets past it quickly.
+// Requests that meet: the first request of the kind asked waits until a
+// second is made while it waits. Only a walk with requests in flight together
+// gets past it quickly, and only then do they count as met.
 struct Meeting {
   std::mutex lock;
   std::condition_variable came;
-  int arrived = 0;
-  bool met = false;
+  bool waiting = false, met = false, gave_up = false;
 
   void Arrive() {
     std::unique_lock<std::mutex> hold(lock);
-    if (met) return;
-    if (++arrived >= 2) {
+    if (met || gave_up) return;
+    if (waiting) {
       met = true;
       came.notify_all();
       return;
     }
+    waiting = true;
     came.wait_for(hold, kNeverInAWorkingWalk, [this] { return met; });
+    waiting = false;
+    gave_up = !met;
   }
 };
 
