@@ -245,6 +245,28 @@ TEST(OrderedWalk, RequestsInFlightTogetherGiveTheSerialOrder) {
   EXPECT_TRUE(lookups.met) << "several lookups at once";
 }
 
+// A store whose requests wait (a share) gets every helper the settings allow,
+// more than one a processor: here each request is held until four are under
+// way at once, or for 50 ms, and the walk must come to have four at once.
+TEST(OrderedWalk, ASlowStoreGetsEveryHelperAllowed) {
+  ScratchFolder folder;
+  std::vector<std::wstring> given;
+  for (int k = 0; k < 40; ++k) given.push_back(folder.Write(L"f" + std::to_wstring(k), "x"));
+  std::mutex lock;
+  std::condition_variable came;
+  int present = 0;
+  bool gathered = false;
+  StoreHook hook([&](const std::wstring&) {
+    std::unique_lock<std::mutex> hold(lock);
+    if (++present >= 4) gathered = true;
+    came.notify_all();
+    came.wait_for(hold, std::chrono::milliseconds(50), [&] { return gathered; });
+    --present;
+  });
+  EXPECT_EQ(WalkAll(given, false, 8).paths, given);
+  EXPECT_TRUE(gathered) << "four requests at once";
+}
+
 TEST(OrderedWalk, EndsWhenTheTakerOrTheCancelFlagSaysSo) {
   ScratchFolder folder;
   MakeTree(folder);
