@@ -119,8 +119,12 @@ std::wstring CopyText(RowId last) {
   }
 }
 
-// Copies made so far; window thread only.
-std::uint64_t g_copies = 0;
+// Copies made so far: counted on the window thread, read by Copy's workers.
+std::atomic<std::uint64_t> g_copies{0};
+// Held by a Copy worker from its check that it is still the latest copy until
+// its text is on the clipboard, so that an older copy never lands after a
+// newer one.
+std::mutex g_copy_hand_over;
 
 // Window thread: queues one add behind those still under way.
 void QueueAdd(std::vector<std::wstring> paths, bool into_folders, bool ticked) {
@@ -181,8 +185,9 @@ void AddDroppedPaths(const std::vector<std::wstring>& paths, bool ticked) {
 bool FilesBeingAdded() { return TheIntake().unfinished != 0; }
 
 void CopyTickedRows() {
-  // The text of a million rows takes seconds to make: a worker makes it, a
-  // slice of rows at a time, and the window thread only hands it over. The
+  // The text of a million rows takes seconds to make and Windows' copy of it
+  // a good part of a second: a worker makes it, a slice of rows at a time, and
+  // hands it to the clipboard itself, so that the window never waits. The
   // rows are those there now, each as it stands when its slice is read; the
   // latest Copy wins. An empty text still replaces what was there.
   const std::uint64_t copy = ++g_copies;
@@ -194,12 +199,11 @@ void CopyTickedRows() {
     } catch (const std::bad_alloc&) {
       return;  // a text too large to make is not copied
     }
-    CallOnWindowThread(kMainWindow, [copy, text] {
-      if (copy == g_copies)
-        HandToClipboard(text);
-      else
-        DiscardClipboardText(text);
-    });
+    std::lock_guard<std::mutex> hold(g_copy_hand_over);
+    if (copy == g_copies.load())
+      HandToClipboard(text);
+    else
+      DiscardClipboardText(text);
   };
   if (!StartWindowWorker(make, false)) make();
 }
