@@ -23,7 +23,8 @@ ClipboardText PrepareClipboardText(const std::wstring& text);
 // the window thread then waits neither for the copy nor for the worker, and
 // the text stays on the clipboard after the program ends, as any other.
 // Meanwhile the clipboard is open on the worker: the window thread's own
-// clipboard calls wait for it as they wait for another program.
+// clipboard calls wait for it as they wait for another program. Under Wine the
+// server makes that copy, and every thread's calls to it wait meanwhile.
 bool HandToClipboard(ClipboardText text);
 // Frees a prepared text that will not be handed over. Any thread.
 void DiscardClipboardText(ClipboardText text);
