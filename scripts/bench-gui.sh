@@ -16,6 +16,8 @@
 #    seconds until every row is in and the longest wait, beside the same sizes
 #    asked for one after another; then its check served for 5 s; and once
 #    more, closed as soon as every row is in;
+#  - Add File's requester opened on a fresh window and cancelled once shown:
+#    the seconds until it is shown and the longest wait meanwhile;
 #  - with 100,000 files, a 1 GiB file hashed by the calculation run against
 #    md5sum on the same file, in turns after a warm-up of each, with the ratio
 #    of the best of each.
@@ -111,7 +113,8 @@ xvfb-run -a env SUMWICK_ROOT="$root" bash -c '
   bench "$1" --drop "Z:$2/tree" "$3" "Z:$4/saved.md5"
   bench "$1" --lookups "Z:$2/all.md5"
   bench "$1" --list "Z:$2/all.md5" "$3"
-  bench "$1" --list-close "Z:$2/all.md5" "$3"' _ "$bench_exe" "$at" "$files" "$work" | tr -d '\r' >"$out"
+  bench "$1" --list-close "Z:$2/all.md5" "$3"
+  bench "$1" --requester' _ "$bench_exe" "$at" "$files" "$work" | tr -d '\r' >"$out"
 cat "$out"
 value() { sed -n "s/^$1=//p" "$out"; }
 ratio() { printf '%.2f' "$(echo "$1 / $2" | bc -l)"; }
@@ -134,6 +137,8 @@ echo "verifier on $(value verifier_rows) lines until every row is in: $(value ve
   "longest wait $(value verifier_longest_wait_ms) ms; serial size queries $(value lookups_seconds) s;" \
   "ratio $(ratio "$(value verifier_open_seconds)" "$(value lookups_seconds)")"
 echo "verifier closed on those rows: longest wait $(value verifier_close_longest_wait_ms) ms"
+echo "Add File's requester: shown after $(value requester_shown_seconds) s, longest wait until cancelled" \
+  "$(value requester_longest_wait_ms) ms"
 if [ "$share" = 1 ]; then
   # The same walk and size queries natively, where listings are not serialized.
   cmake --preset linux-bench >/dev/null

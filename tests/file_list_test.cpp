@@ -524,6 +524,34 @@ TEST_F(FileListTest, CopyPutsTheTickedHashedRowsOnTheClipboardExactly) {
   EXPECT_EQ(ClipboardText(), expected) << "a second Copy gives the same text";
 }
 
+// Run by the next test in a process of its own: Copy of the folder's two
+// files, then the program ends as soon as their text is on the clipboard.
+TEST_F(FileListTest, DISABLED_CopiesAndEnds) {
+  wchar_t folder[MAX_PATH] = L"";
+  ASSERT_NE(GetEnvironmentVariableW(L"SUMWICK_COPY_FOLDER", folder, MAX_PATH), 0u);
+  Drop({std::wstring(folder) + L"\\pr\u00fcf \u2713.txt", std::wstring(folder) + L"\\two.txt"});
+  Run();
+  Command(kMenuCopy);
+  const std::wstring expected = L"pr\u00fcf \u2713.txt  900150983cd24fb0d6963f7d28e17f72\r\ntwo.txt  " +
+                                std::wstring(kEmptyDigest) + L"\r\n";
+  ASSERT_TRUE(DispatchUntil([&] { return ClipboardText() == expected; }, 30000));
+  Quit();
+}
+
+TEST(FileListProcess, CopiedTextStaysOnTheClipboardAfterTheProgramEnds) {
+  ScratchFolder scratch;
+  scratch.Write(L"pr\u00fcf \u2713.txt", "abc");
+  scratch.Write(L"two.txt", "");
+  SetEnvironmentVariableW(L"SUMWICK_COPY_FOLDER", FullPath(scratch.PathOf(L".")).c_str());
+  ASSERT_TRUE(EmptyClipboardNow());
+  ProgramRun run;
+  ASSERT_TRUE(StartDisabledTest(L"FileListTest.DISABLED_CopiesAndEnds", &run));
+  EXPECT_EQ(WaitForExit(run, 60000), 0u);
+  SetEnvironmentVariableW(L"SUMWICK_COPY_FOLDER", nullptr);
+  EXPECT_EQ(ClipboardText(), L"pr\u00fcf \u2713.txt  900150983cd24fb0d6963f7d28e17f72\r\ntwo.txt  " +
+                                 std::wstring(kEmptyDigest) + L"\r\n");
+}
+
 TEST_F(FileListTest, DeleteRemovesTheSelectedRowOnlyAndClearRemovesAll) {
   Drop({scratch.Write(L"a.txt", "a"), scratch.Write(L"b.txt", "b"), scratch.Write(L"c.txt", "c")});
   Tick(2, false);

@@ -12,6 +12,8 @@
 //     instead once every row is in.
 //   gui_bench.exe --run <file>: one large file hashed by the calculation run,
 //     from Start until the window is idle again.
+//   gui_bench.exe --requester: Add File's requester opened and cancelled once
+//     shown: how long the window stopped serving while it opened.
 //   gui_bench.exe --bare <rows>: the platform's list view alone filled with as
 //     many rows, to tell the control's own cost from the program's.
 //   gui_bench.exe --walk <folder>: the plain serial walk with FindFirstFileW,
@@ -310,6 +312,30 @@ int DropFolder(const std::wstring& folder, int expected, const std::wstring& sav
   return 0;
 }
 
+// Add File's requester opened from a fresh main window and cancelled as soon
+// as it is shown: the seconds until it is shown, and the longest wait from
+// the command until the requester has gone.
+int OpenRequester() {
+  if (!StartUp()) return 1;
+  ServeQueue();
+  Probe probe(WindowHandle(kMainWindow));
+  const LARGE_INTEGER start = Now();
+  LARGE_INTEGER shown = start;
+  std::thread answering([&shown] {
+    HWND dialog = FindDialog(L"Open");
+    shown = Now();
+    if (dialog) PressUntilGone(dialog, IDCANCEL);
+  });
+  PostMessageW(WindowHandle(kMainWindow), WM_COMMAND, MAKEWPARAM(kMenuAddFile, 0), 0);
+  while (!(ServeNextEvent(5) == kEventMenu && TheProgram().event.menu == kMenuAddFile)) {
+  }
+  answering.join();
+  std::printf("requester_shown_seconds=%.3f\nrequester_longest_wait_ms=%.1f\n", Seconds(start, shown), probe.Stop());
+  std::fflush(stdout);
+  TerminateProcess(GetCurrentProcess(), 0);
+  return 0;
+}
+
 // Files below `folder`, depth first, one listing after another, as the
 // program lists a folder.
 std::size_t CountFilesBelow(const std::wstring& folder) {
@@ -379,11 +405,12 @@ int wmain(int argc, wchar_t** argv) {
   if (argc == 4 && std::wstring(argv[1]) == L"--list") return OpenVerifierList(argv[2], _wtoi(argv[3]), false);
   if (argc == 4 && std::wstring(argv[1]) == L"--list-close") return OpenVerifierList(argv[2], _wtoi(argv[3]), true);
   if (argc == 3 && std::wstring(argv[1]) == L"--run") return RunOneFile(argv[2]);
+  if (argc == 2 && std::wstring(argv[1]) == L"--requester") return OpenRequester();
   if (argc == 3 && std::wstring(argv[1]) == L"--walk") return SerialWalk(argv[2]);
   if (argc == 3 && std::wstring(argv[1]) == L"--lookups") return SerialLookups(argv[2]);
   if (argc == 5 && std::wstring(argv[1]) == L"--drop") return DropFolder(argv[2], _wtoi(argv[3]), argv[4]);
   std::fprintf(stderr,
                "usage: gui_bench --drop <folder> <files> <save to> | --list[-close] <checksum list> <rows> | --run <file> | "
-               "--bare <rows> | --walk <folder> | --lookups <checksum list>\n");
+               "--bare <rows> | --walk <folder> | --lookups <checksum list> | --requester\n");
   return 2;
 }

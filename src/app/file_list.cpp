@@ -87,8 +87,12 @@ void AddInOrder(std::vector<std::wstring>& paths, bool into_folders, bool ticked
   });
 }
 
-// Copies made so far; window thread only.
-std::uint64_t g_copies = 0;
+// Copies made so far: counted on the window thread, read by Copy's workers.
+std::atomic<std::uint64_t> g_copies{0};
+// Held by a Copy worker from its check that it is still the latest copy until
+// its text is on the clipboard, so that an older copy never lands after a
+// newer one.
+std::mutex g_copy_hand_over;
 
 // Window thread: queues one add behind those still under way.
 void QueueAdd(std::vector<std::wstring> paths, bool into_folders, bool ticked) {
@@ -140,10 +144,11 @@ void AddDroppedPaths(const std::vector<std::wstring>& paths, bool ticked) {
 bool FilesBeingAdded() { return TheIntake().unfinished != 0; }
 
 void CopyTickedRows() {
-  // The text of a million rows takes a while to make: the window thread
-  // only takes the rows as they stand now, in one pass; a worker makes the
-  // text, and the window thread hands it over. The latest Copy wins. An empty
-  // text still replaces what was there.
+  // The text of a million rows takes a while to make and Windows' copy of
+  // it a good part of a second: the window thread only takes the rows as
+  // they stand now, in one pass; a worker makes the text and hands it to the
+  // clipboard itself, so that the window never waits. The latest Copy wins.
+  // An empty text still replaces what was there.
   const std::uint64_t copy = ++g_copies;
   std::shared_ptr<ChecksumListRows> rows;
   try {
@@ -158,12 +163,11 @@ void CopyTickedRows() {
     } catch (const std::bad_alloc&) {
       return;  // a text too large to make is not copied
     }
-    CallOnWindowThread(kMainWindow, [copy, text] {
-      if (copy == g_copies)
-        HandToClipboard(text);
-      else
-        DiscardClipboardText(text);
-    });
+    std::lock_guard<std::mutex> hold(g_copy_hand_over);
+    if (copy == g_copies.load())
+      HandToClipboard(text);
+    else
+      DiscardClipboardText(text);
   };
   if (!StartWindowWorker(make, false)) make();
 }

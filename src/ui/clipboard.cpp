@@ -11,13 +11,18 @@
 
 namespace {
 
-// Another program may hold the clipboard for a moment; try a few times.
+// Another program, or a worker's hand-over, may hold the clipboard for a
+// moment; try a few times. The hidden window is made by the window thread
+// when the ui starts; a worker only opens the clipboard with it.
 bool OpenClipboardOwned() {
-  StartUi();
+  if (!ui::PostOffice()) StartUi();
+  HWND owner = ui::PostOffice();
+  if (!owner) return false;
   for (int attempt = 0; attempt < 10; ++attempt) {
     // An owner window is needed: without one, EmptyClipboard leaves no owner
-    // and SetClipboardData fails.
-    if (OpenClipboard(ui::PostOffice())) return true;
+    // and SetClipboardData fails. It may belong to another thread than the
+    // one that opens the clipboard.
+    if (OpenClipboard(owner)) return true;
     Sleep(10);
   }
   return false;

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <commdlg.h>
+#include <ole2.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -26,6 +27,7 @@ struct Selection {
   std::size_t next = 0;
 };
 
+// Window thread only: read there before a requester's thread starts.
 OpenDialog g_open_dialog = GetOpenFileNameW;
 
 Selection& LastSelection() {
@@ -75,6 +77,70 @@ std::wstring CurrentFolder() {
   return folder;
 }
 
+// One requester shown on a thread of its own. The window thread fills it in
+// before the thread starts and reads `chosen` (and the request's buffer) only
+// after the thread has ended; in between the requester's thread alone touches
+// it. The thread's start and end order those accesses: no lock guards it.
+struct Showing {
+  OPENFILENAMEW* request = nullptr;
+  OpenDialog show = nullptr;
+  BOOL chosen = FALSE;
+};
+
+DWORD WINAPI ShowRequester(void* parameter) {
+  auto* showing = static_cast<Showing*>(parameter);
+  // The requester drags and drops and asks the shell, as on the window thread.
+  const HRESULT ole = OleInitialize(nullptr);
+  showing->chosen = showing->show(showing->request);
+  if (SUCCEEDED(ole)) OleUninitialize();
+  return 0;
+}
+
+bool IsInput(UINT message) {
+  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+         (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK) || message == WM_NCMOUSEHOVER ||
+         message == WM_NCMOUSELEAVE || message == WM_MOUSEHOVER || message == WM_MOUSELEAVE;
+}
+
+// Serves the window thread's messages until `thread` has ended, as a modal
+// dialog's own loop would: painting, timers, the workers' carried writes, and
+// the messages the requester's thread sends its owner (it disables, enables
+// and activates it through them), so that thread never waits for this one.
+// The requester owned by a window of this thread shares this thread's input;
+// input meant for this thread's windows, which a modal owner would not take,
+// is dropped (before the requester has disabled its owner, too). A quit
+// message is kept for the loop outside.
+void ServeUntilEnded(HANDLE thread) {
+  bool quit = false;
+  WPARAM quit_code = 0;
+  for (;;) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        quit = true;
+        quit_code = message.wParam;
+        continue;
+      }
+      if (IsInput(message.message)) continue;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    if (MsgWaitForMultipleObjectsEx(1, &thread, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0) break;
+  }
+  if (quit) PostQuitMessage(static_cast<int>(quit_code));
+}
+
+// Shows the requester on a thread of its own while this thread serves its
+// messages; on this thread when no thread can be started.
+BOOL ShowAside(OPENFILENAMEW* request, OpenDialog show) {
+  Showing showing{request, show};
+  HANDLE thread = CreateThread(nullptr, 0, ShowRequester, &showing, 0, nullptr);
+  if (!thread) return show(request);
+  ServeUntilEnded(thread);
+  CloseHandle(thread);
+  return showing.chosen;
+}
+
 // Shows the open or save requester over the active window; `buffer` holds
 // the start name and receives the result.
 bool Request(const std::wstring& title, const std::wstring& filter, std::vector<wchar_t>& buffer, DWORD flags,
@@ -94,7 +160,7 @@ bool Request(const std::wstring& title, const std::wstring& filter, std::vector<
   // open requester may move that folder although OFN_NOCHANGEDIR asks it not
   // to: it is put back whatever the dialog did, chosen or cancelled.
   const std::wstring folder = CurrentFolder();
-  BOOL chosen = save ? GetSaveFileNameW(&request) : g_open_dialog(&request);
+  BOOL chosen = ShowAside(&request, save ? GetSaveFileNameW : g_open_dialog);
   if (!folder.empty()) SetCurrentDirectoryW(folder.c_str());
   EnableAgain(disabled);
   return chosen != FALSE;

@@ -1,5 +1,9 @@
 // Requesters and the message box. Window thread only. While one is shown the
-// program's other windows take no input; the working directory is kept.
+// program's other windows take no input; the working directory is kept. The
+// file requesters are shown on a thread of their own while the calling
+// thread serves its messages (painting, timers, workers' writes) until they
+// close, so one slow to open, or stuck in the shell, holds no window still;
+// the caller still gets the answer when the call returns.
 #pragma once
 
 #include <cstdint>
@@ -20,8 +24,8 @@ std::wstring SaveFileRequester(const std::wstring& title, const std::wstring& st
 // A message box with one OK button over the active window of the program.
 void MessageRequester(const std::wstring& title, const std::wstring& text);
 
-// How the open requester is shown: GetOpenFileNameW unless replaced. A test
-// puts in one that moves the current folder, as Windows may do whatever the
-// flags say. Null restores GetOpenFileNameW. Returns the one it replaced.
+// How the open requester is shown: GetOpenFileNameW unless replaced, called
+// on the requester's thread. A test puts in one that moves the current
+// folder, as Windows may do whatever the flags say. Null restores GetOpenFileNameW. Returns the one it replaced.
 using OpenDialog = BOOL(WINAPI*)(OPENFILENAMEW*);
 OpenDialog ReplaceOpenDialog(OpenDialog dialog);
