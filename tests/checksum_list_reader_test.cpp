@@ -58,6 +58,10 @@ TEST(ParseChecksumList, LineEnds) {
   EXPECT_EQ(Summary(ParseChecksumList(a + "\r" + b + "\n" + c)), expected) << "mixed, no end on the last line";
   EXPECT_EQ(Summary(ParseChecksumList(a + std::string(1, '\0') + b + std::string(1, '\0') + c)), expected) << "NUL";
   EXPECT_EQ(Summary(ParseChecksumList(a + "\r\r\n" + b)), "a|" + kDigest + "\n") << "CR then CR LF holds an empty line";
+  // The same mix in UTF-16: an LF long after a CR still ends its own line.
+  std::string utf16 = "\xFF\xFE";
+  for (char byte : a + "\r" + b + "\n" + c) utf16 += std::string{byte, '\0'};
+  EXPECT_EQ(Summary(ParseChecksumList(utf16)), expected) << "mixed, UTF-16";
 }
 
 TEST(ParseChecksumList, TheFirstEmptyLineEndsReading) {
