@@ -1,5 +1,7 @@
 #include "formats/checksum_list_reader.h"
 
+#include "formats/checksum_rows.h"
+
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
@@ -198,17 +200,20 @@ bool ReadChecksumLines(const std::wstring& path, std::vector<ChecksumLine>* line
   return false;
 }
 
-bool ResolveChecksumLines(const std::wstring& list_path, std::vector<ChecksumLine> lines, std::uint32_t in_flight,
-                          const std::function<bool(std::vector<ChecksumEntry>&)>& take,
-                          const std::atomic<bool>* cancel) {
+namespace {
+
+// ResolveChecksumLines over lines packed as they wait (their sizes unused).
+bool ResolvePackedLines(const std::wstring& list_path, const ChecksumRows& lines, std::uint32_t in_flight,
+                        const std::function<bool(std::vector<ChecksumEntry>&)>& take,
+                        const std::atomic<bool>* cancel) {
   std::vector<std::wstring> paths;
   std::vector<ChecksumEntry> entries;
   try {
     const std::wstring folder = os::FolderPart(list_path);
-    paths.reserve(lines.size());
-    for (ChecksumLine& line : lines) {
-      paths.push_back(folder + line.name);
-      std::wstring().swap(line.name);
+    paths.reserve(lines.count);
+    for (std::size_t line = 0; line < lines.count; ++line) {
+      paths.push_back(folder);
+      AppendChecksumRowName(lines, line, &paths.back());
     }
     os::WalkSettings settings;
     settings.in_flight = in_flight;
@@ -217,8 +222,8 @@ bool ResolveChecksumLines(const std::wstring& list_path, std::vector<ChecksumLin
       for (os::WalkedFile& found : batch) {
         // An empty file is skipped like a missing one: there is nothing to check.
         if (found.size <= 0) continue;
-        ChecksumLine& line = lines[found.given];
-        entries.push_back(ChecksumEntry{std::move(line.digest), std::move(found.path), folder.size(), found.size});
+        entries.push_back(
+            ChecksumEntry{ChecksumRowDigest(lines, found.given), std::move(found.path), folder.size(), found.size});
       }
       return entries.empty() || take(entries);
     }, cancel);
@@ -227,13 +232,31 @@ bool ResolveChecksumLines(const std::wstring& list_path, std::vector<ChecksumLin
   }
 }
 
+}  // namespace
+
+bool ResolveChecksumLines(const std::wstring& list_path, std::vector<ChecksumLine> lines, std::uint32_t in_flight,
+                          const std::function<bool(std::vector<ChecksumEntry>&)>& take,
+                          const std::atomic<bool>* cancel) {
+  ChecksumRows packed;
+  try {
+    for (ChecksumLine& line : lines) {
+      AppendChecksumRow(packed, line.name, line.digest, 0);
+      std::wstring().swap(line.name);
+      std::wstring().swap(line.digest);
+    }
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return ResolvePackedLines(list_path, packed, in_flight, take, cancel);
+}
+
 namespace {
 
 // Slices of lines on their way from the reading thread to the lookups.
 struct LineSlices {
   std::mutex lock;
   std::condition_variable came;
-  std::deque<std::vector<ChecksumLine>> waiting;
+  std::deque<ChecksumRows> waiting;  // packed: a long list waits here nearly whole
   std::size_t lines = 0;  // read so far
   bool ended = false;
   bool whole = false;  // read to its end
@@ -263,9 +286,15 @@ bool ReadAndResolveChecksumList(const std::wstring& path, const ListReading& how
   std::function<void()> reader = [slices, path, how] {
     const bool whole = ReadLineSlices(path, std::max<std::size_t>(1, how.lines_per_slice), [&slices](std::vector<ChecksumLine>& slice) {
       if (slice.empty()) return true;
+      ChecksumRows packed;
+      for (ChecksumLine& line : slice) {
+        AppendChecksumRow(packed, line.name, line.digest, 0);
+        std::wstring().swap(line.name);
+        std::wstring().swap(line.digest);
+      }
       std::lock_guard<std::mutex> hold(slices->lock);
       slices->lines += slice.size();
-      slices->waiting.push_back(std::move(slice));
+      slices->waiting.push_back(std::move(packed));
       slices->came.notify_one();
       return !slices->stop.load();
     }, how.cancel, how.read);
@@ -278,8 +307,9 @@ bool ReadAndResolveChecksumList(const std::wstring& path, const ListReading& how
   if (os::StartThread(reader, false) == 0) reader();
   const ReaderEnd reader_end{slices};
 
-  // Entries are held back until the file is known to be whole.
-  std::vector<ChecksumEntry> held;
+  // Entries are held back, packed, until the file is known to be whole.
+  const std::wstring folder = os::FolderPart(path);
+  ChecksumRows held;
   bool released = false;
   const auto hold_or_take = [&](std::vector<ChecksumEntry>& entries) {
     if (!released) {
@@ -290,22 +320,26 @@ bool ReadAndResolveChecksumList(const std::wstring& path, const ListReading& how
         lines = slices->lines;
       }
       if (!released) {
-        held.insert(held.end(), std::make_move_iterator(entries.begin()), std::make_move_iterator(entries.end()));
+        for (const ChecksumEntry& entry : entries)
+          AppendChecksumRow(held, ChecksumEntryName(entry), entry.digest, entry.size);
         return true;
       }
       lines_read(lines);
       // In parts, as the lookups hand them over: the taker's work per part
       // stays short, and a stop is seen between two parts.
       constexpr std::size_t kMostPerPart = 16384;
-      for (std::size_t at = 0; at < held.size(); at += kMostPerPart) {
+      for (std::size_t at = 0; at < held.count; at += kMostPerPart) {
         if (Cancelled(how)) return false;
-        const auto from = held.begin() + static_cast<std::ptrdiff_t>(at);
-        std::vector<ChecksumEntry> part(std::make_move_iterator(from),
-                                        std::make_move_iterator(from + static_cast<std::ptrdiff_t>(
-                                                                           std::min(kMostPerPart, held.size() - at))));
+        std::vector<ChecksumEntry> part;
+        part.reserve(std::min(kMostPerPart, held.count - at));
+        for (std::size_t row = at; row < held.count && row < at + kMostPerPart; ++row) {
+          ChecksumEntry entry{ChecksumRowDigest(held, row), folder, folder.size(), ChecksumRowAt(held, row).size};
+          AppendChecksumRowName(held, row, &entry.path);
+          part.push_back(std::move(entry));
+        }
         if (!take(part)) return false;
       }
-      std::vector<ChecksumEntry>().swap(held);
+      ReleaseChecksumRows(held);
     }
     if (entries.empty()) return true;
     return !Cancelled(how) && take(entries);
@@ -316,10 +350,11 @@ bool ReadAndResolveChecksumList(const std::wstring& path, const ListReading& how
     while (go_on) {
       slices->came.wait(hold, [&slices] { return !slices->waiting.empty() || slices->ended; });
       if (slices->waiting.empty()) break;
-      std::vector<ChecksumLine> slice = std::move(slices->waiting.front());
+      ChecksumRows slice = std::move(slices->waiting.front());
       slices->waiting.pop_front();
       hold.unlock();
-      go_on = ResolveChecksumLines(path, std::move(slice), how.in_flight, hold_or_take, how.cancel);
+      go_on = ResolvePackedLines(path, slice, how.in_flight, hold_or_take, how.cancel);
+      ReleaseChecksumRows(slice);
       hold.lock();
     }
     if (!go_on || !slices->whole) return false;
