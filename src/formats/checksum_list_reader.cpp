@@ -203,15 +203,17 @@ bool ReadChecksumLines(const std::wstring& path, std::vector<ChecksumLine>* line
 namespace {
 
 // ResolveChecksumLines over lines packed as they wait (their sizes unused).
-bool ResolvePackedLines(const std::wstring& list_path, const ChecksumRows& lines, std::uint32_t in_flight,
+// Lines [from, to) of `lines`.
+bool ResolvePackedLines(const std::wstring& list_path, const ChecksumRows& lines, std::size_t from, std::size_t to,
+                        std::uint32_t in_flight,
                         const std::function<bool(std::vector<ChecksumEntry>&)>& take,
                         const std::atomic<bool>* cancel) {
   std::vector<std::wstring> paths;
   std::vector<ChecksumEntry> entries;
   try {
     const std::wstring folder = os::FolderPart(list_path);
-    paths.reserve(lines.count);
-    for (std::size_t line = 0; line < lines.count; ++line) {
+    paths.reserve(to - from);
+    for (std::size_t line = from; line < to; ++line) {
       paths.push_back(folder);
       AppendChecksumRowName(lines, line, &paths.back());
     }
@@ -223,7 +225,7 @@ bool ResolvePackedLines(const std::wstring& list_path, const ChecksumRows& lines
         // An empty file is skipped like a missing one: there is nothing to check.
         if (found.size <= 0) continue;
         entries.push_back(
-            ChecksumEntry{ChecksumRowDigest(lines, found.given), std::move(found.path), folder.size(), found.size});
+            ChecksumEntry{ChecksumRowDigest(lines, from + found.given), std::move(found.path), folder.size(), found.size});
       }
       return entries.empty() || take(entries);
     }, cancel);
@@ -247,7 +249,7 @@ bool ResolveChecksumLines(const std::wstring& list_path, std::vector<ChecksumLin
   } catch (const std::bad_alloc&) {
     return false;
   }
-  return ResolvePackedLines(list_path, packed, in_flight, take, cancel);
+  return ResolvePackedLines(list_path, packed, 0, packed.count, in_flight, take, cancel);
 }
 
 namespace {
@@ -284,20 +286,31 @@ bool ReadAndResolveChecksumList(const std::wstring& path, const ListReading& how
                                 const std::function<bool(std::vector<ChecksumEntry>&)>& take) {
   auto slices = std::make_shared<LineSlices>();
   std::function<void()> reader = [slices, path, how] {
-    const bool whole = ReadLineSlices(path, std::max<std::size_t>(1, how.lines_per_slice), [&slices](std::vector<ChecksumLine>& slice) {
-      if (slice.empty()) return true;
-      ChecksumRows packed;
-      for (ChecksumLine& line : slice) {
+    // Each chunk's lines are packed as soon as they are parsed, and handed on
+    // in slices of `lines_per_slice`: a long list waits packed nearly whole.
+    const std::size_t per_slice = std::max<std::size_t>(1, how.lines_per_slice);
+    ChecksumRows packed;
+    const auto hand_on = [&slices, &packed] {
+      std::lock_guard<std::mutex> hold(slices->lock);
+      slices->lines += packed.count;
+      slices->waiting.push_back(std::move(packed));
+      packed = ChecksumRows();
+      slices->came.notify_one();
+      return !slices->stop.load();
+    };
+    bool whole = ReadLineSlices(path, 1, [&](std::vector<ChecksumLine>& lines) {
+      for (ChecksumLine& line : lines) {
         AppendChecksumRow(packed, line.name, line.digest, 0);
         std::wstring().swap(line.name);
         std::wstring().swap(line.digest);
       }
-      std::lock_guard<std::mutex> hold(slices->lock);
-      slices->lines += slice.size();
-      slices->waiting.push_back(std::move(packed));
-      slices->came.notify_one();
-      return !slices->stop.load();
+      return packed.count < per_slice || hand_on();
     }, how.cancel, how.read);
+    try {
+      if (whole && packed.count > 0) whole = hand_on();
+    } catch (const std::bad_alloc&) {
+      whole = false;
+    }
     std::lock_guard<std::mutex> hold(slices->lock);
     slices->ended = true;
     slices->whole = whole;
@@ -353,7 +366,12 @@ bool ReadAndResolveChecksumList(const std::wstring& path, const ListReading& how
       ChecksumRows slice = std::move(slices->waiting.front());
       slices->waiting.pop_front();
       hold.unlock();
-      go_on = ResolvePackedLines(path, slice, how.in_flight, hold_or_take, how.cancel);
+      // A part at a time: the full paths of a whole slice would take more
+      // memory than its lines do packed.
+      constexpr std::size_t kLookedUpAtOnce = 16384;
+      for (std::size_t from = 0; go_on && from < slice.count; from += kLookedUpAtOnce)
+        go_on = ResolvePackedLines(path, slice, from, std::min(slice.count, from + kLookedUpAtOnce), how.in_flight,
+                                   hold_or_take, how.cancel);
       ReleaseChecksumRows(slice);
       hold.lock();
     }
