@@ -55,7 +55,8 @@ void AppendChecksumRow(ChecksumRows& rows, std::wstring_view name, std::wstring_
         os::ArenaTake(rows.arena, kPackedRowsPerChunk * sizeof(PackedChecksumRow))));
   }
   if (characters > 0) {
-    void* text = os::ArenaTake(rows.arena, characters * (narrow ? 1 : sizeof(wchar_t)));
+    const std::size_t unit = narrow ? 1 : sizeof(wchar_t);
+    void* text = os::ArenaTake(rows.arena, characters * unit, unit);
     if (narrow) {
       auto* bytes = static_cast<unsigned char*>(text);
       for (std::size_t i = 0; i < name.size(); ++i) bytes[i] = static_cast<unsigned char>(name[i]);

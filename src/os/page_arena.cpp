@@ -1,5 +1,6 @@
 #include "os/page_arena.h"
 
+#include <algorithm>
 #include <atomic>
 #include <new>
 #include <utility>
@@ -35,8 +36,9 @@ PageArena& PageArena::operator=(PageArena&& from) noexcept {
 
 PageArena::~PageArena() { ReleaseArena(*this); }
 
-void* ArenaTake(PageArena& arena, std::size_t bytes) {
-  bytes = RoundUp(bytes == 0 ? 1 : bytes, 16);
+void* ArenaTake(PageArena& arena, std::size_t bytes, std::size_t align) {
+  if (bytes == 0) bytes = 1;
+  if (!arena.blocks.empty()) arena.used = std::min(RoundUp(arena.used, align), arena.blocks.back().bytes);
   if (arena.blocks.empty() || arena.blocks.back().bytes - arena.used < bytes) {
     if (bytes > (static_cast<std::size_t>(-1) >> 1)) throw std::bad_alloc();
     const std::size_t block_bytes = bytes > kBlockBytes ? RoundUp(bytes, kBlockBytes) : kBlockBytes;

@@ -22,9 +22,10 @@ struct PageArena {
   std::size_t used = 0;       // bytes taken from the last block
 };
 
-// `bytes` from the arena, aligned to 16, zero-filled, never moved; throws
-// std::bad_alloc when the system refuses a block.
-void* ArenaTake(PageArena& arena, std::size_t bytes);
+// `bytes` from the arena, aligned to `align` (a power of two, at most 16),
+// zero-filled, never moved; throws std::bad_alloc when the system refuses a
+// block.
+void* ArenaTake(PageArena& arena, std::size_t bytes, std::size_t align = 16);
 // Gives every block back to the system; the arena is then empty and can be
 // used again.
 void ReleaseArena(PageArena& arena);
