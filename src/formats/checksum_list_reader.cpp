@@ -1,7 +1,5 @@
 #include "formats/checksum_list_reader.h"
 
-#include "formats/checksum_rows.h"
-
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
@@ -10,6 +8,7 @@
 #include <mutex>
 #include <new>
 
+#include "formats/checksum_rows.h"
 #include "os/codepage.h"
 #include "os/file.h"
 #include "os/ordered_walk.h"
@@ -274,6 +273,7 @@ struct ReaderEnd {
     std::unique_lock<std::mutex> hold(slices->lock);
     slices->stop = true;
     slices->came.wait(hold, [this] { return slices->ended; });
+    slices->waiting.clear();  // what a stop left unread goes back now, not with the last owner
   }
 };
 
@@ -311,6 +311,8 @@ bool ReadAndResolveChecksumList(const std::wstring& path, const ListReading& how
     } catch (const std::bad_alloc&) {
       whole = false;
     }
+    // Given back before the end is told: nothing of the reading outlives it.
+    ReleaseChecksumRows(packed);
     std::lock_guard<std::mutex> hold(slices->lock);
     slices->ended = true;
     slices->whole = whole;
