@@ -136,6 +136,8 @@ fi
 echo "verifier on $(value verifier_rows) lines until every row is in: $(value verifier_open_seconds) s," \
   "longest wait $(value verifier_longest_wait_ms) ms; serial size queries $(value lookups_seconds) s;" \
   "ratio $(ratio "$(value verifier_open_seconds)" "$(value lookups_seconds)")"
+echo "verifier's private memory with every row in: $(value verifier_private_mb) MB, at its peak while reading" \
+  "$(value verifier_peak_private_mb) MB (the process at its peak: $(value verifier_process_peak_private_mb) MB)"
 echo "verifier closed on those rows: longest wait $(value verifier_close_longest_wait_ms) ms"
 echo "Add File's requester: shown after $(value requester_shown_seconds) s, longest wait until cancelled" \
   "$(value requester_longest_wait_ms) ms"

@@ -212,7 +212,12 @@ int OpenVerifierList(const std::wstring& list, int expected, bool then_close) {
   OpenMd5FileVerifierWindow(ToolContext(), list);
   HWND rows = FindWindowExW(WindowHandle(kVerifierWindow), nullptr, WC_LISTVIEWW, nullptr);
   HWND check = FindWindowExW(WindowHandle(kVerifierWindow), nullptr, L"Button", L"Check");
-  while (SendMessageW(rows, LVM_GETITEMCOUNT, 0, 0) < expected || !IsWindowEnabled(check)) ServeNextEvent(5);
+  // The peak as sampled between the events served while the rows come in.
+  double peak_mb = before.private_mb;
+  while (SendMessageW(rows, LVM_GETITEMCOUNT, 0, 0) < expected || !IsWindowEnabled(check)) {
+    ServeNextEvent(5);
+    peak_mb = std::max(peak_mb, MemoryNow().private_mb);
+  }
   UpdateWindow(rows);
   const LARGE_INTEGER listed = Now();
   const double longest_wait = probe.Stop();
@@ -222,6 +227,8 @@ int OpenVerifierList(const std::wstring& list, int expected, bool then_close) {
   if (!then_close) {
     std::printf("verifier_rows=%d\nverifier_open_seconds=%.3f\nverifier_longest_wait_ms=%.1f\nverifier_private_mb=%.1f\n",
                 count, Seconds(start, listed), longest_wait, MemoryNow().private_mb - before.private_mb);
+    std::printf("verifier_peak_private_mb=%.1f\nverifier_process_peak_private_mb=%.1f\n", peak_mb - before.private_mb,
+                peak_mb);
     std::printf("verifier_processor_seconds=%.3f\nverifier_window_thread_processor_seconds=%.3f\n",
                 used_after.process - used_before.process, used_after.window_thread - used_before.window_thread);
   } else {

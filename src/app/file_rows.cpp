@@ -24,7 +24,7 @@ auto Find(Rows& rows, RowId id) -> decltype(rows.begin()) {
 
 // `text` copied into the store's blocks, which keep it for as long as the store lives.
 std::wstring_view Keep(RowStore& store, std::wstring_view text) {
-  auto* kept = static_cast<wchar_t*>(os::TakeBytes(store.memory, (text.size() + 1) * sizeof(wchar_t), alignof(wchar_t)));
+  auto* kept = static_cast<wchar_t*>(os::ArenaTake(store.memory, text.size() * sizeof(wchar_t), alignof(wchar_t)));
   std::copy(text.begin(), text.end(), kept);
   return std::wstring_view(kept, text.size());
 }
@@ -218,5 +218,5 @@ std::wstring ChecksumListTextOf(const ChecksumListRows& rows) {
 
 std::size_t RowBytes(const FileRows& rows) {
   std::lock_guard<std::mutex> lock(rows.mutex);
-  return os::BlockBytes(rows.store->memory);
+  return os::ArenaBytes(rows.store->memory);
 }

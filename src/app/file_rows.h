@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "formats/checksum_list.h"
-#include "os/memory_blocks.h"
+#include "os/page_arena.h"
 
 struct FileEntry {
   std::wstring path;
@@ -61,7 +61,7 @@ struct StoredRow {
 // seen in them stays as it is for as long as the store lives.
 struct RowStore {
   template <typename T>
-  using Allocator = os::BlockAllocator<T>;
+  using Allocator = os::ArenaAllocator<T>;
   using FolderIndex = std::unordered_map<std::wstring_view, std::uint32_t, std::hash<std::wstring_view>,
                                          std::equal_to<std::wstring_view>,
                                          Allocator<std::pair<const std::wstring_view, std::uint32_t>>>;
@@ -73,7 +73,7 @@ struct RowStore {
   RowStore(const RowStore&) = delete;
   RowStore& operator=(const RowStore&) = delete;
 
-  os::MemoryBlocks memory;  // first: given back last
+  os::PageArena memory;  // first: given back last
   std::vector<std::wstring_view, Allocator<std::wstring_view>> folders;
   FolderIndex folder_index;
   // A deque: a vector doubling past half a million rows would move them all

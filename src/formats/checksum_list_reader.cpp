@@ -8,6 +8,7 @@
 #include <mutex>
 #include <new>
 
+#include "formats/checksum_rows.h"
 #include "os/codepage.h"
 #include "os/file.h"
 #include "os/ordered_walk.h"
@@ -198,17 +199,22 @@ bool ReadChecksumLines(const std::wstring& path, std::vector<ChecksumLine>* line
   return false;
 }
 
-bool ResolveChecksumLines(const std::wstring& list_path, std::vector<ChecksumLine> lines, std::uint32_t in_flight,
-                          const std::function<bool(std::vector<ChecksumEntry>&)>& take,
-                          const std::atomic<bool>* cancel) {
+namespace {
+
+// ResolveChecksumLines over lines packed as they wait (their sizes unused).
+// Lines [from, to) of `lines`.
+bool ResolvePackedLines(const std::wstring& list_path, const ChecksumRows& lines, std::size_t from, std::size_t to,
+                        std::uint32_t in_flight,
+                        const std::function<bool(std::vector<ChecksumEntry>&)>& take,
+                        const std::atomic<bool>* cancel) {
   std::vector<std::wstring> paths;
   std::vector<ChecksumEntry> entries;
   try {
     const std::wstring folder = os::FolderPart(list_path);
-    paths.reserve(lines.size());
-    for (ChecksumLine& line : lines) {
-      paths.push_back(folder + line.name);
-      std::wstring().swap(line.name);
+    paths.reserve(to - from);
+    for (std::size_t line = from; line < to; ++line) {
+      paths.push_back(folder);
+      AppendChecksumRowName(lines, line, &paths.back());
     }
     os::WalkSettings settings;
     settings.in_flight = in_flight;
@@ -217,8 +223,8 @@ bool ResolveChecksumLines(const std::wstring& list_path, std::vector<ChecksumLin
       for (os::WalkedFile& found : batch) {
         // An empty file is skipped like a missing one: there is nothing to check.
         if (found.size <= 0) continue;
-        ChecksumLine& line = lines[found.given];
-        entries.push_back(ChecksumEntry{std::move(line.digest), std::move(found.path), folder.size(), found.size});
+        entries.push_back(
+            ChecksumEntry{ChecksumRowDigest(lines, from + found.given), std::move(found.path), folder.size(), found.size});
       }
       return entries.empty() || take(entries);
     }, cancel);
@@ -227,13 +233,31 @@ bool ResolveChecksumLines(const std::wstring& list_path, std::vector<ChecksumLin
   }
 }
 
+}  // namespace
+
+bool ResolveChecksumLines(const std::wstring& list_path, std::vector<ChecksumLine> lines, std::uint32_t in_flight,
+                          const std::function<bool(std::vector<ChecksumEntry>&)>& take,
+                          const std::atomic<bool>* cancel) {
+  ChecksumRows packed;
+  try {
+    for (ChecksumLine& line : lines) {
+      AppendChecksumRow(packed, line.name, line.digest, 0);
+      std::wstring().swap(line.name);
+      std::wstring().swap(line.digest);
+    }
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return ResolvePackedLines(list_path, packed, 0, packed.count, in_flight, take, cancel);
+}
+
 namespace {
 
 // Slices of lines on their way from the reading thread to the lookups.
 struct LineSlices {
   std::mutex lock;
   std::condition_variable came;
-  std::deque<std::vector<ChecksumLine>> waiting;
+  std::deque<ChecksumRows> waiting;  // packed: a long list waits here nearly whole
   std::size_t lines = 0;  // read so far
   bool ended = false;
   bool whole = false;  // read to its end
@@ -249,6 +273,7 @@ struct ReaderEnd {
     std::unique_lock<std::mutex> hold(slices->lock);
     slices->stop = true;
     slices->came.wait(hold, [this] { return slices->ended; });
+    slices->waiting.clear();  // what a stop left unread goes back now, not with the last owner
   }
 };
 
@@ -261,14 +286,33 @@ bool ReadAndResolveChecksumList(const std::wstring& path, const ListReading& how
                                 const std::function<bool(std::vector<ChecksumEntry>&)>& take) {
   auto slices = std::make_shared<LineSlices>();
   std::function<void()> reader = [slices, path, how] {
-    const bool whole = ReadLineSlices(path, std::max<std::size_t>(1, how.lines_per_slice), [&slices](std::vector<ChecksumLine>& slice) {
-      if (slice.empty()) return true;
+    // Each chunk's lines are packed as soon as they are parsed, and handed on
+    // in slices of `lines_per_slice`: a long list waits packed nearly whole.
+    const std::size_t per_slice = std::max<std::size_t>(1, how.lines_per_slice);
+    ChecksumRows packed;
+    const auto hand_on = [&slices, &packed] {
       std::lock_guard<std::mutex> hold(slices->lock);
-      slices->lines += slice.size();
-      slices->waiting.push_back(std::move(slice));
+      slices->lines += packed.count;
+      slices->waiting.push_back(std::move(packed));
+      packed = ChecksumRows();
       slices->came.notify_one();
       return !slices->stop.load();
+    };
+    bool whole = ReadLineSlices(path, 1, [&](std::vector<ChecksumLine>& lines) {
+      for (ChecksumLine& line : lines) {
+        AppendChecksumRow(packed, line.name, line.digest, 0);
+        std::wstring().swap(line.name);
+        std::wstring().swap(line.digest);
+      }
+      return packed.count < per_slice || hand_on();
     }, how.cancel, how.read);
+    try {
+      if (whole && packed.count > 0) whole = hand_on();
+    } catch (const std::bad_alloc&) {
+      whole = false;
+    }
+    // Given back before the end is told: nothing of the reading outlives it.
+    ReleaseChecksumRows(packed);
     std::lock_guard<std::mutex> hold(slices->lock);
     slices->ended = true;
     slices->whole = whole;
@@ -278,8 +322,9 @@ bool ReadAndResolveChecksumList(const std::wstring& path, const ListReading& how
   if (os::StartThread(reader, false) == 0) reader();
   const ReaderEnd reader_end{slices};
 
-  // Entries are held back until the file is known to be whole.
-  std::vector<ChecksumEntry> held;
+  // Entries are held back, packed, until the file is known to be whole.
+  const std::wstring folder = os::FolderPart(path);
+  ChecksumRows held;
   bool released = false;
   const auto hold_or_take = [&](std::vector<ChecksumEntry>& entries) {
     if (!released) {
@@ -290,22 +335,26 @@ bool ReadAndResolveChecksumList(const std::wstring& path, const ListReading& how
         lines = slices->lines;
       }
       if (!released) {
-        held.insert(held.end(), std::make_move_iterator(entries.begin()), std::make_move_iterator(entries.end()));
+        for (const ChecksumEntry& entry : entries)
+          AppendChecksumRow(held, ChecksumEntryName(entry), entry.digest, entry.size);
         return true;
       }
       lines_read(lines);
       // In parts, as the lookups hand them over: the taker's work per part
       // stays short, and a stop is seen between two parts.
       constexpr std::size_t kMostPerPart = 16384;
-      for (std::size_t at = 0; at < held.size(); at += kMostPerPart) {
+      for (std::size_t at = 0; at < held.count; at += kMostPerPart) {
         if (Cancelled(how)) return false;
-        const auto from = held.begin() + static_cast<std::ptrdiff_t>(at);
-        std::vector<ChecksumEntry> part(std::make_move_iterator(from),
-                                        std::make_move_iterator(from + static_cast<std::ptrdiff_t>(
-                                                                           std::min(kMostPerPart, held.size() - at))));
+        std::vector<ChecksumEntry> part;
+        part.reserve(std::min(kMostPerPart, held.count - at));
+        for (std::size_t row = at; row < held.count && row < at + kMostPerPart; ++row) {
+          ChecksumEntry entry{ChecksumRowDigest(held, row), folder, folder.size(), ChecksumRowAt(held, row).size};
+          AppendChecksumRowName(held, row, &entry.path);
+          part.push_back(std::move(entry));
+        }
         if (!take(part)) return false;
       }
-      std::vector<ChecksumEntry>().swap(held);
+      ReleaseChecksumRows(held);
     }
     if (entries.empty()) return true;
     return !Cancelled(how) && take(entries);
@@ -316,10 +365,16 @@ bool ReadAndResolveChecksumList(const std::wstring& path, const ListReading& how
     while (go_on) {
       slices->came.wait(hold, [&slices] { return !slices->waiting.empty() || slices->ended; });
       if (slices->waiting.empty()) break;
-      std::vector<ChecksumLine> slice = std::move(slices->waiting.front());
+      ChecksumRows slice = std::move(slices->waiting.front());
       slices->waiting.pop_front();
       hold.unlock();
-      go_on = ResolveChecksumLines(path, std::move(slice), how.in_flight, hold_or_take, how.cancel);
+      // A part at a time: the full paths of a whole slice would take more
+      // memory than its lines do packed.
+      constexpr std::size_t kLookedUpAtOnce = 16384;
+      for (std::size_t from = 0; go_on && from < slice.count; from += kLookedUpAtOnce)
+        go_on = ResolvePackedLines(path, slice, from, std::min(slice.count, from + kLookedUpAtOnce), how.in_flight,
+                                   hold_or_take, how.cancel);
+      ReleaseChecksumRows(slice);
       hold.lock();
     }
     if (!go_on || !slices->whole) return false;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "formats/checksum_list_reader.h"
+#include "windows/verifier_rows.h"
 
 // Every call comes from the worker thread and must not wait on the window thread.
 struct ListCheckView {
@@ -24,3 +25,5 @@ struct ListCheckView {
 // Checks every entry, in order: each gets either a verdict or `unread`.
 // Recorded digests match in either letter case.
 void RunListCheck(const std::vector<ChecksumEntry>& entries, const ListCheckView& view);
+// The same over the verifier's rows, each read as the check comes to it.
+void RunListCheckOverRows(const VerifierRows& rows, const ListCheckView& view);

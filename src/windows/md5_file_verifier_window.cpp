@@ -55,9 +55,9 @@ ListModel ModelOf(const std::shared_ptr<const VerifierRows>& rows) {
 // empty Valid cell, as before any check: an earlier verdict would pass for
 // this check's.
 void CheckList(const std::shared_ptr<VerifierRows>& rows) {
-  // The text goes into the row at once; the window thread only draws it.
-  const auto set_valid = [&rows](std::size_t row, std::wstring text) {
-    SetValidText(*rows, row, std::move(text));
+  // The code goes into the row at once; the window thread only draws it.
+  const auto set_valid = [&rows](std::size_t row, std::int32_t code) {
+    SetValidCode(*rows, row, code);
     CallOnWindowThread(kVerifierWindow,
                        [row] { RedrawListRow(kVerifierEntryList, static_cast<std::int32_t>(row)); });
   };
@@ -66,16 +66,14 @@ void CheckList(const std::shared_ptr<VerifierRows>& rows) {
     SetGadgetText(kVerifierStatusLine, L"Overall status: Calculating md5 for " + os::DecimalText(row + 1) + L"/" +
                                    os::DecimalText(count));
   };
-  view.progress = [&](std::size_t row, std::int32_t percent) {
-    set_valid(row, os::DecimalText(static_cast<std::uint64_t>(percent)) + L"%");
-  };
-  view.verdict = [&](std::size_t row, bool intact) { set_valid(row, intact ? L"OK" : L"Invalid"); };
-  view.unread = [&](std::size_t row) { set_valid(row, L""); };
+  view.progress = [&](std::size_t row, std::int32_t percent) { set_valid(row, percent); };
+  view.verdict = [&](std::size_t row, bool intact) { set_valid(row, intact ? kValidOk : kValidInvalid); };
+  view.unread = [&](std::size_t row) { set_valid(row, kValidNone); };
   view.done = [] {
     EnableGadget(kVerifierCheckButton, true);
     SetGadgetText(kVerifierStatusLine, L"Overall status: Done");
   };
-  RunListCheck(rows->entries, view);
+  RunListCheckOverRows(*rows, view);
 }
 
 // Window thread: every row is in.
@@ -95,7 +93,7 @@ void AppendEntries(const std::shared_ptr<VerifierRows>& rows, std::atomic<bool>&
                    std::vector<ChecksumEntry>& entries) {
   if (TheVerifier().rows != rows || stop.load()) return;
   try {
-    AppendVerifierEntries(*rows, std::move(entries));
+    AppendVerifierEntries(*rows, entries);
   } catch (const std::bad_alloc&) {
     stop.store(true);
     FinishReading(rows);
@@ -166,8 +164,9 @@ void CloseMd5FileVerifierWindow() {
   if (verifier.stop_reading) verifier.stop_reading->store(true);
   verifier.reading = false;
   CloseToolWindow(kVerifierWindow, CloseOrder::EnableOwnerFirst);
+  // The rows' memory goes back to the system in a few calls, however long
+  // the list: no thread is needed to let them go.
   const std::shared_ptr<VerifierRows> rows = std::move(verifier.rows);
-  if (rows && VerifierRowCount(*rows) > 10000 && StartWindowWorker([rows] { ReleaseVerifierRows(*rows); }, false)) return;
   if (rows) ReleaseVerifierRows(*rows);
 }
 

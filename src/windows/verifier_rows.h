@@ -1,6 +1,7 @@
 // The rows of the MD5 file verifier: the one place they live. The list
-// control draws from them, and the check writes each row's Valid text into
-// them, then asks for the row to be drawn again.
+// control draws from them, and the check writes each row's Valid code into
+// them, then asks for the row to be drawn again. The texts are made only when
+// a cell is drawn or a file checked.
 #pragma once
 
 #include <cstddef>
@@ -10,33 +11,45 @@
 #include <vector>
 
 #include "formats/checksum_list_reader.h"
+#include "formats/checksum_rows.h"
 
 // The list's columns, as the control shows them.
 inline constexpr std::int32_t kVerifierFileColumn = 0;
 inline constexpr std::int32_t kVerifierHashColumn = 1;
 inline constexpr std::int32_t kVerifierValidColumn = 2;
 
-// Guarded by its own lock: any thread may call the operations below.
+// A row's Valid cell: none (""), a percent ("37%"), "OK" or "Invalid".
+inline constexpr std::int32_t kValidNone = -1;
+inline constexpr std::int32_t kValidOk = -2;
+inline constexpr std::int32_t kValidInvalid = -3;
+// A percent is its own code (0 and up, past 100 too when a file grew).
+
+// Every field is guarded by `mutex`: any thread may call the operations
+// below. The rows are appended by the window thread alone while the list file
+// is read, and not changed once a check may start (the window allows none
+// before the last row is in); the check worker writes the Valid codes.
 struct VerifierRows {
   mutable std::mutex mutex;
-  // Appended while the list file is read, and never changed once a check may
-  // start (the window allows none before the last row is in): a check reads
-  // them without the lock.
-  std::vector<ChecksumEntry> entries;
-  std::vector<std::wstring> valid;  // one per entry: "" until checked
+  std::wstring folder;  // the list file's folder: each file's path is it followed by the name as written
+  ChecksumRows rows;
+  std::vector<std::int32_t*> valid;  // one code per row, in `rows.arena`, kPackedRowsPerChunk to a chunk
 };
 
-// Room for `count` rows in all, made at once: a million rows grown by
-// doubling would move every row again at the last step.
+// Room for `count` rows in all, made at once.
 void ReserveVerifierRows(VerifierRows& rows, std::size_t count);
-// Appends the list file's next entries as rows, each with an empty Valid text.
-void AppendVerifierEntries(VerifierRows& rows, std::vector<ChecksumEntry> entries);
+// Appends the list file's next entries as rows, each with no Valid code.
+// Every entry of one list has the same folder. Throws std::bad_alloc when
+// memory runs out, the rows so far kept.
+void AppendVerifierEntries(VerifierRows& rows, const std::vector<ChecksumEntry>& entries);
 std::size_t VerifierRowCount(const VerifierRows& rows);
 // As the list control asks: the name and digest as written, the Valid text;
 // "" past the end.
 std::wstring VerifierCell(const VerifierRows& rows, std::size_t row, std::int32_t column);
+// What the check reads of a row: false past the end.
+bool VerifierCheckItem(const VerifierRows& rows, std::size_t row, std::wstring* path, std::int64_t* size,
+                       std::wstring* digest);
 // Ignored past the end.
-void SetValidText(VerifierRows& rows, std::size_t row, std::wstring text);
-// Lets every row go, outside the lock: a long list's release takes a tenth
-// of a second, so a window hands it to another thread.
+void SetValidCode(VerifierRows& rows, std::size_t row, std::int32_t code);
+// Lets every row go, their memory back with the system at once (a few calls
+// for a million rows).
 void ReleaseVerifierRows(VerifierRows& rows);
