@@ -128,7 +128,8 @@ echo "drop of $(value drop_rows) files until listed: $(value drop_seconds) s, lo
 echo "private memory with those rows: $(value private_mb_after) MB (before the drop $(value private_mb_before) MB)"
 if [ "$share" = 0 ]; then
   echo "private memory with those rows hashed: $(value private_mb_hashed) MB; after Copy and Save MD5:" \
-    "$(value private_mb_after_copy_save) MB; after Clear list: $(value private_mb_after_clear) MB"
+    "$(value private_mb_after_copy_save) MB; after Clear list: $(value private_mb_after_clear) MB," \
+    "and with the clipboard emptied too: $(value private_mb_after_clear_and_clipboard) MB"
   for step in copy save clear; do
     echo "$step on $(value drop_rows) rows: $(value ${step}_seconds) s, longest wait $(value ${step}_longest_wait_ms) ms"
   done
