@@ -265,6 +265,45 @@ TEST(OrderedWalk, ASlowStoreGetsEveryHelperAllowed) {
   });
   EXPECT_EQ(WalkAll(given, false, 8).paths, given);
   EXPECT_TRUE(gathered) << "four requests at once";
+
+  // A listing counts as a request for each entry, and is slow as a whole.
+  std::vector<std::wstring> folders;
+  for (int k = 0; k < 40; ++k) {
+    folders.push_back(folder.PathOf(L"d" + std::to_wstring(k)));
+    fs::create_directories(folder.root / (L"d" + std::to_wstring(k)));
+    folder.Write(L"d" + std::to_wstring(k) + L"/a", "x");
+    folder.Write(L"d" + std::to_wstring(k) + L"/b", "x");
+  }
+  gathered = false;
+  EXPECT_EQ(WalkAll(folders, true, 8).paths.size(), 80u);
+  EXPECT_TRUE(gathered) << "four listings at once";
+}
+
+// A store that answers at once gets a request a processor besides the
+// caller's: more would only queue for the processors. Each request is held
+// about 30 µs here, far below what counts as slow; a thread that loses its
+// processor meanwhile may still make one walk take the store for slow, so one
+// walk in three keeping to the processors is enough.
+TEST(OrderedWalk, AFastStoreGetsOneRequestAProcessor) {
+  ScratchFolder folder;
+  const std::vector<std::wstring> given(600, folder.Write(L"f", "x"));
+  const std::uint32_t processors = std::max(1u, std::thread::hardware_concurrency());
+  std::atomic<std::uint32_t> present{0}, most{0};
+  StoreHook hook([&](const std::wstring&) {
+    const std::uint32_t now = ++present;
+    for (std::uint32_t seen = most.load(); now > seen && !most.compare_exchange_weak(seen, now);) {
+    }
+    const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(30);
+    while (std::chrono::steady_clock::now() < until) std::this_thread::yield();
+    --present;
+  });
+  bool kept = false;
+  for (int walk = 0; walk < 3 && !kept; ++walk) {
+    most = 0;
+    EXPECT_EQ(WalkAll(given, false, processors + 4).paths, given);
+    kept = most.load() <= processors + 1;
+  }
+  EXPECT_TRUE(kept) << "at most " << processors + 1 << " requests at once; seen " << most.load();
 }
 
 TEST(OrderedWalk, EndsWhenTheTakerOrTheCancelFlagSaysSo) {
