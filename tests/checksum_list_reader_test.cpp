@@ -173,9 +173,11 @@ TEST(ReadChecksumList, ResolvesAgainstTheListsFolder) {
                    sub_name + "  " + kDigest + "\r\n" +
                    absolute + "  " + kDigest + "\r\n"
                    "big.bin  " + kDigest + "\r\n");
+  const int open_files = OpenFileCount();
   EXPECT_EQ(Summary(ReadChecksumList(list)),
             "a.txt|" + kDigest + "|1\n" + sub_name + "|" + kDigest + "|3\nbig.bin|" + kDigest + "|70000\n")
       << "missing, empty, spaces-only and folder lines are skipped; an absolute name gets the folder in front";
+  EXPECT_EQ(OpenFileCount(), open_files) << "the list is closed again";
   const auto entries = ReadChecksumList(list);
   ASSERT_EQ(entries.size(), 3u);
   EXPECT_EQ(entries[0].path, list.substr(0, list.size() - std::wstring(L"sums.md5").size()) + L"a.txt");
