@@ -246,7 +246,7 @@ TEST(ReadChecksumList, ALongListIsLookedUpWhileItIsRead) {
   // of its folder.
   std::string list;
   std::vector<std::wstring> expected;
-  constexpr int kLines = 2000;
+  constexpr int kLines = 20000;
   for (int k = 0; k < kLines; ++k) {
     const bool b = k == 5 || k == kLines - 3;
     list += std::string(b ? "b.txt" : k == 7 ? "gone.txt" : "a.txt") + "  0123456789abcdef0123456789abcdef\r\n";
@@ -257,7 +257,7 @@ TEST(ReadChecksumList, ALongListIsLookedUpWhileItIsRead) {
   std::vector<std::wstring> names;
   bool early = false;
   ListReading how;
-  how.lines_per_slice = 300;
+  how.lines_per_slice = 18000;  // the first slice looked up in two parts
   EXPECT_TRUE(ReadAndResolveChecksumList(path, how, [&](std::size_t lines) { lines_read = lines; },
                                          [&](std::vector<ChecksumEntry>& entries) {
     early = early || lines_read == 0;
@@ -270,6 +270,7 @@ TEST(ReadChecksumList, ALongListIsLookedUpWhileItIsRead) {
 
   // Read in pieces of 64 KiB: the first makes a slice of its own.
   g_reads = 0;
+  how.lines_per_slice = 300;
   how.read = FailingRead;
   bool handed = false;
   EXPECT_FALSE(ReadAndResolveChecksumList(path, how, [&](std::size_t) { handed = true; },
