@@ -277,6 +277,11 @@ TEST(OrderedWalk, ASlowStoreGetsEveryHelperAllowed) {
   gathered = false;
   EXPECT_EQ(WalkAll(folders, true, 8).paths.size(), 80u);
   EXPECT_TRUE(gathered) << "four listings at once";
+
+  // However slow the store, no more at once than the settings allow.
+  os::SetAccessDelay(2);
+  EXPECT_EQ(WalkAll(given, false, 3).paths, given);
+  EXPECT_LE(os::MostDelayedAtOnce(), 3u);
 }
 
 // A store that answers at once gets a request a processor besides the
