@@ -6,6 +6,7 @@
 
 #include "app/size_text.h"
 #include "engine/md5_digest.h"
+#include "os/ascii_case.h"
 #include "os/path_text.h"
 
 namespace {
@@ -78,18 +79,11 @@ FileRow CopiedOut(const RowStore& store, const StoredRow& row) {
                  row.hashed ? DigestTextOf(row.digest) : std::wstring()};
 }
 
-int HexValue(wchar_t c) {
-  if (c >= L'0' && c <= L'9') return c - L'0';
-  if (c >= L'a' && c <= L'f') return c - L'a' + 10;
-  if (c >= L'A' && c <= L'F') return c - L'A' + 10;
-  return -1;
-}
-
 // The digest job's text as its 16 bytes; false for any other text.
 bool DigestBytes(const std::wstring& text, std::uint8_t digest[16]) {
   if (text.size() != 32) return false;
   for (std::size_t k = 0; k < 16; ++k) {
-    const int high = HexValue(text[2 * k]), low = HexValue(text[2 * k + 1]);
+    const int high = os::HexDigitValue(text[2 * k]), low = os::HexDigitValue(text[2 * k + 1]);
     if (high < 0 || low < 0) return false;
     digest[k] = static_cast<std::uint8_t>(high << 4 | low);
   }

@@ -3,20 +3,15 @@
 #include <cstring>
 #include <new>
 
-namespace {
+#include "os/ascii_case.h"
 
-int HexValue(wchar_t c) {
-  if (c >= L'0' && c <= L'9') return c - L'0';
-  if (c >= L'a' && c <= L'f') return c - L'a' + 10;
-  if (c >= L'A' && c <= L'F') return c - L'A' + 10;
-  return -1;
-}
+namespace {
 
 bool PackDigest(std::wstring_view text, PackedChecksumRow* row) {
   if (text.size() != 32) return false;
   std::uint32_t upper = 0;
   for (std::size_t i = 0; i < 32; ++i) {
-    const int value = HexValue(text[i]);
+    const int value = os::HexDigitValue(text[i]);
     if (value < 0) return false;
     if (text[i] >= L'A' && text[i] <= L'F') upper |= std::uint32_t{1} << i;
     row->digest[i / 2] = static_cast<std::uint8_t>(i % 2 == 0 ? value << 4 : row->digest[i / 2] | value);

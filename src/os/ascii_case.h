@@ -12,6 +12,14 @@ constexpr Char AsciiLower(Char c) {
   return (c >= Char{'A'} && c <= Char{'Z'}) ? static_cast<Char>(c - Char{'A'} + Char{'a'}) : c;
 }
 
+// The value of a hex digit, either case; -1 for any other character.
+constexpr int HexDigitValue(wchar_t c) {
+  if (c >= L'0' && c <= L'9') return c - L'0';
+  if (c >= L'a' && c <= L'f') return c - L'a' + 10;
+  if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+  return -1;
+}
+
 // Whether `a` and `b` are the same text but for the case of ASCII letters.
 bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
 bool EqualIgnoringAsciiCase(std::wstring_view a, std::wstring_view b);
