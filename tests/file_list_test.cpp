@@ -26,6 +26,7 @@
 #include "app/save_checksum_list.h"
 #include "engine/md5_digest.h"
 #include "engine_test_support.h"
+#include "long_work_recorder.h"
 #include "program_test_support.h"
 #include "test_files.h"
 #include "ui/events.h"
@@ -642,6 +643,41 @@ TEST_F(FileListTest, StopDuringALargeFileIsIdleAtOnceAndLeavesTheRow) {
   EXPECT_TRUE(ShowsIdle());
   EXPECT_EQ(Cell(0, 2), L"");
   EXPECT_EQ(Cell(1, 2), L"") << "the run ended at the large file";
+}
+
+// The taskbar shows the whole run by bytes, and the computer is kept awake,
+// from Start until the run ends whole or is stopped.
+TEST_F(FileListTest, TheRunShowsOnTheTaskbarAndKeepsTheComputerAwakeUntilItEndsOrStops) {
+  RecordedLongWork taskbar(CallOnWindowThread);
+  const LongWorkRecord& record = taskbar.record;
+  constexpr std::uint64_t kSize = 64u << 20;
+  Drop({scratch.WriteSparse(L"sparse.bin", kSize), scratch.Write(L"small.txt", "abc")});
+  TheProgram().settings.auto_check = 0;
+  Drop({scratch.Write(L"unticked.txt", "not counted")});
+  Command(kMenuStart);
+  EXPECT_EQ(record.calls.front(), "awake");
+  ASSERT_FALSE(record.shown.empty());
+  EXPECT_EQ(record.shown.front().total, kSize + 3) << "every ticked row's bytes, as the run starts";
+  ASSERT_TRUE(DispatchUntil([] { UpdateLongWork(); return ShowsIdle(); }, 60000));
+  ASSERT_TRUE(DispatchUntil([&] { return record.awake == 0; }, 5000)) << "the worker's end lets the computer sleep";
+  EXPECT_TRUE(taskbar.ShownWithinTotals());
+  ASSERT_GE(record.calls.size(), 3u);
+  EXPECT_EQ(record.calls[record.calls.size() - 3], "show");
+  EXPECT_EQ(record.calls[record.calls.size() - 2], "clear");
+  EXPECT_EQ(record.shown.back().done, kSize + 3);
+  EXPECT_EQ(record.shown.back().total, kSize + 3) << "a whole run reaches its total";
+
+  Drop({scratch.WriteSparse(L"large.bin", kLargeSize)});
+  Command(kMenuStart);
+  EXPECT_EQ(record.awake, 1);
+  ASSERT_TRUE(DispatchUntil([] { return ProgressPosition() > 0; }, 20000));
+  Command(kMenuStop);
+  EXPECT_EQ(record.awake, 0) << "Stop lets go at once";
+  EXPECT_EQ(record.calls.back(), "sleep");
+  const std::size_t calls = record.calls.size();
+  Dispatch(1500);  // the stopped worker ends meanwhile
+  EXPECT_EQ(record.calls.size(), calls);
+  EXPECT_EQ(std::count(record.calls.begin(), record.calls.end(), "awake"), 2);
 }
 
 TEST_F(FileListTest, StopThenStartAtOnceGivesARunTheOldRequestCannotStop) {

@@ -1,7 +1,6 @@
 // The MD5 file verifier window: its list of a checksum list's entries, the check of each, and when it may close.
+#include "long_work_recorder.h"
 #include "tool_window_test_support.h"
-
-
 #include "windows/md5_file_verifier_window.h"
 
 namespace {
@@ -74,6 +73,7 @@ TEST_F(ToolWindowsTest, VerifierChecksEveryRowWithProgressAndRefusesToCloseMeanw
   Recorder status(GadgetHandle(10));
   Recorder cells(GadgetHandle(7));
   Recorder check(GadgetHandle(9));
+  RecordedLongWork taskbar(CallOnWindowThread);
   g_threads_before_click = ProcessThreads();
   SendMessageW(GadgetHandle(9), BM_CLICK, 0, 0);
   PostMessageW(WindowHandle(2), WM_CLOSE, 0, 0);
@@ -82,7 +82,18 @@ TEST_F(ToolWindowsTest, VerifierChecksEveryRowWithProgressAndRefusesToCloseMeanw
   EXPECT_TRUE(IsWindowOpen(2)) << "a close request is ignored while the check runs";
   EXPECT_FALSE(IsWindowEnabled(Main()));
 
-  ASSERT_TRUE(ServeUntilTrue([&] { return Text(10) == L"Overall status: Done"; }));
+  ASSERT_TRUE(ServeUntilTrue([&] {
+    UpdateLongWork();
+    return Text(10) == L"Overall status: Done";
+  }));
+  // On the taskbar, by the bytes recorded in the list (the missing file has none).
+  ASSERT_TRUE(ServeUntilTrue([&] { return taskbar.record.awake == 0; }));
+  EXPECT_TRUE(taskbar.ShownWithinTotals());
+  const std::uint64_t listed = (256u << 20) + 5000 + 7000;
+  EXPECT_GT(taskbar.record.shown.size(), 2u) << "shown as the check went";
+  EXPECT_EQ(taskbar.record.shown.back().done, listed);
+  EXPECT_EQ(taskbar.record.shown.back().total, listed);
+  EXPECT_EQ(taskbar.record.calls.back(), "sleep");
   EXPECT_EQ(status.texts, (std::vector<std::wstring>{L"Overall status: Calculating md5 for 1/3",
                                                      L"Overall status: Calculating md5 for 2/3",
                                                      L"Overall status: Calculating md5 for 3/3",

@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "ui/bars.h"
 #include "ui/window.h"
+#include "windows/long_work.h"
 #include "windows/window_worker.h"
 
 namespace {
@@ -16,6 +17,7 @@ struct CalculationRun {
   std::uint64_t generation = 0;
   bool running = false;
   std::shared_ptr<StopToken> stop;  // the current run's; its worker holds it too
+  LongWorkId work = 0;              // the current run on the taskbar
 };
 
 CalculationRun& TheRun() {
@@ -73,13 +75,24 @@ void StartCalculation(bool higher_priority) {
   ShowRunning();
   std::shared_ptr<StopToken> stop = run.stop;
   CalculationView view = ViewOfRun(run.generation);
-  // When no thread can be started the window stays running until Stop.
-  StartWindowWorker([stop, view] { RunCalculation(TheFileRows(), *stop, view); }, higher_priority);
+  // What is left is the ticked rows below the one being hashed, as they
+  // stand at each update.
+  auto meter = std::make_shared<HashedBytes>();
+  run.work = BeginLongWork(kMainWindow, meter, [meter] {
+    return TickedBytesAfter(TheFileRows(), meter->position.load(std::memory_order_relaxed));
+  });
+  view.meter = meter.get();
+  // The worker's end, however it comes, ends the run on the taskbar. When no
+  // thread can be started the window stays running until Stop, but the
+  // taskbar and the power request let go at once.
+  StartWindowWorker([stop, view, meter, hold = HoldLongWork(run.work)] { RunCalculation(TheFileRows(), *stop, view); },
+                    higher_priority);
 }
 
 void StopCalculation() {
   CalculationRun& run = TheRun();
   if (run.stop) run.stop->requested.store(1);
+  EndLongWork(run.work, LongWorkEnd::Stopped);
   run.running = false;
   ShowIdle();
 }

@@ -2,6 +2,7 @@
 
 void RunCalculation(FileRows& rows, StopToken& stop, const CalculationView& view) {
   FileDigestJob job;
+  job.CountInto(view.meter);
   FileRow row;
   RowId after = kNoRow;
   for (;;) {
@@ -16,6 +17,7 @@ void RunCalculation(FileRows& rows, StopToken& stop, const CalculationView& view
     }
     after = row.id;
     if (!row.ticked) continue;
+    if (view.meter) view.meter->position.store(row.id, std::memory_order_relaxed);
     std::wstring digest;
     const DigestOutcome outcome = job.DigestFile(row.entry.path, row.entry.size, view.progress, &stop, &digest);
     if (outcome == DigestOutcome::Stopped) break;

@@ -19,6 +19,9 @@ struct CalculationView {
   // Reached the end of the list; never called after a stop. The window side
   // must still ignore it when another run has started since.
   std::function<void()> finished;
+  // Where the run is and how many bytes it hashed, for the taskbar; may be null.
+  // Its position is the id of the row being hashed.
+  HashedBytes* meter = nullptr;
 };
 
 // Runs to the end of the list or until `stop` is requested, hashing each row

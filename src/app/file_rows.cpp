@@ -149,6 +149,14 @@ bool NextRow(const FileRows& rows, RowId after, FileRow* row) {
   return true;
 }
 
+std::int64_t TickedBytesAfter(const FileRows& rows, RowId after) {
+  std::lock_guard<std::mutex> lock(rows.mutex);
+  std::int64_t bytes = 0;
+  for (auto at = FirstAfter(rows.store->rows, after); at != rows.store->rows.end(); ++at)
+    if (at->ticked && at->size > 0) bytes += at->size;
+  return bytes;
+}
+
 std::wstring RowCell(const FileRows& rows, std::size_t index, std::int32_t column) {
   std::lock_guard<std::mutex> lock(rows.mutex);
   if (index >= rows.store->rows.size()) return std::wstring();

@@ -104,6 +104,10 @@ bool RowAt(const FileRows& rows, std::size_t index, FileRow* row);
 // tick as it is now. The copy stays valid whatever other threads do meanwhile.
 bool NextRow(const FileRows& rows, RowId after, FileRow* row);
 
+// The positive sizes of the ticked rows after `after` added up, as recorded:
+// what the calculation run still has to read of them.
+std::int64_t TickedBytesAfter(const FileRows& rows, RowId after);
+
 // By position, as the list control asks; past the end: "" and false.
 std::wstring RowCell(const FileRows& rows, std::size_t index, std::int32_t column);
 bool IsRowTicked(const FileRows& rows, std::size_t index);

@@ -11,6 +11,8 @@
 #include "ui/events.h"
 #include "ui/image.h"
 #include "ui/window.h"
+#include "windows/long_work.h"
+#include "windows/system_long_work.h"
 
 Program& TheProgram() {
   static Program program;
@@ -26,6 +28,8 @@ bool StartUp() {
   EndFileAdds();  // none of an earlier window's adds reaches this one
   ClearRows(TheFileRows());  // the entries start empty, as the list does
   StartUi();  // common controls and OLE, which the file drop needs
+  EndEveryLongWork();  // none of an earlier window's runs shows on this one
+  ReplaceLongWorkSignals(SystemLongWorkSignals());
   LoadProgramSettings();
   LoadToolbarImages();
   return BuildMainWindow();
@@ -48,6 +52,8 @@ void RunEventLoop() {
 }
 
 void Quit() {
+  // The taskbar cleared and the power request let go before the windows go.
+  EndEveryLongWork();
   CloseEveryWindow();
   // A list being written is finished first: ending the process in the middle
   // would leave its half-written copy behind.

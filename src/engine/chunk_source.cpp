@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "engine/md5_digest.h"
+#include "os/keep_awake.h"
 
 // Reads one chunk at a time on its own thread, a piece after another, so that
 // the bytes that have landed can be hashed while the rest is read. Begin hands
@@ -73,6 +74,8 @@ struct ReadAhead {
 
  private:
   void Run() {
+    // It works for the user's run or check, out of sight or not.
+    os::RunThreadAtFullSpeed();
     std::unique_lock<std::mutex> lock(mutex);
     for (;;) {
       changed.wait(lock, [this] { return quit || state == State::Asked; });

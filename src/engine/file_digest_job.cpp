@@ -1,16 +1,25 @@
 #include "engine/file_digest_job.h"
 
-#include "os/pause.h"
+#include "os/keep_awake.h"
 
 namespace {
 
 // Reports the whole percent of the bytes hashed so far each time it changes.
 class PercentSteps {
  public:
-  PercentSteps(std::int64_t expected, const ProgressReport& report) : expected_(expected), report_(report) {}
+  PercentSteps(std::int64_t expected, const ProgressReport& report, HashedBytes* meter)
+      : expected_(expected), report_(report), meter_(meter) {
+    if (!meter_) return;
+    meter_->file_done.store(0, std::memory_order_relaxed);
+    meter_->file_size.store(expected, std::memory_order_relaxed);
+  }
 
   void Add(std::uint32_t bytes) {
     done_ += bytes;
+    if (meter_) {
+      meter_->file_done.store(done_, std::memory_order_relaxed);
+      meter_->done.fetch_add(bytes, std::memory_order_relaxed);
+    }
     const std::int32_t percent = WholePercent(done_, expected_);
     if (percent == last_) return;
     last_ = percent;
@@ -20,11 +29,16 @@ class PercentSteps {
  private:
   const std::int64_t expected_;
   const ProgressReport& report_;
+  HashedBytes* const meter_;
   std::int64_t done_ = 0;
   std::int32_t last_ = 0;
 };
 
 }  // namespace
+
+FileDigestJob::FileDigestJob() { os::RunThreadAtFullSpeed(); }
+
+FileDigestJob::FileDigestJob(const ChunkAllocator& allocate) : chunks_(allocate) { os::RunThreadAtFullSpeed(); }
 
 std::int32_t WholePercent(std::int64_t done, std::int64_t expected) {
   if (expected == 0) return 0;
@@ -43,14 +57,14 @@ DigestOutcome FileDigestJob::DigestFile(const std::wstring& path, std::int64_t e
   if (!file.Opened()) return DigestOutcome::NotOpened;
 
   digest_.Start();
-  PercentSteps progress(expected_size, report);
+  PercentSteps progress(expected_size, report, meter_);
   for (file.ReadFirst();; file.ReadNext()) {
     if (stop && stop->requested.load() == 1) return Discard(DigestOutcome::Stopped);
     std::uint32_t size = 0;
     // A digest of the bytes before a failed read would pass for the file's.
     if (!file.HashChunk(digest_, &size)) return Discard(DigestOutcome::ReadFailed);
     progress.Add(size);
-    os::PauseOneMillisecond();
+    pause_.OneMillisecond();
     if (size == 0) break;
   }
   *digest_text = digest_.Finish();

@@ -159,6 +159,13 @@ void RaiseClick(HWND control);
 // Accessibility (accessible.cpp), window thread only.
 // WM_GETOBJECT for a control of ours: its answer, or 0 for the system's.
 LRESULT AnswerGetObject(HWND control, WPARAM wparam, LPARAM lparam);
+
+// taskbar.cpp: the shell's message that a window's taskbar button was made
+// (again, after the shell restarted); what the button showed is shown again.
+UINT TaskbarButtonCreatedMessage();
+void NoteTaskbarButtonCreated(HWND window);
+// The window is going: its button shows no progress.
+void ForgetTaskbarButton(HWND window);
 // Before the control is destroyed.
 void ForgetAnnotations(const GadgetRecord& gadget);
 

@@ -113,9 +113,16 @@ LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM wparam, LPARA
   // registered). Done here rather than by subclassing: a subclassed window
   // looks its subclass up on every message, and under Wine that lookup is a
   // server call, which made each list insert (three notifications) costly.
-  if (message == WM_DESTROY) RevokeDragDrop(handle);
+  if (message == WM_DESTROY) {
+    RevokeDragDrop(handle);
+    ForgetTaskbarButton(handle);
+  }
   std::int32_t window = WindowNumberOf(handle);
   if (window < 0) return DefWindowProcW(handle, message, wparam, lparam);
+  if (message == TaskbarButtonCreatedMessage()) {
+    NoteTaskbarButtonCreated(handle);
+    return 0;
+  }
   switch (message) {
     case WM_CLOSE:
       PushEvent({kEventClose, window, 0, -1, -1, {}});

@@ -3,6 +3,7 @@
 #include "windows/file_verifier_window.h"
 
 #include <array>
+#include <memory>
 
 #include "engine/md5_digest.h"
 #include "os/decimal_text.h"
@@ -10,6 +11,7 @@
 #include "ui/clipboard.h"
 #include "ui/gadget.h"
 #include "ui/requester.h"
+#include "windows/long_work.h"
 #include "windows/single_file_check.h"
 #include "windows/window_worker.h"
 
@@ -33,10 +35,10 @@ void EnableInputs(bool enable) {
 // verifier window has been opened meanwhile. A check without a result shows
 // "Idle": an earlier verdict (perhaps of another file) or the last percent
 // would pass for this check's.
-void CheckFile(const std::wstring& path, const std::wstring& expected) {
+void CheckFile(const std::wstring& path, const std::wstring& expected, HashedBytes* meter) {
   const SingleCheckResult result = CheckOneFile(path, expected, [](std::int32_t percent) {
     SetGadgetText(kFileVerifierStatusLine, os::DecimalText(static_cast<std::uint64_t>(percent)) + L"%");
-  });
+  }, meter);
   switch (result) {
     case SingleCheckResult::Valid:
       SetGadgetText(kFileVerifierStatusLine, L"Checksum valid");
@@ -49,6 +51,13 @@ void CheckFile(const std::wstring& path, const std::wstring& expected) {
       break;
   }
   EnableInputs(true);
+}
+
+// The check on the taskbar, window thread only: a check whose window closed
+// shows no more, though its worker finishes the file.
+LongWorkId& CheckOnTaskbar() {
+  static LongWorkId work = 0;
+  return work;
 }
 
 }  // namespace
@@ -77,6 +86,7 @@ void OpenFileVerifierWindow(const ToolWindowContext& context, const std::wstring
 
 void CloseFileVerifierWindow() {
   // A running check is left to finish; its writes to this window are dropped.
+  EndLongWork(CheckOnTaskbar(), LongWorkEnd::Stopped);
   CloseToolWindow(kFileVerifierWindow, CloseOrder::EnableOwnerFirst);
 }
 
@@ -100,7 +110,11 @@ void StartSingleFileCheck() {
   // a window that may have been closed and opened again by the time it runs.
   const std::wstring path = GetGadgetText(kFileVerifierPathField);
   const std::wstring expected = GetGadgetText(kFileVerifierChecksumField);
-  if (!StartWindowWorker([path, expected] { CheckFile(path, expected); }, ToolContextOf(kFileVerifierWindow).settings->thread_higher != 0))
+  const ToolWindowContext& context = ToolContextOf(kFileVerifierWindow);
+  auto meter = std::make_shared<HashedBytes>();
+  CheckOnTaskbar() = BeginLongWork(context.owner, meter, nullptr);
+  const auto check = [path, expected, meter, hold = HoldLongWork(CheckOnTaskbar())] { CheckFile(path, expected, meter.get()); };
+  if (!StartWindowWorker(check, context.settings->thread_higher != 0))
     EnableInputs(true);  // without a worker nothing would ever give them back
 }
 

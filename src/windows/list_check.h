@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+#include "engine/file_digest_job.h"
 #include "formats/checksum_list_reader.h"
 #include "windows/verifier_rows.h"
 
@@ -20,6 +21,10 @@ struct ListCheckView {
   // nothing true about the file any more.
   std::function<void(std::size_t row)> unread;
   std::function<void()> done;
+  // How far the check is, in bytes, for the taskbar; may be null. Its
+  // position is the row being hashed, from 1; its `after` the recorded sizes
+  // of the rows below.
+  HashedBytes* meter = nullptr;
 };
 
 // Checks every entry, in order: each gets either a verdict or `unread`.

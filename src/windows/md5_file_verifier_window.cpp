@@ -15,6 +15,7 @@
 #include "ui/requester.h"
 #include "ui/window.h"
 #include "windows/list_check.h"
+#include "windows/long_work.h"
 #include "windows/verifier_rows.h"
 #include "windows/window_worker.h"
 
@@ -54,7 +55,7 @@ ListModel ModelOf(const std::shared_ptr<const VerifierRows>& rows) {
 // Runs on the worker. A file that cannot be read to its end this time gets an
 // empty Valid cell, as before any check: an earlier verdict would pass for
 // this check's.
-void CheckList(const std::shared_ptr<VerifierRows>& rows) {
+void CheckList(const std::shared_ptr<VerifierRows>& rows, HashedBytes* meter) {
   // The code goes into the row at once; the window thread only draws it.
   const auto set_valid = [&rows](std::size_t row, std::int32_t code) {
     SetValidCode(*rows, row, code);
@@ -73,6 +74,7 @@ void CheckList(const std::shared_ptr<VerifierRows>& rows) {
     EnableGadget(kVerifierCheckButton, true);
     SetGadgetText(kVerifierStatusLine, L"Overall status: Done");
   };
+  view.meter = meter;
   RunListCheckOverRows(*rows, view);
 }
 
@@ -176,12 +178,18 @@ void StartVerifyListCheck() {
   // The worker's enabling of Check must come after this, so this comes first.
   EnableGadget(kVerifierCheckButton, false);
   verifier.busy.store(true);
+  const ToolWindowContext& context = ToolContextOf(kVerifierWindow);
+  // The worker keeps the bytes of the rows below its own up to date.
+  auto meter = std::make_shared<HashedBytes>();
+  const LongWorkId work = BeginLongWork(context.owner, meter, [meter] {
+    return meter->after.load(std::memory_order_relaxed);
+  });
   const bool started = StartWindowWorker(
-      [&verifier, rows = verifier.rows] {
-        CheckList(rows);
+      [&verifier, rows = verifier.rows, meter, hold = HoldLongWork(work)] {
+        CheckList(rows, meter.get());
         verifier.busy.store(false);
       },
-      ToolContextOf(kVerifierWindow).settings->thread_higher != 0);
+      context.settings->thread_higher != 0);
   // Check stays disabled: the window can still be closed, and opened again.
   if (!started) verifier.busy.store(false);
 }

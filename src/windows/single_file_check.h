@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "engine/file_digest_job.h"
+
 enum class SingleCheckResult {
   NoResult,  // the file is missing, empty or unreadable now
   Valid,
@@ -12,6 +14,8 @@ enum class SingleCheckResult {
 };
 
 // Hashes the file at `path`, measured now, and compares it with `expected` in
-// either letter case. `progress` gets whole percents from the worker thread.
+// either letter case. `progress` gets whole percents from the worker thread;
+// `meter`, when given, the bytes.
 SingleCheckResult CheckOneFile(const std::wstring& path, const std::wstring& expected,
-                               const std::function<void(std::int32_t percent)>& progress);
+                               const std::function<void(std::int32_t percent)>& progress,
+                               HashedBytes* meter = nullptr);

@@ -80,6 +80,13 @@ bool VerifierCheckItem(const VerifierRows& rows, std::size_t row, std::wstring* 
   return true;
 }
 
+std::int64_t VerifierBytes(const VerifierRows& rows) {
+  std::lock_guard<std::mutex> lock(rows.mutex);
+  std::int64_t bytes = 0;
+  for (std::size_t row = 0; row < rows.rows.count; ++row) bytes += std::max<std::int64_t>(ChecksumRowAt(rows.rows, row).size, 0);
+  return bytes;
+}
+
 void SetValidCode(VerifierRows& rows, std::size_t row, std::int32_t code) {
   std::lock_guard<std::mutex> lock(rows.mutex);
   if (row < rows.rows.count) ValidAt(rows, row) = code;

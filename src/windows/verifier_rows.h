@@ -48,6 +48,8 @@ std::wstring VerifierCell(const VerifierRows& rows, std::size_t row, std::int32_
 // What the check reads of a row: false past the end.
 bool VerifierCheckItem(const VerifierRows& rows, std::size_t row, std::wstring* path, std::int64_t* size,
                        std::wstring* digest);
+// Every row's recorded size that is positive, added up.
+std::int64_t VerifierBytes(const VerifierRows& rows);
 // Ignored past the end.
 void SetValidCode(VerifierRows& rows, std::size_t row, std::int32_t code);
 // Lets every row go, their memory back with the system at once (a few calls

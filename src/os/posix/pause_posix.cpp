@@ -5,10 +5,16 @@
 
 namespace os {
 
-void PauseOneMillisecond() {
+Pause::Pause() = default;
+Pause::~Pause() = default;
+
+// nanosleep sleeps at least as long as asked; a signal resumes it with the rest.
+void Pause::OneMillisecond() {
   timespec wanted{0, 1000000};
   while (::nanosleep(&wanted, &wanted) != 0 && errno == EINTR) {
   }
 }
+
+void PauseOneMillisecond() { Pause().OneMillisecond(); }
 
 }  // namespace os

@@ -1,0 +1,125 @@
+#include "windows/long_work.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace {
+
+struct Work {
+  LongWorkId id = 0;
+  std::int32_t window = -1;
+  std::shared_ptr<const HashedBytes> meter;
+  BytesAfter after;
+  std::uint64_t began = 0;  // LongWorkSignals::milliseconds
+};
+
+LongWorkSignals Quiet() {
+  LongWorkSignals quiet;
+  quiet.show_progress = [](std::int32_t, std::uint64_t, std::uint64_t) {};
+  quiet.clear_progress = [](std::int32_t) {};
+  quiet.keep_awake = [] {};
+  quiet.let_sleep = [] {};
+  quiet.program_in_front = [] { return true; };
+  quiet.flash = [](std::int32_t) {};
+  quiet.milliseconds = [] { return std::uint64_t{0}; };
+  quiet.repeat_updates = [](std::int32_t, bool) {};
+  quiet.carry = [](std::int32_t, std::function<void()> call) { call(); };
+  return quiet;
+}
+
+// Window thread only.
+struct LongWorks {
+  LongWorkSignals signals = Quiet();
+  std::vector<Work> running;
+  LongWorkId last_id = 0;
+  std::int32_t window = -1;  // whose button shows them
+};
+
+LongWorks& Works() {
+  static LongWorks works;
+  return works;
+}
+
+std::uint64_t Positive(std::int64_t bytes) { return bytes > 0 ? static_cast<std::uint64_t>(bytes) : 0; }
+
+// Done and total of one work as its worker has it now.
+void Measure(const Work& work, std::uint64_t* done, std::uint64_t* total) {
+  const HashedBytes& meter = *work.meter;
+  const std::uint64_t hashed = Positive(meter.done.load(std::memory_order_relaxed));
+  const std::int64_t file_left =
+      meter.file_size.load(std::memory_order_relaxed) - meter.file_done.load(std::memory_order_relaxed);
+  *done += hashed;
+  *total += hashed + Positive(file_left) + Positive(work.after ? work.after() : 0);
+}
+
+// Shows every running work, and `ended_done` more bytes, done and total alike.
+void Show(LongWorks& works, std::uint64_t ended_done) {
+  std::uint64_t done = ended_done;
+  std::uint64_t total = ended_done;
+  for (const Work& work : works.running) Measure(work, &done, &total);
+  works.signals.show_progress(works.window, done, total);
+}
+
+}  // namespace
+
+LongWorkId BeginLongWork(std::int32_t window, std::shared_ptr<const HashedBytes> meter, BytesAfter after) {
+  LongWorks& works = Works();
+  const bool first = works.running.empty();
+  works.window = window;
+  works.running.push_back(Work{++works.last_id, window, std::move(meter), std::move(after),
+                               works.signals.milliseconds()});
+  if (first) {
+    works.signals.keep_awake();
+    works.signals.repeat_updates(window, true);
+  }
+  Show(works, 0);
+  return works.last_id;
+}
+
+void EndLongWork(LongWorkId id, LongWorkEnd how) {
+  LongWorks& works = Works();
+  const auto at = std::find_if(works.running.begin(), works.running.end(), [id](const Work& work) { return work.id == id; });
+  if (at == works.running.end()) return;
+  const Work ended = std::move(*at);
+  works.running.erase(at);
+  // Work that came to its end shows it whole: what it hashed is its total.
+  if (how == LongWorkEnd::Whole) Show(works, Positive(ended.meter->done.load(std::memory_order_relaxed)));
+  if (works.running.empty()) {
+    works.signals.repeat_updates(works.window, false);
+    works.signals.clear_progress(works.window);
+    works.signals.let_sleep();
+  } else if (how == LongWorkEnd::Stopped) {
+    Show(works, 0);
+  }
+  if (works.signals.milliseconds() - ended.began > kLongWorkMilliseconds && !works.signals.program_in_front())
+    works.signals.flash(ended.window);
+}
+
+std::shared_ptr<void> HoldLongWork(LongWorkId id) {
+  const std::int32_t window = Works().window;
+  // The signals are read where the hold is made, on the window thread; the
+  // carry it keeps is safe from any thread.
+  auto carry = Works().signals.carry;
+  return std::shared_ptr<void>(nullptr, [id, window, carry](void*) {
+    carry(window, [id] { EndLongWork(id, LongWorkEnd::Whole); });
+  });
+}
+
+void EndEveryLongWork() {
+  LongWorks& works = Works();
+  if (works.running.empty()) return;
+  works.running.clear();
+  works.signals.repeat_updates(works.window, false);
+  works.signals.clear_progress(works.window);
+  works.signals.let_sleep();
+}
+
+bool LongWorkRunning() { return !Works().running.empty(); }
+
+void UpdateLongWork() {
+  LongWorks& works = Works();
+  if (!works.running.empty()) Show(works, 0);
+}
+
+LongWorkSignals ReplaceLongWorkSignals(LongWorkSignals signals) { return std::exchange(Works().signals, std::move(signals)); }
