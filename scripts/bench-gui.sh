@@ -114,7 +114,8 @@ xvfb-run -a env SUMWICK_ROOT="$root" bash -c '
   bench "$1" --lookups "Z:$2/all.md5"
   bench "$1" --list "Z:$2/all.md5" "$3"
   bench "$1" --list-close "Z:$2/all.md5" "$3"
-  bench "$1" --requester' _ "$bench_exe" "$at" "$files" "$work" | tr -d '\r' >"$out"
+  bench "$1" --requester
+  bench "$1" --pauses' _ "$bench_exe" "$at" "$files" "$work" | tr -d '\r' >"$out"
 cat "$out"
 value() { sed -n "s/^$1=//p" "$out"; }
 ratio() { printf '%.2f' "$(echo "$1 / $2" | bc -l)"; }
@@ -140,6 +141,12 @@ echo "verifier on $(value verifier_rows) lines until every row is in: $(value ve
 echo "verifier's private memory with every row in: $(value verifier_private_mb) MB, at its peak while reading" \
   "$(value verifier_peak_private_mb) MB (the process at its peak: $(value verifier_process_peak_private_mb) MB)"
 echo "verifier closed on those rows: longest wait $(value verifier_close_longest_wait_ms) ms"
+for way in high_resolution_timer raised_resolution sleep; do
+  if [ -n "$(value pause_${way}_median_us)" ]; then
+    echo "1 ms pause by $way, over 1,000: median $(value pause_${way}_median_us) µs," \
+      "99th percentile $(value pause_${way}_p99_us) µs"
+  fi
+done
 echo "Add File's requester: shown after $(value requester_shown_seconds) s, longest wait until cancelled" \
   "$(value requester_longest_wait_ms) ms"
 if [ "$share" = 1 ]; then

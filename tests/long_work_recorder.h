@@ -21,40 +21,45 @@ struct LongWorkRecord {
   bool updating = false;         // the periodic updates are on
 };
 
+// The record the signals below write into: one at a time.
+inline LongWorkRecord* g_long_work_record = nullptr;
+
 // Records into `record`, which must outlive the signals' use. The carry is
-// `carry`, or a call made at once where it is let go.
+// `carry`, or none: the call made at once where it is let go.
 inline LongWorkSignals RecordingSignals(LongWorkRecord* record,
-                                        std::function<void(std::int32_t, std::function<void()>)> carry = nullptr) {
+                                        void (*carry)(std::int32_t, std::function<void()>) = nullptr) {
+  g_long_work_record = record;
   LongWorkSignals signals;
-  signals.show_progress = [record](std::int32_t, std::uint64_t done, std::uint64_t total) {
-    record->shown.push_back({done, total});
-    record->calls.push_back("show");
+  signals.show_progress = [](std::int32_t, std::uint64_t done, std::uint64_t total) {
+    g_long_work_record->shown.push_back({done, total});
+    g_long_work_record->calls.push_back("show");
   };
-  signals.clear_progress = [record](std::int32_t) { record->calls.push_back("clear"); };
-  signals.keep_awake = [record] {
-    ++record->awake;
-    record->calls.push_back("awake");
+  signals.clear_progress = [](std::int32_t) { g_long_work_record->calls.push_back("clear"); };
+  signals.keep_awake = [] {
+    ++g_long_work_record->awake;
+    g_long_work_record->calls.push_back("awake");
   };
-  signals.let_sleep = [record] {
-    --record->awake;
-    record->calls.push_back("sleep");
+  signals.let_sleep = [] {
+    --g_long_work_record->awake;
+    g_long_work_record->calls.push_back("sleep");
   };
-  signals.program_in_front = [record] { return record->in_front; };
-  signals.flash = [record](std::int32_t) { record->calls.push_back("flash"); };
-  signals.milliseconds = [record] { return record->now; };
-  signals.repeat_updates = [record](std::int32_t, bool on) { record->updating = on; };
-  signals.carry = carry ? carry : [](std::int32_t, std::function<void()> call) { call(); };
+  signals.program_in_front = [] { return g_long_work_record->in_front; };
+  signals.flash = [](std::int32_t) { g_long_work_record->calls.push_back("flash"); };
+  signals.milliseconds = [] { return g_long_work_record->now; };
+  signals.repeat_updates = [](std::int32_t, bool on) { g_long_work_record->updating = on; };
+  signals.carry = carry;
   return signals;
 }
 
 // Records the long work for as long as it lives, then ends whatever is left
 // and puts the signals back.
 struct RecordedLongWork {
-  explicit RecordedLongWork(std::function<void(std::int32_t, std::function<void()>)> carry = nullptr)
-      : saved(ReplaceLongWorkSignals(RecordingSignals(&record, std::move(carry)))) {}
+  explicit RecordedLongWork(void (*carry)(std::int32_t, std::function<void()>) = nullptr)
+      : saved(ReplaceLongWorkSignals(RecordingSignals(&record, carry))) {}
   ~RecordedLongWork() {
     EndEveryLongWork();
     ReplaceLongWorkSignals(saved);
+    g_long_work_record = nullptr;
   }
   RecordedLongWork(const RecordedLongWork&) = delete;
   RecordedLongWork& operator=(const RecordedLongWork&) = delete;

@@ -12,11 +12,6 @@ namespace {
 
 class LongWorkTest : public ::testing::Test {
  protected:
-  void SetUp() override { saved = ReplaceLongWorkSignals(RecordingSignals(&record)); }
-  void TearDown() override {
-    EndEveryLongWork();
-    ReplaceLongWorkSignals(saved);
-  }
 
   // A work whose worker is at its second file of 100 bytes, 30 of them read,
   // with `after` bytes of items below.
@@ -32,8 +27,8 @@ class LongWorkTest : public ::testing::Test {
     return [meter] { return meter->after.load(); };
   }
 
-  LongWorkRecord record;
-  LongWorkSignals saved;
+  RecordedLongWork recorded;
+  LongWorkRecord& record = recorded.record;
 };
 
 TEST_F(LongWorkTest, ARunShowsItsBytesWithinTheTotalReachesItWholeAndLetsGoOnce) {

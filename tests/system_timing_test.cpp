@@ -8,19 +8,9 @@
 #include "os/pause.h"
 #include "os/win32/awake_system.h"
 #include "os/win32/pause_system.h"
+#include "pause_test_access.h"
 
 namespace os {
-
-struct PauseTestAccess {
-  // A pause made the way `system` allows, as if it were this system's.
-  static void Choose(Pause& pause, const PauseSystem& system) {
-    if (pause.timer_) CloseHandle(static_cast<HANDLE>(pause.timer_));
-    HANDLE timer = nullptr;
-    pause.kind_ = ChoosePause(system, &timer);
-    pause.timer_ = timer;
-  }
-};
-
 namespace {
 
 HANDLE WINAPI RefusesTheFlag(LPSECURITY_ATTRIBUTES, LPCWSTR, DWORD, DWORD) {

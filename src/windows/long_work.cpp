@@ -14,23 +14,9 @@ struct Work {
   std::uint64_t began = 0;  // LongWorkSignals::milliseconds
 };
 
-LongWorkSignals Quiet() {
-  LongWorkSignals quiet;
-  quiet.show_progress = [](std::int32_t, std::uint64_t, std::uint64_t) {};
-  quiet.clear_progress = [](std::int32_t) {};
-  quiet.keep_awake = [] {};
-  quiet.let_sleep = [] {};
-  quiet.program_in_front = [] { return true; };
-  quiet.flash = [](std::int32_t) {};
-  quiet.milliseconds = [] { return std::uint64_t{0}; };
-  quiet.repeat_updates = [](std::int32_t, bool) {};
-  quiet.carry = [](std::int32_t, std::function<void()> call) { call(); };
-  return quiet;
-}
-
 // Window thread only.
 struct LongWorks {
-  LongWorkSignals signals = Quiet();
+  LongWorkSignals signals;
   std::vector<Work> running;
   LongWorkId last_id = 0;
   std::int32_t window = -1;  // whose button shows them
@@ -39,6 +25,17 @@ struct LongWorks {
 LongWorks& Works() {
   static LongWorks works;
   return works;
+}
+
+std::uint64_t Now(const LongWorkSignals& signals) { return signals.milliseconds ? signals.milliseconds() : 0; }
+
+void SetAwake(const LongWorkSignals& signals, bool awake) {
+  if (awake && signals.keep_awake) signals.keep_awake();
+  if (!awake && signals.let_sleep) signals.let_sleep();
+}
+
+void Repeat(const LongWorks& works, bool on) {
+  if (works.signals.repeat_updates) works.signals.repeat_updates(works.window, on);
 }
 
 std::uint64_t Positive(std::int64_t bytes) { return bytes > 0 ? static_cast<std::uint64_t>(bytes) : 0; }
@@ -58,7 +55,14 @@ void Show(LongWorks& works, std::uint64_t ended_done) {
   std::uint64_t done = ended_done;
   std::uint64_t total = ended_done;
   for (const Work& work : works.running) Measure(work, &done, &total);
-  works.signals.show_progress(works.window, done, total);
+  if (works.signals.show_progress) works.signals.show_progress(works.window, done, total);
+}
+
+// The last work has ended.
+void EndShowing(LongWorks& works) {
+  Repeat(works, false);
+  if (works.signals.clear_progress) works.signals.clear_progress(works.window);
+  SetAwake(works.signals, false);
 }
 
 }  // namespace
@@ -68,10 +72,10 @@ LongWorkId BeginLongWork(std::int32_t window, std::shared_ptr<const HashedBytes>
   const bool first = works.running.empty();
   works.window = window;
   works.running.push_back(Work{++works.last_id, window, std::move(meter), std::move(after),
-                               works.signals.milliseconds()});
+                               Now(works.signals)});
   if (first) {
-    works.signals.keep_awake();
-    works.signals.repeat_updates(window, true);
+    SetAwake(works.signals, true);
+    Repeat(works, true);
   }
   Show(works, 0);
   return works.last_id;
@@ -85,14 +89,12 @@ void EndLongWork(LongWorkId id, LongWorkEnd how) {
   works.running.erase(at);
   // Work that came to its end shows it whole: what it hashed is its total.
   if (how == LongWorkEnd::Whole) Show(works, Positive(ended.meter->done.load(std::memory_order_relaxed)));
-  if (works.running.empty()) {
-    works.signals.repeat_updates(works.window, false);
-    works.signals.clear_progress(works.window);
-    works.signals.let_sleep();
-  } else if (how == LongWorkEnd::Stopped) {
+  if (works.running.empty())
+    EndShowing(works);
+  else if (how == LongWorkEnd::Stopped)
     Show(works, 0);
-  }
-  if (works.signals.milliseconds() - ended.began > kLongWorkMilliseconds && !works.signals.program_in_front())
+  const bool in_front = !works.signals.program_in_front || works.signals.program_in_front();
+  if (Now(works.signals) - ended.began > kLongWorkMilliseconds && !in_front && works.signals.flash)
     works.signals.flash(ended.window);
 }
 
@@ -100,9 +102,13 @@ std::shared_ptr<void> HoldLongWork(LongWorkId id) {
   const std::int32_t window = Works().window;
   // The signals are read where the hold is made, on the window thread; the
   // carry it keeps is safe from any thread.
-  auto carry = Works().signals.carry;
+  const auto carry = Works().signals.carry;
   return std::shared_ptr<void>(nullptr, [id, window, carry](void*) {
-    carry(window, [id] { EndLongWork(id, LongWorkEnd::Whole); });
+    const auto end = [id] { EndLongWork(id, LongWorkEnd::Whole); };
+    if (carry)
+      carry(window, end);
+    else
+      end();
   });
 }
 
@@ -110,9 +116,7 @@ void EndEveryLongWork() {
   LongWorks& works = Works();
   if (works.running.empty()) return;
   works.running.clear();
-  works.signals.repeat_updates(works.window, false);
-  works.signals.clear_progress(works.window);
-  works.signals.let_sleep();
+  EndShowing(works);
 }
 
 bool LongWorkRunning() { return !Works().running.empty(); }
@@ -122,4 +126,4 @@ void UpdateLongWork() {
   if (!works.running.empty()) Show(works, 0);
 }
 
-LongWorkSignals ReplaceLongWorkSignals(LongWorkSignals signals) { return std::exchange(Works().signals, std::move(signals)); }
+LongWorkSignals ReplaceLongWorkSignals(const LongWorkSignals& signals) { return std::exchange(Works().signals, signals); }

@@ -51,20 +51,22 @@ bool LongWorkRunning();
 // The periodic update: the button shows every work's bytes together.
 void UpdateLongWork();
 
-// How the work shows itself. Until the program sets the system's, nothing is
-// shown and a hold's end is made where it is let go.
+// How the work shows itself: plain functions, the system's or a test's. Until
+// the program sets the system's, nothing is shown and a hold's end is made
+// where it is let go. A null function does nothing (`program_in_front`: in
+// front; `milliseconds`: always 0; `carry`: the call is made at once).
 struct LongWorkSignals {
-  std::function<void(std::int32_t window, std::uint64_t done, std::uint64_t total)> show_progress;
-  std::function<void(std::int32_t window)> clear_progress;
-  std::function<void()> keep_awake;
-  std::function<void()> let_sleep;
-  std::function<bool()> program_in_front;
-  std::function<void(std::int32_t window)> flash;
-  std::function<std::uint64_t()> milliseconds;  // a steady clock
+  void (*show_progress)(std::int32_t window, std::uint64_t done, std::uint64_t total) = nullptr;
+  void (*clear_progress)(std::int32_t window) = nullptr;
+  void (*keep_awake)() = nullptr;
+  void (*let_sleep)() = nullptr;
+  bool (*program_in_front)() = nullptr;
+  void (*flash)(std::int32_t window) = nullptr;
+  std::uint64_t (*milliseconds)() = nullptr;  // a steady clock
   // Starts (on) or stops the calls of UpdateLongWork every kLongWorkUpdateMilliseconds.
-  std::function<void(std::int32_t window, bool on)> repeat_updates;
+  void (*repeat_updates)(std::int32_t window, bool on) = nullptr;
   // Runs `call` on the window thread, dropped when window `window` has closed.
-  std::function<void(std::int32_t window, std::function<void()> call)> carry;
+  void (*carry)(std::int32_t window, std::function<void()> call) = nullptr;
 };
-// Returns the signals replaced. Every one must be set.
-LongWorkSignals ReplaceLongWorkSignals(LongWorkSignals signals);
+// Returns the signals replaced.
+LongWorkSignals ReplaceLongWorkSignals(const LongWorkSignals& signals);

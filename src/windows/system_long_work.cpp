@@ -7,21 +7,31 @@
 #include "ui/timer.h"
 #include "ui/window.h"
 
+namespace {
+
+void KeepAwake() { os::KeepSystemAwake(kKeepAwakeReason); }
+
+std::uint64_t Milliseconds() { return GetTickCount64(); }
+
+void RepeatUpdates(std::int32_t window, bool on) {
+  if (on)
+    RepeatOnWindow(window, kLongWorkUpdateMilliseconds, UpdateLongWork);
+  else
+    StopRepeating();
+}
+
+}  // namespace
+
 LongWorkSignals SystemLongWorkSignals() {
   LongWorkSignals system;
   system.show_progress = ShowTaskbarProgress;
   system.clear_progress = ClearTaskbarProgress;
-  system.keep_awake = [] { os::KeepSystemAwake(kKeepAwakeReason); };
+  system.keep_awake = KeepAwake;
   system.let_sleep = os::LetSystemSleep;
   system.program_in_front = ProgramInFront;
   system.flash = FlashTaskbarButton;
-  system.milliseconds = [] { return static_cast<std::uint64_t>(GetTickCount64()); };
-  system.repeat_updates = [](std::int32_t window, bool on) {
-    if (on)
-      RepeatOnWindow(window, kLongWorkUpdateMilliseconds, UpdateLongWork);
-    else
-      StopRepeating();
-  };
+  system.milliseconds = Milliseconds;
+  system.repeat_updates = RepeatUpdates;
   system.carry = CallOnWindowThread;
   return system;
 }
