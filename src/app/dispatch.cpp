@@ -60,7 +60,7 @@ bool DispatchEvent(const Event& event) {
   return true;
 }
 
-void RequestQuit() { TheProgram().quit = 1; }
+void RequestQuit() { ++TheProgram().quit; }
 
 void AddDroppedPathsOfEvent(const Event& event) {
   AddDroppedPaths(event.paths, TheProgram().settings.auto_check != 0);

@@ -69,17 +69,22 @@ void AddInOrder(std::vector<std::wstring>& paths, bool into_folders, bool ticked
   os::WalkSettings settings;
   settings.into_folders = into_folders;
   settings.in_flight = kAddInFlight;
-  const WindowStream stream = OpenWindowStream(kMainWindow);
-  const auto failed = std::make_shared<std::atomic<bool>>(false);
-  os::WalkPaths(std::move(paths), settings, [&](std::vector<os::WalkedFile>& batch) {
-    if (failed->load()) return false;
-    auto entries = std::make_shared<std::vector<FileEntry>>();
-    entries->reserve(batch.size());
-    for (os::WalkedFile& file : batch) entries->push_back(FileEntry{std::move(file.path), file.size});
-    return CarryInStream(stream, [entries, queue, failed, ticked] {
-      AppendAddedRows(*queue, *failed, *entries, ticked);
-    }, queue->dropped);
-  }, &queue->dropped);
+  // Memory that runs out on the way ends the add quietly, the rows so far
+  // kept, as a stop does; the add is still counted done.
+  try {
+    const WindowStream stream = OpenWindowStream(kMainWindow);
+    const auto failed = std::make_shared<std::atomic<bool>>(false);
+    os::WalkPaths(std::move(paths), settings, [&](std::vector<os::WalkedFile>& batch) {
+      if (failed->load()) return false;
+      auto entries = std::make_shared<std::vector<FileEntry>>();
+      entries->reserve(batch.size());
+      for (os::WalkedFile& file : batch) entries->push_back(FileEntry{std::move(file.path), file.size});
+      return CarryInStream(stream, [entries, queue, failed, ticked] {
+        AppendAddedRows(*queue, *failed, *entries, ticked);
+      }, queue->dropped);
+    }, &queue->dropped);
+  } catch (const std::bad_alloc&) {
+  }
   CallOnWindowThread(kMainWindow, [queue] {
     if (queue->dropped.load()) return;
     ShowListRowCount(kFileListGadget);
@@ -89,6 +94,9 @@ void AddInOrder(std::vector<std::wstring>& paths, bool into_folders, bool ticked
 
 // Copies made so far: counted on the window thread, read by Copy's workers.
 std::atomic<std::uint64_t> g_copies{0};
+// Copies whose worker has not ended: raised on the window thread before the
+// worker starts, lowered by the worker as its last step.
+std::atomic<std::int32_t> g_copies_under_way{0};
 // Held by a Copy worker from its check that it is still the latest copy until
 // its text is on the clipboard, so that an older copy never lands after a
 // newer one.
@@ -156,7 +164,11 @@ void CopyTickedRows() {
   } catch (const std::bad_alloc&) {
     return;  // too many rows to copy
   }
+  ++g_copies_under_way;
   std::function<void()> make = [copy, rows] {
+    struct Ended {
+      ~Ended() { --g_copies_under_way; }
+    } ended;
     ClipboardText text;
     try {
       text = PrepareClipboardText(ChecksumListTextOf(*rows));
@@ -171,6 +183,8 @@ void CopyTickedRows() {
   };
   if (!StartWindowWorker(make, false)) make();
 }
+
+bool CopiesUnderWay() { return g_copies_under_way.load() != 0; }
 
 void DeleteSelectedRow() {
   const std::int32_t selected = GetGadgetState(kFileListGadget);

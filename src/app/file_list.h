@@ -28,6 +28,8 @@ bool FilesBeingAdded();
 void EndFileAdds();
 // Menu event 6: the ticked, hashed rows to the clipboard.
 void CopyTickedRows();
+// Whether a Copy's text is still being made or handed to the clipboard.
+bool CopiesUnderWay();
 // Menu event 7: removes the selected row and its entry.
 void DeleteSelectedRow();
 // Menu event 8: removes every row and entry.

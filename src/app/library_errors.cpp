@@ -4,10 +4,13 @@
 // also brings a copy-on-write string, std::system_error and their messages:
 // about 40 KB of a program released at 400 KB at most, for texts no user ever
 // reads. Here a want of resources (a container asked for more than memory
-// holds, a thread or lock the system refuses) throws std::bad_alloc, which the
-// program's handlers already take as the end of that step; any other error is
-// a fault of the program and ends it, as the library's exception would have
-// when nothing catches it. The tests link the library's own helpers.
+// holds, a thread the system refuses) throws std::bad_alloc, which the
+// program's handlers already take as the end of that step; any other error
+// (a lock misused: a fault of the program) ends it, as the library's
+// exception would have when nothing catches it, rather than pass for "out of
+// memory". The program's tests link the library's own helpers;
+// library_errors_test.cpp tests these.
+#include <cerrno>
 #include <exception>
 #include <new>
 
@@ -16,7 +19,10 @@ namespace std {
 [[noreturn]] void __throw_bad_alloc() { throw std::bad_alloc(); }
 [[noreturn]] void __throw_bad_array_new_length() { throw std::bad_array_new_length(); }
 [[noreturn]] void __throw_length_error(const char*) { throw std::bad_alloc(); }
-[[noreturn]] void __throw_system_error(int) { throw std::bad_alloc(); }
+[[noreturn]] void __throw_system_error(int error) {
+  if (error == EAGAIN || error == ENOMEM) throw std::bad_alloc();
+  std::terminate();
+}
 
 [[noreturn]] void __throw_bad_exception() { std::terminate(); }
 [[noreturn]] void __throw_bad_cast() { std::terminate(); }

@@ -10,6 +10,7 @@
 #include "app/save_checksum_list.h"
 #include "ui/events.h"
 #include "ui/image.h"
+#include "ui/session.h"
 #include "ui/window.h"
 #include "windows/long_work.h"
 #include "windows/system_long_work.h"
@@ -18,6 +19,16 @@ Program& TheProgram() {
   static Program program;
   return program;
 }
+
+namespace {
+
+// The session ends all the same: a save under way gets its few seconds.
+void EndSession() {
+  EndSessionAfterSaves();
+  Quit();
+}
+
+}  // namespace
 
 ToolWindowContext ToolContext() { return ToolWindowContext{kMainWindow, &TheProgram().settings}; }
 
@@ -30,6 +41,7 @@ bool StartUp() {
   StartUi();  // common controls and OLE, which the file drop needs
   EndEveryLongWork();  // none of an earlier window's runs shows on this one
   ReplaceLongWorkSignals(SystemLongWorkSignals());
+  AnswerSessionEnd({SessionMayEnd, EndSession});
   LoadProgramSettings();
   LoadToolbarImages();
   return BuildMainWindow();
@@ -47,17 +59,29 @@ void RunEventLoop() {
   while (true) {
     std::int32_t kind = ServeNextEvent(kWaitForever);
     // 0 only when the message queue itself has ended.
-    if (TheProgram().quit == 1 || kind == 0) Quit();
+    if (kind == 0 || (TheProgram().quit > 0 && WaitBeforeQuitting())) Quit();
   }
+}
+
+bool WaitBeforeQuitting() {
+  const Program& program = TheProgram();
+  const ULONGLONG deadline = GetTickCount64() + kQuitWaitMilliseconds;
+  // Everything is served meanwhile: a Copy's hand-over sends the window
+  // thread a message, and a failed save's box needs the window.
+  while (SavesUnderWay() || CopiesUnderWay()) {
+    if (program.quit == 0) return false;
+    if (program.quit > 1 || GetTickCount64() >= deadline) return true;
+    ServeNextEvent(50);
+  }
+  // A failure reported just as the last save ended is still on its way.
+  ServeNextEvent(0);
+  return program.quit > 0;
 }
 
 void Quit() {
   // The taskbar cleared and the power request let go before the windows go.
   EndEveryLongWork();
   CloseEveryWindow();
-  // A list being written is finished first: ending the process in the middle
-  // would leave its half-written copy behind.
-  FinishSaves();
   FreeImages();
   OleUninitialize();
   // Not ExitProcess: that would run the runtime's exit handlers while workers

@@ -8,7 +8,9 @@
 #include "windows/tool_window.h"
 
 struct Program {
-  std::int32_t quit = 0;  // set by the main window's close request and by Exit
+  // The close requests (the main window's close box, Exit) since the last
+  // quit was called off by a save that failed.
+  std::int32_t quit = 0;
   Settings settings;      // as loaded at start-up and after Options' OK
   Event event;            // the event being dispatched
 };
@@ -31,8 +33,17 @@ void LoadProgramSettings();
 // dispatches it. Returns its kind, 0 when none came.
 std::int32_t ServeNextEvent(std::int32_t timeout_ms);
 
-// Serves events until the quit flag is set; then Quit.
+// Serves events until the quit flag is set and WaitBeforeQuitting agrees;
+// then Quit.
 [[noreturn]] void RunEventLoop();
+
+// After a close request: serves the windows until every save and Copy chosen
+// before it is done, so that none is lost and a save that fails is told with
+// the main window still up. True when the program may end now: all is done, a
+// second close request came, or 10 s passed. False when a save failed: the
+// quit is called off and the user may save again.
+bool WaitBeforeQuitting();
+inline constexpr std::uint64_t kQuitWaitMilliseconds = 10000;
 
 // Ends the process at once with exit code 0; running workers end with it.
 [[noreturn]] void Quit();

@@ -1,12 +1,15 @@
 #include "app/save_checksum_list.h"
 
+#include <atomic>
 #include <memory>
 #include <new>
 
 #include "app/file_list.h"
 #include "app/main_window.h"
+#include "app/program.h"
 #include "formats/checksum_list.h"
 #include "ui/requester.h"
+#include "ui/session.h"
 #include "ui/window.h"
 #include "windows/window_worker.h"
 
@@ -19,8 +22,25 @@ const std::shared_ptr<JobQueue>& TheSaves() {
   return saves;
 }
 
+// Saves queued and not yet written or failed: raised on the window thread,
+// lowered by the save's worker as its last step. While there are any, Windows
+// is asked to hold off the end of the session.
+std::atomic<std::int32_t> g_saves_pending{0};
+
+// A failed save calls off a quit that waits for it: the user may save again.
 void ReportFailedSave() {
-  CallOnWindowThread(kMainWindow, [] { MessageRequester(L"Error", L"Could not save the checksum list."); });
+  CallOnWindowThread(kMainWindow, [] {
+    TheProgram().quit = 0;
+    MessageRequester(L"Error", L"Could not save the checksum list.");
+  });
+}
+
+// The reason is taken back on the window thread, unless another save came.
+void SaveEnded() {
+  if (--g_saves_pending == 0)
+    CallOnWindowThread(kMainWindow, [] {
+      if (g_saves_pending.load() == 0) AllowSessionEnd(kMainWindow);
+    });
 }
 
 }  // namespace
@@ -46,6 +66,7 @@ void QueueSave(std::shared_ptr<const ChecksumListRows> rows, std::wstring path) 
   // The text of a million rows is made and written by a worker while the
   // window answers. A failed save must not look like success; the old file
   // stays as it was.
+  if (g_saves_pending++ == 0) BlockSessionEnd(kMainWindow, L"Saving the checksum list");
   QueueJob(TheSaves(), [rows = std::move(rows), path = std::move(path)] {
     bool saved = false;
     try {
@@ -53,7 +74,14 @@ void QueueSave(std::shared_ptr<const ChecksumListRows> rows, std::wstring path) 
     } catch (const std::bad_alloc&) {
     }
     if (!saved) ReportFailedSave();
+    SaveEnded();
   });
+}
+
+bool SessionMayEnd() { return g_saves_pending.load() == 0; }
+
+void EndSessionAfterSaves() {
+  WaitForJobsFor(*TheSaves(), kSessionEndWaitMilliseconds);
 }
 
 bool SavesUnderWay() { return JobsUnderWay(*TheSaves()); }

@@ -1,6 +1,7 @@
 // Save MD5: the ticked, hashed rows as a checksum list file.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -9,10 +10,18 @@
 // Menu event 4: save requester, then the file; a message box titled "Error"
 // when the file cannot be written.
 void SaveChecksumList();
-// Until every save chosen so far is written (or has failed): the program
-// waits for this before it ends, so that no list is left half written.
+// Until every save chosen so far is written (or has failed).
 void FinishSaves();
 
 // Writes `rows` as the list at exactly `path`, after the saves chosen before.
+// From now until it is written, Windows is asked to hold off the end of the
+// session ("Saving the checksum list").
 void QueueSave(std::shared_ptr<const ChecksumListRows> rows, std::wstring path);
 bool SavesUnderWay();
+
+// The end of the session: refused while a save is queued or under way, so
+// that Windows shows the reason and the user chooses. When it comes all the
+// same, the save gets this long to be written.
+bool SessionMayEnd();
+inline constexpr std::uint32_t kSessionEndWaitMilliseconds = 5000;
+void EndSessionAfterSaves();

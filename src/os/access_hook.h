@@ -1,7 +1,8 @@
-// Test builds only: a hook run before every folder listing and path lookup,
-// so that the tests can make the store slow, as a network share is, or hold a
-// request until they let it go. The shipped program has no trace of it: its
-// listing and lookup are compiled again without SUMWICK_ACCESS_HOOK, and the
+// Test builds only: a hook run before every folder listing, path lookup and
+// file replacement, so that the tests can make the store slow, as a network
+// share is, or hold a request until they let it go. The shipped program has
+// no trace of it: its listing, lookup and replacement are compiled again
+// without SUMWICK_ACCESS_HOOK, and the
 // copies built with it are never linked in (src/CMakeLists.txt).
 #pragma once
 

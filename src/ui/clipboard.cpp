@@ -11,21 +11,42 @@
 
 namespace {
 
+// How long the window thread waits for a clipboard another holds. A
+// worker's hand-over of a million rows holds it for a good part of a second.
+constexpr ULONGLONG kWindowThreadWaitMs = 1000;
+
+// Serves only the messages sent to the window thread's windows, for up to
+// 10 ms: the holder may be waiting for one (EmptyClipboard sends the old
+// owner, the hidden window, a message), while nothing else runs meanwhile.
+void ServeSentMessages() {
+  MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_SENDMESSAGE, 0);
+  MSG message;
+  PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+}
+
 // Another program, or a worker's hand-over, may hold the clipboard for a
-// moment; try a few times. The hidden window is made by the window thread
-// when the ui starts; a worker only opens the clipboard with it.
+// moment: a worker tries a few times, the window thread for up to a second.
+// The hidden window is made by the window thread when the ui starts; a worker
+// only opens the clipboard with it.
 bool OpenClipboardOwned() {
   if (!ui::PostOffice()) StartUi();
   HWND owner = ui::PostOffice();
   if (!owner) return false;
-  for (int attempt = 0; attempt < 10; ++attempt) {
+  const bool window_thread = OnWindowThread();
+  const ULONGLONG deadline = GetTickCount64() + kWindowThreadWaitMs;
+  for (int attempt = 0;; ++attempt) {
     // An owner window is needed: without one, EmptyClipboard leaves no owner
     // and SetClipboardData fails. It may belong to another thread than the
     // one that opens the clipboard.
     if (OpenClipboard(owner)) return true;
-    Sleep(10);
+    if (window_thread) {
+      if (GetTickCount64() >= deadline) return false;
+      ServeSentMessages();
+    } else {
+      if (attempt == 9) return false;
+      Sleep(10);
+    }
   }
-  return false;
 }
 
 }  // namespace

@@ -28,5 +28,7 @@ ClipboardText PrepareClipboardText(const std::wstring& text);
 bool HandToClipboard(ClipboardText text);
 // Frees a prepared text that will not be handed over. Any thread.
 void DiscardClipboardText(ClipboardText text);
-// "" when the clipboard holds no text or cannot be opened.
+// "" when the clipboard holds no text or cannot be opened. A clipboard another
+// holds (a worker's hand-over, another program) is waited for up to 1 s, the
+// messages sent to the window thread served meanwhile.
 std::wstring GetClipboardText();

@@ -166,6 +166,10 @@ UINT TaskbarButtonCreatedMessage();
 void NoteTaskbarButtonCreated(HWND window);
 // The window is going: its button shows no progress.
 void ForgetTaskbarButton(HWND window);
+
+// session.cpp: the program's answers to the session's end.
+bool AnsweredMayEnd();
+void AnsweredEnding();
 // Before the control is destroyed.
 void ForgetAnnotations(const GadgetRecord& gadget);
 

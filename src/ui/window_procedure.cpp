@@ -162,6 +162,13 @@ LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM wparam, LPARA
       return 0;
     case WM_NOTIFY:
       return PushFromNotify(window, reinterpret_cast<NMHDR*>(lparam));
+    // Answered here and now: Windows waits for the answer, and no requester
+    // or event stands in the way.
+    case WM_QUERYENDSESSION:
+      return AnsweredMayEnd() ? TRUE : FALSE;
+    case WM_ENDSESSION:
+      if (wparam) AnsweredEnding();
+      return 0;
     default:
       return DefWindowProcW(handle, message, wparam, lparam);
   }

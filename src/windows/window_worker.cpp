@@ -66,6 +66,12 @@ void WaitForJobs(JobQueue& queue) {
   queue.emptied.wait(hold, [&queue] { return !queue.worker_running; });
 }
 
+bool WaitForJobsFor(JobQueue& queue, std::uint32_t milliseconds) {
+  std::unique_lock<std::mutex> hold(queue.lock);
+  return queue.emptied.wait_for(hold, std::chrono::milliseconds(milliseconds),
+                                [&queue] { return !queue.worker_running; });
+}
+
 bool JobsUnderWay(JobQueue& queue) {
   std::lock_guard<std::mutex> hold(queue.lock);
   return queue.worker_running;

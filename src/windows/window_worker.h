@@ -32,6 +32,8 @@ struct JobQueue {
 void QueueJob(const std::shared_ptr<JobQueue>& queue, std::function<void()> job);
 // Until every job queued so far is done.
 void WaitForJobs(JobQueue& queue);
+// The same for at most `milliseconds`; false when jobs are left.
+bool WaitForJobsFor(JobQueue& queue, std::uint32_t milliseconds);
 bool JobsUnderWay(JobQueue& queue);
 
 // Calls a worker carries to one window, a few at most on their way at once: a

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "os/codepage.h"
+#include "os/access_hook.h"
 #include "os/replace_file_temp.h"
 
 namespace os {
@@ -109,6 +110,7 @@ int CreateTemporaryFile(const std::string& folder, std::string* temp) {
 
 bool ReplaceFileContents(const std::wstring& path, std::string_view bytes) {
   if (path.empty()) return false;
+  BEFORE_STORE_ACCESS(path);
   const std::string target = WideToUtf8(path);
   // rename() would replace a file the user may not write; keep that refusal.
   if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) return false;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "os/access_hook.h"
 #include "os/replace_file_temp.h"
 #include "os/win32/long_path.h"
 
@@ -65,6 +66,7 @@ bool RenameOver(HANDLE file, const std::wstring& target) {
 
 bool ReplaceFileContents(const std::wstring& path, std::string_view bytes) {
   if (path.empty()) return false;
+  BEFORE_STORE_ACCESS(path);
   const std::wstring target = ExtendedLengthPath(path, LongPathForm::kAlways);
   const std::size_t slash = target.rfind(L'\\');
   if (target.empty() || slash == std::wstring::npos || slash + 1 == target.size()) return false;
