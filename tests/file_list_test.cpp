@@ -32,6 +32,7 @@
 #include "ui/events.h"
 #include "ui/gadget.h"
 #include "ui/list.h"
+#include "ui/requester.h"
 #include "ui/window.h"
 #include "ui_test_support.h"
 
@@ -988,6 +989,34 @@ TEST_F(FileListTest, AFailedSaveIsReportedAndTheOldFileStays) {
   EXPECT_EQ(message, L"Could not save the checksum list.");
   EXPECT_EQ(FileBytes(folder + L"\\blocked.md5\\keep.txt"), "kept");
   EXPECT_TRUE(GetFileAttributesW((folder + L"\\blocked.md5").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A failed save's box asked for while a file requester is up waits for the
+// requester to close, then opens owned by the main window.
+TEST_F(FileListTest, AMessageAskedForWhileARequesterIsUpWaitsForItToClose) {
+  bool early = false;
+  HWND owner = nullptr;
+  std::wstring message;
+  std::thread answering([&] {
+    HWND requester = WaitForDialog(L"Open");
+    if (!requester) return;
+    CallOnWindowThread(kMainWindow, [] {
+      MessageRequester(L"Error", L"Could not save the checksum list.", kMainWindow);
+    });
+    // Bounded: the box must not come while the requester is up.
+    for (int turn = 0; turn < 50 && !early; ++turn, Sleep(10)) early = FindWindowW(L"#32770", L"Error") != nullptr;
+    PressUntilGone(requester, IDCANCEL);
+    if (HWND box = WaitForDialog(L"Error")) {
+      owner = GetWindow(box, GW_OWNER);
+      message = MessageBoxText(box);
+      PressUntilGone(box, IDOK);
+    }
+  });
+  Command(kMenuAddFile);
+  answering.join();
+  EXPECT_FALSE(early) << "the box opened while the requester was up";
+  EXPECT_EQ(message, L"Could not save the checksum list.");
+  EXPECT_EQ(owner, Main());
 }
 
 TEST_F(FileListTest, ARightClickOpensThePopUpMenuAtThePointer) {

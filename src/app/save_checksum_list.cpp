@@ -31,7 +31,7 @@ std::atomic<std::int32_t> g_saves_pending{0};
 void ReportFailedSave() {
   CallOnWindowThread(kMainWindow, [] {
     TheProgram().quit = 0;
-    MessageRequester(L"Error", L"Could not save the checksum list.");
+    MessageRequester(L"Error", L"Could not save the checksum list.", kMainWindow);
   });
 }
 

@@ -30,6 +30,16 @@ struct Selection {
 // Window thread only: read there before a requester's thread starts.
 OpenDialog g_open_dialog = GetOpenFileNameW;
 
+// Window thread only: whether a file requester is shown, and the message boxes
+// asked for meanwhile, shown once it has closed.
+struct MessageBoxAsked {
+  std::wstring title;
+  std::wstring text;
+  std::int32_t owner;
+};
+bool g_requester_shown = false;
+std::vector<MessageBoxAsked> g_boxes_waiting;
+
 Selection& LastSelection() {
   static Selection selection;
   return selection;
@@ -160,9 +170,14 @@ bool Request(const std::wstring& title, const std::wstring& filter, std::vector<
   // open requester may move that folder although OFN_NOCHANGEDIR asks it not
   // to: it is put back whatever the dialog did, chosen or cancelled.
   const std::wstring folder = CurrentFolder();
+  g_requester_shown = true;
   BOOL chosen = ShowAside(&request, save ? GetSaveFileNameW : g_open_dialog);
+  g_requester_shown = false;
   if (!folder.empty()) SetCurrentDirectoryW(folder.c_str());
   EnableAgain(disabled);
+  std::vector<MessageBoxAsked> boxes;
+  boxes.swap(g_boxes_waiting);
+  for (const MessageBoxAsked& box : boxes) MessageRequester(box.title, box.text, box.owner);
   return chosen != FALSE;
 }
 
@@ -204,8 +219,14 @@ OpenDialog ReplaceOpenDialog(OpenDialog dialog) {
   return before;
 }
 
-void MessageRequester(const std::wstring& title, const std::wstring& text) {
-  HWND owner = ActiveOwner();
+void MessageRequester(const std::wstring& title, const std::wstring& text, std::int32_t owner_number) {
+  if (g_requester_shown) {
+    g_boxes_waiting.push_back({title, text, owner_number});
+    return;
+  }
+  // A window closed meanwhile leaves the box to the active one.
+  HWND owner = owner_number >= 0 ? WindowHandle(owner_number) : nullptr;
+  if (!owner) owner = ActiveOwner();
   std::vector<HWND> disabled = DisableOtherWindows(owner);
   MessageBoxW(owner, text.c_str(), title.c_str(), MB_OK);
   EnableAgain(disabled);

@@ -21,8 +21,11 @@ std::wstring OpenFileRequester(const std::wstring& title, const std::wstring& st
 std::wstring NextSelectedFile();
 std::wstring SaveFileRequester(const std::wstring& title, const std::wstring& start_name,
                                const std::wstring& filter);
-// A message box with one OK button over the active window of the program.
-void MessageRequester(const std::wstring& title, const std::wstring& text);
+// A message box with one OK button, owned by window `owner` (kNoWindow: the
+// program's active window). Asked for while a file requester is shown (by a
+// worker's carried write), it waits until the requester has closed, so that
+// it never opens under the requester, and input stays with the requester.
+void MessageRequester(const std::wstring& title, const std::wstring& text, std::int32_t owner = -1);
 
 // How the open requester is shown: GetOpenFileNameW unless replaced, called
 // on the requester's thread. A test puts in one that moves the current

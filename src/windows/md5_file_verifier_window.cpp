@@ -86,7 +86,7 @@ void FinishReading(const std::shared_ptr<VerifierRows>& rows) {
   ShowListRowCount(kVerifierEntryList);
   EnableGadget(kVerifierCheckButton, true);
   // The window stays open with its empty list.
-  if (VerifierRowCount(*rows) == 0) MessageRequester(L"Error", L"Invalid md5 file.");
+  if (VerifierRowCount(*rows) == 0) MessageRequester(L"Error", L"Invalid md5 file.", kVerifierWindow);
 }
 
 // Window thread: the next entries as rows. Memory that runs out ends the
