@@ -134,6 +134,10 @@ if [ "$share" = 0 ]; then
   for step in copy save clear; do
     echo "$step on $(value drop_rows) rows: $(value ${step}_seconds) s, longest wait $(value ${step}_longest_wait_ms) ms"
   done
+  echo "Save MD5's private memory: $(value private_mb_save_queued) MB once queued (the rows and its snapshot)," \
+    "$(value private_mb_save_peak) MB at the most while written"
+  echo "private memory after Clear list with a save pending: $(value private_mb_after_clear_save_pending) MB" \
+    "(the save still pending then: $(value save_pending_at_clear))"
 fi
 echo "verifier on $(value verifier_rows) lines until every row is in: $(value verifier_open_seconds) s," \
   "longest wait $(value verifier_longest_wait_ms) ms; serial size queries $(value lookups_seconds) s;" \

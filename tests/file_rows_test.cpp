@@ -62,8 +62,18 @@ TEST(FileRows, EveryKindOfRowReadsAsWritten) {
     EXPECT_EQ(RowCell(rows, k, kHashColumn), expected[k].hash) << k;
   }
   EXPECT_EQ(ChecksumListTextOf(listed), ChecksumListText(expected));
-  // What was taken stays as it was, whatever becomes of the rows.
+  // A save takes the same lines a piece at a time.
+  std::wstring pieces;
+  std::size_t next = 0;
+  int count = 0;
+  for (std::wstring piece; AppendChecksumLines(listed, &next, 60, &piece); piece.clear(), ++count) pieces += piece;
+  EXPECT_EQ(pieces, ChecksumListText(expected));
+  EXPECT_GT(count, 1);
+  // What was taken stays as it was, whatever becomes of the rows, and keeps
+  // none of their store: Clear list gives it back at once.
+  const std::weak_ptr<RowStore> store = rows.store;
   ClearRows(rows);
+  EXPECT_TRUE(store.expired());
   EXPECT_EQ(ChecksumListTextOf(listed), ChecksumListText(expected));
 }
 

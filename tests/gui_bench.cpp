@@ -308,14 +308,28 @@ int DropFolder(const std::wstring& folder, int expected, const std::wstring& sav
     const std::wstring path = WithMd5Extension(save_to);
     DeleteFileW(path.c_str());
     QueueSave(std::make_shared<ChecksumListRows>(TakeChecksumListRows(TheFileRows())), path);
-    while (SavesUnderWay()) ServeNextEvent(5);
+    // The rows and the save's snapshot, then the most while it is written
+    // (sampled between events).
+    const double queued_mb = MemoryNow().private_mb;
+    double peak_mb = queued_mb;
+    while (SavesUnderWay()) {
+      ServeNextEvent(5);
+      peak_mb = std::max(peak_mb, MemoryNow().private_mb);
+    }
     const bool saved = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     std::printf("save_seconds=%.3f\nsave_longest_wait_ms=%.1f\nsave_written=%d\n", Seconds(start, Now()), probe.Stop(),
                 saved ? 1 : 0);
+    std::printf("private_mb_save_queued=%.1f\nprivate_mb_save_peak=%.1f\n", queued_mb, peak_mb);
     std::fflush(stdout);
   }
   std::printf("private_mb_after_copy_save=%.1f\n", MemoryNow().private_mb);
+  // Clear list while a save of the rows is still pending: the store goes back
+  // at once, the save keeping only its snapshot.
+  QueueSave(std::make_shared<ChecksumListRows>(TakeChecksumListRows(TheFileRows())), WithMd5Extension(save_to));
   TimeCommand("clear", kMenuClearList, [] { return CountListRows(kFileListGadget) == 0; });
+  std::printf("save_pending_at_clear=%d\nprivate_mb_after_clear_save_pending=%.1f\n", SavesUnderWay() ? 1 : 0,
+              MemoryNow().private_mb);
+  while (SavesUnderWay()) ServeNextEvent(5);
   ServeQueue();
   std::printf("private_mb_after_clear=%.1f\n", MemoryNow().private_mb);
   // What stays is Copy's text, held for the clipboard until it is emptied.

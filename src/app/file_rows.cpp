@@ -197,24 +197,40 @@ bool SetRowHash(FileRows& rows, RowId id, const std::wstring& digest) {
 ChecksumListRows TakeChecksumListRows(const FileRows& rows) {
   ChecksumListRows listed;
   std::lock_guard<std::mutex> lock(rows.mutex);
-  listed.store = rows.store;
   std::size_t count = 0;
-  for (const StoredRow& row : rows.store->rows) count += InChecksumList(row.ticked, row.hashed);
-  listed.rows.reserve(count);
+  std::size_t chars = 0;
   for (const StoredRow& row : rows.store->rows) {
     if (!InChecksumList(row.ticked, row.hashed)) continue;
-    listed.rows.push_back(ListedRow{NameText(*rows.store, row), {}});
+    ++count;
+    chars += NameText(*rows.store, row).size();
+  }
+  listed.rows.reserve(count);
+  listed.names.reserve(chars);
+  for (const StoredRow& row : rows.store->rows) {
+    if (!InChecksumList(row.ticked, row.hashed)) continue;
+    listed.names.append(NameText(*rows.store, row));
+    listed.rows.push_back(ListedRow{listed.names.size(), {}});
     std::memcpy(listed.rows.back().digest, row.digest, sizeof row.digest);
   }
   return listed;
 }
 
+bool AppendChecksumLines(const ChecksumListRows& rows, std::size_t* next, std::size_t chars, std::wstring* text) {
+  if (*next >= rows.rows.size()) return false;
+  const std::size_t start = text->size();
+  for (; *next < rows.rows.size() && text->size() - start < chars; ++*next) {
+    const std::size_t begin = *next == 0 ? 0 : rows.rows[*next - 1].name_end;
+    const ListedRow& row = rows.rows[*next];
+    AppendChecksumLine(text, std::wstring_view(rows.names).substr(begin, row.name_end - begin), DigestTextOf(row.digest));
+  }
+  return true;
+}
+
 std::wstring ChecksumListTextOf(const ChecksumListRows& rows) {
-  std::size_t length = 0;
-  for (const ListedRow& row : rows.rows) length += row.name.size() + 36;
   std::wstring text;
-  text.reserve(length);
-  for (const ListedRow& row : rows.rows) AppendChecksumLine(&text, row.name, DigestTextOf(row.digest));
+  text.reserve(rows.names.size() + rows.rows.size() * 36);
+  std::size_t next = 0;
+  AppendChecksumLines(rows, &next, std::numeric_limits<std::size_t>::max(), &text);
   return text;
 }
 

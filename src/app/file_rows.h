@@ -119,16 +119,21 @@ bool SetRowHash(FileRows& rows, RowId id, const std::wstring& digest);
 
 // The rows of a checksum list, the ticked and hashed ones, as they stand
 // when taken: taken on the window thread in one pass, made text on another.
+// A copy of their own, of what the list holds and no more: the rows may be
+// cleared meanwhile, and their store given back at once.
 struct ListedRow {
-  std::wstring_view name;  // the File column, in the store's blocks
+  std::size_t name_end;  // the File column is names[the previous row's name_end, name_end)
   std::uint8_t digest[16];
 };
 struct ChecksumListRows {
-  std::shared_ptr<const RowStore> store;  // keeps the names there, whatever becomes of the rows
+  std::wstring names;
   std::vector<ListedRow> rows;
 };
 ChecksumListRows TakeChecksumListRows(const FileRows& rows);
-// Their lines (ChecksumListText's), for Save MD5 and Copy.
+// Their lines (ChecksumListText's), for Copy.
 std::wstring ChecksumListTextOf(const ChecksumListRows& rows);
+// Their lines from row `*next` on, until about `chars` characters are added
+// to `text`, for a save written a piece at a time; false when none were left.
+bool AppendChecksumLines(const ChecksumListRows& rows, std::size_t* next, std::size_t chars, std::wstring* text);
 // Bytes the rows hold in their blocks.
 std::size_t RowBytes(const FileRows& rows);

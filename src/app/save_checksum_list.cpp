@@ -70,7 +70,10 @@ void QueueSave(std::shared_ptr<const ChecksumListRows> rows, std::wstring path) 
   QueueJob(TheSaves(), [rows = std::move(rows), path = std::move(path)] {
     bool saved = false;
     try {
-      saved = WriteChecksumListText(path, ChecksumListTextOf(*rows));
+      std::size_t next = 0;
+      saved = WriteChecksumListPieces(path, [&rows, &next](std::wstring* lines) {
+        return AppendChecksumLines(*rows, &next, kChecksumPieceChars, lines);
+      });
     } catch (const std::bad_alloc&) {
     }
     if (!saved) ReportFailedSave();

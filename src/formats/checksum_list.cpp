@@ -1,6 +1,8 @@
 #include "formats/checksum_list.h"
 
+#include <algorithm>
 #include <new>
+#include <utility>
 
 #include "os/ascii_case.h"
 #include "os/codepage.h"
@@ -9,7 +11,9 @@
 
 namespace {
 
-std::string ListBytesOf(const std::wstring& text) { return "\xEF\xBB\xBF" + os::WideToUtf8(text); }
+constexpr std::string_view kMark = "\xEF\xBB\xBF";
+
+std::string ListBytesOf(const std::wstring& text) { return std::string(kMark) + os::WideToUtf8(text); }
 
 }  // namespace
 
@@ -38,11 +42,34 @@ std::wstring WithMd5Extension(const std::wstring& path) {
 }
 
 bool WriteChecksumListText(const std::wstring& path, const std::wstring& text) {
-  try {
-    return os::ReplaceFileContents(path, ListBytesOf(text));
-  } catch (const std::bad_alloc&) {
-    return false;  // a list too large to build in memory is not saved
-  }
+  // In pieces that end at a line's end, never inside a character.
+  std::size_t at = 0;
+  return WriteChecksumListPieces(path, [&](std::wstring* lines) {
+    if (at == text.size()) return false;
+    std::size_t end = text.find(L'\n', std::min(text.size(), at + kChecksumPieceChars));
+    end = end == std::wstring::npos ? text.size() : end + 1;
+    lines->assign(text, at, end - at);
+    at = end;
+    return true;
+  });
+}
+
+bool WriteChecksumListPieces(const std::wstring& path, const ChecksumLinePieces& next) {
+  bool marked = false;
+  std::wstring lines;
+  std::string bytes;
+  // Memory that runs out on the way fails the save; the old file stays.
+  return os::ReplaceFileContents(path, [&](std::string_view* piece) {
+    if (!std::exchange(marked, true)) {
+      *piece = kMark;
+      return true;
+    }
+    lines.clear();
+    if (!next(&lines)) return false;
+    bytes = os::WideToUtf8(lines);
+    *piece = bytes;
+    return true;
+  });
 }
 
 bool WriteChecksumList(const std::wstring& path, const std::vector<ChecksumRow>& rows) {

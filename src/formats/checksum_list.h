@@ -4,6 +4,7 @@
 // clipboard without the mark.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,3 +38,13 @@ std::wstring WithMd5Extension(const std::wstring& path);
 bool WriteChecksumList(const std::wstring& path, const std::vector<ChecksumRow>& rows);
 // The same for lines made already (ChecksumListText's).
 bool WriteChecksumListText(const std::wstring& path, const std::wstring& text);
+
+// Lines made a piece at a time, for a list too long to hold whole: `next`
+// appends the next lines to its argument, which comes empty, and returns
+// false once there are none left.
+using ChecksumLinePieces = std::function<bool(std::wstring* lines)>;
+// Writes the mark, then each piece's lines in UTF-8, as WriteChecksumList
+// does: no more than one piece is held at a time, in either form.
+bool WriteChecksumListPieces(const std::wstring& path, const ChecksumLinePieces& next);
+// Lines of about this many characters make a piece: a few MB in UTF-8.
+inline constexpr std::size_t kChecksumPieceChars = 1 << 20;

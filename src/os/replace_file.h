@@ -1,6 +1,7 @@
 // Replacing a file's content so that a failure never destroys the old one.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -17,5 +18,13 @@ namespace os {
 // temporary files that earlier saves in that folder left behind when their
 // process was killed, leaving those of saves still running.
 bool ReplaceFileContents(const std::wstring& path, std::string_view bytes);
+
+// The same with the content given a piece at a time, so that a long one is
+// never held whole: `next` sets its argument to the next piece, which stays
+// valid until the next call, and returns false once there is no more. A piece
+// that cannot be made (std::bad_alloc) fails the replacement as a failed
+// write does.
+using ContentPieces = std::function<bool(std::string_view* piece)>;
+bool ReplaceFileContents(const std::wstring& path, const ContentPieces& next);
 
 }  // namespace os

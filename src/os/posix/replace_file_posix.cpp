@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <ctime>
+#include <new>
+#include <utility>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -37,6 +39,16 @@ bool WriteAll(int fd, std::string_view bytes) {
     bytes.remove_prefix(static_cast<std::size_t>(n));
   }
   return true;
+}
+
+bool WritePieces(int fd, const ContentPieces& next) {
+  try {
+    for (std::string_view piece; next(&piece);)
+      if (!WriteAll(fd, piece)) return false;
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
 }
 
 int Lock(int fd, int operation) {
@@ -108,7 +120,7 @@ int CreateTemporaryFile(const std::string& folder, std::string* temp) {
 
 }  // namespace
 
-bool ReplaceFileContents(const std::wstring& path, std::string_view bytes) {
+bool ReplaceFileContents(const std::wstring& path, const ContentPieces& next) {
   if (path.empty()) return false;
   BEFORE_STORE_ACCESS(path);
   const std::string target = WideToUtf8(path);
@@ -127,10 +139,18 @@ bool ReplaceFileContents(const std::wstring& path, std::string_view bytes) {
 
   // fsync reports any write error; the file is closed only after the rename so
   // that it stays locked as long as it has its temporary name.
-  const bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0 && ::rename(temp.c_str(), target.c_str()) == 0;
+  const bool ok = WritePieces(fd, next) && ::fsync(fd) == 0 && ::rename(temp.c_str(), target.c_str()) == 0;
   if (!ok) ::unlink(temp.c_str());
   ::close(fd);
   return ok;
+}
+
+bool ReplaceFileContents(const std::wstring& path, std::string_view bytes) {
+  bool given = false;
+  return ReplaceFileContents(path, [&](std::string_view* piece) {
+    *piece = bytes;
+    return !std::exchange(given, true);
+  });
 }
 
 }  // namespace os

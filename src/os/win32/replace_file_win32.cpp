@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "os/access_hook.h"
@@ -29,6 +31,16 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
     bytes.remove_prefix(written);
   }
   return true;
+}
+
+bool WritePieces(HANDLE file, const ContentPieces& next) {
+  try {
+    for (std::string_view piece; next(&piece);)
+      if (!WriteAll(file, piece)) return false;
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
 }
 
 void RemoveStaleTemporaryFiles(const std::wstring& folder) {
@@ -64,7 +76,7 @@ bool RenameOver(HANDLE file, const std::wstring& target) {
 
 }  // namespace
 
-bool ReplaceFileContents(const std::wstring& path, std::string_view bytes) {
+bool ReplaceFileContents(const std::wstring& path, const ContentPieces& next) {
   if (path.empty()) return false;
   BEFORE_STORE_ACCESS(path);
   const std::wstring target = ExtendedLengthPath(path, LongPathForm::kAlways);
@@ -92,7 +104,7 @@ bool ReplaceFileContents(const std::wstring& path, std::string_view bytes) {
   if (file == INVALID_HANDLE_VALUE) return false;
 
   // Fails, leaving the target alone, when it is read-only, locked or a folder.
-  const bool ok = WriteAll(file, bytes) && FlushFileBuffers(file) && RenameOver(file, target);
+  const bool ok = WritePieces(file, next) && FlushFileBuffers(file) && RenameOver(file, target);
   if (!ok) {
     FILE_DISPOSITION_INFO remove{};
     remove.DeleteFile = TRUE;
@@ -100,6 +112,14 @@ bool ReplaceFileContents(const std::wstring& path, std::string_view bytes) {
   }
   CloseHandle(file);
   return ok;
+}
+
+bool ReplaceFileContents(const std::wstring& path, std::string_view bytes) {
+  bool given = false;
+  return ReplaceFileContents(path, [&](std::string_view* piece) {
+    *piece = bytes;
+    return !std::exchange(given, true);
+  });
 }
 
 }  // namespace os
