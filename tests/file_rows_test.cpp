@@ -51,7 +51,7 @@ TEST(FileRows, EveryKindOfRowReadsAsWritten) {
     const std::wstring name = paths[k].substr(paths[k].find_last_of(L'/') == std::wstring::npos ? 0 : paths[k].find_last_of(L'/') + 1);
     expected.push_back(ChecksumRow{k != 2, name, k % 4 != 3 ? digest : L""});
   }
-  const ChecksumListRows listed = TakeChecksumListRows(rows);
+  ChecksumListRows listed = TakeChecksumListRows(rows);
   for (std::size_t k = 0; k < paths.size(); ++k) {
     FileRow row;
     ASSERT_TRUE(RowAt(rows, k, &row));
@@ -69,9 +69,10 @@ TEST(FileRows, EveryKindOfRowReadsAsWritten) {
   for (std::wstring piece; AppendChecksumLines(listed, &next, 60, &piece); piece.clear(), ++count) pieces += piece;
   EXPECT_EQ(pieces, ChecksumListText(expected));
   EXPECT_GT(count, 1);
-  // What was taken stays as it was, whatever becomes of the rows, and keeps
-  // none of their store: Clear list gives it back at once.
+  // What was taken stays as it was, whatever becomes of the rows; once its
+  // names are its own it keeps none of their store, which Clear list gives back.
   const std::weak_ptr<RowStore> store = rows.store;
+  OwnListedNames(listed);
   ClearRows(rows);
   EXPECT_TRUE(store.expired());
   EXPECT_EQ(ChecksumListTextOf(listed), ChecksumListText(expected));

@@ -1,4 +1,5 @@
 // The file verifier window: one file checked against a typed or pasted digest.
+#include "long_work_recorder.h"
 #include "tool_window_test_support.h"
 
 namespace {
@@ -155,16 +156,25 @@ TEST_F(ToolWindowsTest, FileVerifierShowsIdleWhenACheckGivesNoResult) {
   EXPECT_TRUE(Enabled(13) && Enabled(15) && Enabled(16));
 }
 
+// Closing the window also takes its check off the taskbar and lets the
+// computer sleep: nobody waits for a result that will not be shown.
 TEST_F(ToolWindowsTest, FileVerifierCheckOfAClosedWindowNeverWritesIntoTheNextOne) {
   ScratchFolder scratch;
   const std::wstring file = scratch.WriteSparse(L"large.bin", 1024u << 20);
   ReadyFileVerifier(file, L"0123456789abcdef0123456789abcdef");
   ASSERT_TRUE(Enabled(19));
+  RecordedLongWork taskbar(CallOnWindowThread);
   Click(19);
+  ASSERT_EQ(taskbar.record.awake, 1);
   ASSERT_TRUE(ServeUntilTrue([] { return Text(18).size() > 0 && Text(18).back() == L'%'; }));
+  UpdateLongWork();
+  EXPECT_EQ(taskbar.record.shown.back().total, 1024u << 20) << "the file's size, as the check measured it";
   RequestClose(3);
   EXPECT_FALSE(IsWindowOpen(3)) << "a close request during a check closes at once";
   EXPECT_TRUE(IsWindowEnabled(Main()));
+  EXPECT_EQ(taskbar.record.awake, 0);
+  EXPECT_EQ(taskbar.record.calls.back(), "sleep");
+  const std::size_t calls = taskbar.record.calls.size();
 
   Menu(kMenuVerifyFile);
   ASSERT_TRUE(IsWindowOpen(3));
@@ -177,6 +187,7 @@ TEST_F(ToolWindowsTest, FileVerifierCheckOfAClosedWindowNeverWritesIntoTheNextOn
   EXPECT_EQ(Text(18), L"Idle");
   EXPECT_TRUE(check.enables.empty() && choose.enables.empty() && field.enables.empty() && paste.enables.empty());
   EXPECT_FALSE(Enabled(19));
+  EXPECT_EQ(taskbar.record.calls.size(), calls) << "the closed window's check shows nothing more";
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <new>
 
 #include "app/size_text.h"
 #include "engine/md5_digest.h"
@@ -197,38 +198,48 @@ bool SetRowHash(FileRows& rows, RowId id, const std::wstring& digest) {
 ChecksumListRows TakeChecksumListRows(const FileRows& rows) {
   ChecksumListRows listed;
   std::lock_guard<std::mutex> lock(rows.mutex);
+  listed.store = rows.store;
   std::size_t count = 0;
-  std::size_t chars = 0;
-  for (const StoredRow& row : rows.store->rows) {
-    if (!InChecksumList(row.ticked, row.hashed)) continue;
-    ++count;
-    chars += NameText(*rows.store, row).size();
-  }
+  for (const StoredRow& row : rows.store->rows) count += InChecksumList(row.ticked, row.hashed);
   listed.rows.reserve(count);
-  listed.names.reserve(chars);
   for (const StoredRow& row : rows.store->rows) {
     if (!InChecksumList(row.ticked, row.hashed)) continue;
-    listed.names.append(NameText(*rows.store, row));
-    listed.rows.push_back(ListedRow{listed.names.size(), {}});
+    listed.rows.push_back(ListedRow{NameText(*rows.store, row), {}});
     std::memcpy(listed.rows.back().digest, row.digest, sizeof row.digest);
   }
   return listed;
 }
 
+void OwnListedNames(ChecksumListRows& rows) {
+  if (!rows.store) return;
+  std::size_t chars = 0;
+  for (const ListedRow& row : rows.rows) chars += row.name.size();
+  try {
+    rows.names.reserve(chars);  // never grows after: the views below stay valid
+  } catch (const std::bad_alloc&) {
+    return;
+  }
+  for (ListedRow& row : rows.rows) {
+    const std::size_t at = rows.names.size();
+    rows.names.append(row.name);
+    row.name = std::wstring_view(rows.names).substr(at, row.name.size());
+  }
+  rows.store.reset();
+}
+
 bool AppendChecksumLines(const ChecksumListRows& rows, std::size_t* next, std::size_t chars, std::wstring* text) {
   if (*next >= rows.rows.size()) return false;
   const std::size_t start = text->size();
-  for (; *next < rows.rows.size() && text->size() - start < chars; ++*next) {
-    const std::size_t begin = *next == 0 ? 0 : rows.rows[*next - 1].name_end;
-    const ListedRow& row = rows.rows[*next];
-    AppendChecksumLine(text, std::wstring_view(rows.names).substr(begin, row.name_end - begin), DigestTextOf(row.digest));
-  }
+  for (; *next < rows.rows.size() && text->size() - start < chars; ++*next)
+    AppendChecksumLine(text, rows.rows[*next].name, DigestTextOf(rows.rows[*next].digest));
   return true;
 }
 
 std::wstring ChecksumListTextOf(const ChecksumListRows& rows) {
   std::wstring text;
-  text.reserve(rows.names.size() + rows.rows.size() * 36);
+  std::size_t length = 0;
+  for (const ListedRow& row : rows.rows) length += row.name.size() + 36;
+  text.reserve(length);
   std::size_t next = 0;
   AppendChecksumLines(rows, &next, std::numeric_limits<std::size_t>::max(), &text);
   return text;

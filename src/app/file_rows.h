@@ -118,18 +118,25 @@ void SetRowTicked(FileRows& rows, std::size_t index, bool ticked);
 bool SetRowHash(FileRows& rows, RowId id, const std::wstring& digest);
 
 // The rows of a checksum list, the ticked and hashed ones, as they stand
-// when taken: taken on the window thread in one pass, made text on another.
-// A copy of their own, of what the list holds and no more: the rows may be
-// cleared meanwhile, and their store given back at once.
+// when taken: taken on the window thread in one quick pass, as views into the
+// rows' store, which the snapshot keeps meanwhile; made text on another
+// thread. A save first makes the names its own (OwnListedNames), on a thread
+// of its own at once, so that Clear list gives the store back within moments
+// even while the save waits behind another.
 struct ListedRow {
-  std::size_t name_end;  // the File column is names[the previous row's name_end, name_end)
+  std::wstring_view name;  // the File column: in the store's blocks, or in `names` once owned
   std::uint8_t digest[16];
 };
 struct ChecksumListRows {
+  std::shared_ptr<const RowStore> store;  // null once the names are the snapshot's own
   std::wstring names;
   std::vector<ListedRow> rows;
 };
 ChecksumListRows TakeChecksumListRows(const FileRows& rows);
+// Copies the names out of the store into the snapshot and lets the store go;
+// the snapshot keeps the store when memory runs out for the copy. One thread
+// at a time.
+void OwnListedNames(ChecksumListRows& rows);
 // Their lines (ChecksumListText's), for Copy.
 std::wstring ChecksumListTextOf(const ChecksumListRows& rows);
 // Their lines from row `*next` on, until about `chars` characters are added

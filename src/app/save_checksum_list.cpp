@@ -2,12 +2,14 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <new>
 
 #include "app/file_list.h"
 #include "app/main_window.h"
 #include "app/program.h"
 #include "formats/checksum_list.h"
+#include "os/thread.h"
 #include "ui/requester.h"
 #include "ui/session.h"
 #include "ui/window.h"
@@ -62,12 +64,38 @@ void SaveChecksumList() {
   QueueSave(rows, WithMd5Extension(chosen));
 }
 
-void QueueSave(std::shared_ptr<const ChecksumListRows> rows, std::wstring path) {
+namespace {
+
+// A save's snapshot: its names made its own once, by whichever comes first,
+// the thread started for that at once or the save's worker, which reads the
+// rows only after that.
+struct SaveSnapshot {
+  std::mutex lock;
+  std::shared_ptr<ChecksumListRows> rows;  // changed only under lock, before `owned`
+  bool owned = false;                      // under lock
+};
+
+void OwnNames(SaveSnapshot& snapshot) {
+  std::lock_guard<std::mutex> hold(snapshot.lock);
+  if (snapshot.owned) return;
+  snapshot.owned = true;
+  OwnListedNames(*snapshot.rows);
+}
+
+}  // namespace
+
+void QueueSave(std::shared_ptr<ChecksumListRows> rows, std::wstring path) {
   // The text of a million rows is made and written by a worker while the
   // window answers. A failed save must not look like success; the old file
   // stays as it was.
   if (g_saves_pending++ == 0) BlockSessionEnd(kMainWindow, L"Saving the checksum list");
-  QueueJob(TheSaves(), [rows = std::move(rows), path = std::move(path)] {
+  auto snapshot = std::make_shared<SaveSnapshot>();
+  snapshot->rows = std::move(rows);
+  // Without a thread for it, the save's worker makes the names its own.
+  os::StartThread([snapshot] { OwnNames(*snapshot); }, false);
+  QueueJob(TheSaves(), [snapshot, path = std::move(path)] {
+    OwnNames(*snapshot);
+    const std::shared_ptr<const ChecksumListRows> rows = snapshot->rows;
     bool saved = false;
     try {
       std::size_t next = 0;

@@ -16,7 +16,7 @@ void FinishSaves();
 // Writes `rows` as the list at exactly `path`, after the saves chosen before.
 // From now until it is written, Windows is asked to hold off the end of the
 // session ("Saving the checksum list").
-void QueueSave(std::shared_ptr<const ChecksumListRows> rows, std::wstring path);
+void QueueSave(std::shared_ptr<ChecksumListRows> rows, std::wstring path);
 bool SavesUnderWay();
 
 // The end of the session: refused while a save is queued or under way, so
