@@ -136,7 +136,7 @@ if [ "$share" = 0 ]; then
   done
   echo "Save MD5's private memory: $(value private_mb_save_queued) MB once queued (the rows and its snapshot)," \
     "$(value private_mb_save_peak) MB at the most while written"
-  echo "private memory after Clear list with a save pending: $(value private_mb_after_clear_save_pending) MB" \
+  echo "private memory 0.5 s after Clear list with a save pending: $(value private_mb_after_clear_save_pending) MB" \
     "(the save still pending then: $(value save_pending_at_clear))"
 fi
 echo "verifier on $(value verifier_rows) lines until every row is in: $(value verifier_open_seconds) s," \

@@ -29,7 +29,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -41,6 +43,7 @@
 #include "engine/md5_digest.h"
 #include "formats/checksum_list.h"
 #include "formats/checksum_list_reader.h"
+#include "os/access_hook.h"
 #include "os/whole_file.h"
 #include "pause_test_access.h"
 #include "ui/events.h"
@@ -323,13 +326,31 @@ int DropFolder(const std::wstring& folder, int expected, const std::wstring& sav
     std::fflush(stdout);
   }
   std::printf("private_mb_after_copy_save=%.1f\n", MemoryNow().private_mb);
-  // Clear list while a save of the rows is still pending: the store goes back
-  // at once, the save keeping only its snapshot.
-  QueueSave(std::make_shared<ChecksumListRows>(TakeChecksumListRows(TheFileRows())), WithMd5Extension(save_to));
-  TimeCommand("clear", kMenuClearList, [] { return CountListRows(kFileListGadget) == 0; });
-  std::printf("save_pending_at_clear=%d\nprivate_mb_after_clear_save_pending=%.1f\n", SavesUnderWay() ? 1 : 0,
-              MemoryNow().private_mb);
-  while (SavesUnderWay()) ServeNextEvent(5);
+  // Clear list while a save of the rows is pending (the tests' hook holds its
+  // write): the store goes back once the save has made the names its own, a
+  // moment after it was queued; the save keeps only its snapshot.
+  {
+    const std::wstring held = WithMd5Extension(save_to);
+    std::mutex lock;
+    std::condition_variable released;
+    bool release = false;
+    os::SetAccessHook([&](const std::wstring& path) {
+      std::unique_lock<std::mutex> hold(lock);
+      if (path == held) released.wait(hold, [&] { return release; });
+    });
+    QueueSave(std::make_shared<ChecksumListRows>(TakeChecksumListRows(TheFileRows())), held);
+    TimeCommand("clear", kMenuClearList, [] { return CountListRows(kFileListGadget) == 0; });
+    for (const LARGE_INTEGER cleared = Now(); Seconds(cleared, Now()) < 0.5;) ServeNextEvent(5);
+    std::printf("save_pending_at_clear=%d\nprivate_mb_after_clear_save_pending=%.1f\n", SavesUnderWay() ? 1 : 0,
+                MemoryNow().private_mb);
+    {
+      std::lock_guard<std::mutex> hold(lock);
+      release = true;
+    }
+    released.notify_all();
+    while (SavesUnderWay()) ServeNextEvent(5);
+    os::SetAccessHook(nullptr);
+  }
   ServeQueue();
   std::printf("private_mb_after_clear=%.1f\n", MemoryNow().private_mb);
   // What stays is Copy's text, held for the clipboard until it is emptied.
