@@ -90,7 +90,8 @@ void FinishReading(const std::shared_ptr<VerifierRows>& rows) {
 }
 
 // Window thread: the next entries as rows. Memory that runs out ends the
-// reading there, the rows so far kept, as a lookup that fails does.
+// reading with no rows at all, as a list that cannot be read: a list is never
+// checked in part.
 void AppendEntries(const std::shared_ptr<VerifierRows>& rows, std::atomic<bool>& stop,
                    std::vector<ChecksumEntry>& entries) {
   if (TheVerifier().rows != rows || stop.load()) return;
@@ -98,7 +99,9 @@ void AppendEntries(const std::shared_ptr<VerifierRows>& rows, std::atomic<bool>&
     AppendVerifierEntries(*rows, entries);
   } catch (const std::bad_alloc&) {
     stop.store(true);
+    ReleaseVerifierRows(*rows);
     FinishReading(rows);
+    return;
   }
   ShowListRowCountNowAndThen(kVerifierEntryList);
 }
