@@ -1,5 +1,6 @@
 // Windows by number: opening, closing, centring over an owner, the smallest size.
 #include "ui_fixture.h"
+#include "ui/timer.h"
 
 namespace {
 
@@ -51,6 +52,31 @@ TEST_F(UiTest, MinimumSizeIsTheSizeWhenFixed) {
   SendMessageW(main, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
   EXPECT_EQ(limits.ptMinTrackSize.x, outer.right - outer.left);
   EXPECT_EQ(limits.ptMinTrackSize.y, outer.bottom - outer.top);
+}
+
+// The loop serves a repeated call until it is stopped or its window closes.
+
+TEST_F(UiTest, ARepeatedCallComesUntilStoppedOrItsWindowCloses) {
+  static int calls = 0;
+  calls = 0;
+  ASSERT_TRUE(RepeatOnWindow(kTestWindow, 10, [] { ++calls; }));
+  EXPECT_TRUE(ServeUntil([] { return calls >= 3; }));
+  StopRepeating();
+  ServeFor(30);
+  const int stopped = calls;
+  ServeFor(100);
+  EXPECT_EQ(calls, stopped) << "no call after StopRepeating";
+
+  ASSERT_TRUE(OpenWindow(kOtherWindow, 0, 0, 200, 100, L"Tool", WindowStyle::Tool, kTestWindow));
+  ASSERT_TRUE(RepeatOnWindow(kOtherWindow, 10, [] { ++calls; }));
+  EXPECT_TRUE(ServeUntil([&] { return calls > stopped; }));
+  CloseWindowNumber(kOtherWindow);
+  ServeFor(30);
+  const int closed = calls;
+  ServeFor(100);
+  EXPECT_EQ(calls, closed) << "no call once its window has closed";
+  StopRepeating();
+  EXPECT_FALSE(RepeatOnWindow(kOtherWindow, 10, [] { ++calls; })) << "a window not open";
 }
 
 }  // namespace
