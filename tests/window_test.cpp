@@ -55,7 +55,6 @@ TEST_F(UiTest, MinimumSizeIsTheSizeWhenFixed) {
 }
 
 // The loop serves a repeated call until it is stopped or its window closes.
-
 TEST_F(UiTest, ARepeatedCallComesUntilStoppedOrItsWindowCloses) {
   static int calls = 0;
   calls = 0;
