@@ -5,6 +5,7 @@
 // copies built with it are never linked in (src/CMakeLists.txt).
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -30,5 +31,15 @@ void SetAccessDelay(std::uint32_t milliseconds);
 // The most requests that waited at the same time since the delay was last
 // set: whether requests overlapped.
 std::uint32_t MostDelayedAtOnce();
+
+// A clock of the tests' own in place of the steady clock (os/steady_now.h):
+// once started it stands still, and moves only when AdvanceAccessHookClock
+// moves it (a hook's way of making a request take that long); stopped, the
+// steady clock serves again. Safe from any thread.
+void StartAccessHookClock();
+void StopAccessHookClock();
+void AdvanceAccessHookClock(std::chrono::microseconds by);
+// The held clock's time, when it is started.
+bool AccessHookClockNow(std::chrono::steady_clock::time_point* now);
 
 }  // namespace os
