@@ -473,7 +473,9 @@ TEST(ReadChecksumList, MemoryRunningOutAnywhereGivesAllOrNothing) {
         entries = ReadChecksumList(list);
         failed = failing.Failed();
       }
-      if (!entries.empty()) EXPECT_EQ(Summary(entries), all);
+      if (!entries.empty()) {
+        EXPECT_EQ(Summary(entries), all);
+      }
       if (!failed) {
         EXPECT_FALSE(entries.empty());
         break;
