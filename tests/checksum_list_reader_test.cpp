@@ -344,6 +344,7 @@ bool OneLineRead(os::FileHandle file, void* buffer, std::uint32_t size, std::uin
     } else if (read == g_held->hold_from) {
       // Until the lookups have failed, and a while more: the reader is told
       // of the failure only once the failure has left the lookups.
+      g_held->changed.notify_all();
       g_held->changed.wait_for(hold, std::chrono::seconds(20), [] { return g_held->failed; });
       g_held->changed.wait_for(hold, std::chrono::milliseconds(100));
     }
