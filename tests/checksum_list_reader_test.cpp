@@ -115,6 +115,7 @@ TEST(ChecksumListParser, ChunksCutAnywhereGiveTheSameLines) {
       "\xFF\xFE" + Utf16Le(L"\u00e9\u20ac.txt  " + kWideDigest + L"\r\nb  x\rc  y\n\nd  z"),
       "\xEF\xBB\xBF\xC3\xA9.txt  " + kDigest + "\r\nb  x\r\n\r\nc  y",
       std::string("\0\0\xFE\xFF", 4) + "a  b\r\rc  d",
+      "a  b\xFF\xFE\r\nc  d",  // no mark: the encoding is chosen once, a mark later on is text
   };
   for (const std::string& text : texts) {
     const std::string whole = Summary(ParseChecksumList(text));
