@@ -288,6 +288,14 @@ TEST(OrderedWalk, ASlowStoreGetsEveryHelperAllowed) {
     EXPECT_TRUE(gathered) << beyond_processors << " requests at once";
   }
 
+  // Found slow only by its last run (four runs of 1, 2, 4 and 8 paths), when
+  // no path is left for another helper: the walk ends all the same.
+  const std::vector<std::wstring> few(given.begin(), given.begin() + 15);
+  {
+    StoreHook hook([](const std::wstring&) { os::AdvanceAccessHookClock(std::chrono::milliseconds(1)); });
+    EXPECT_EQ(WalkAll(few, false, processors + 4).paths, few);
+  }
+
   // However slow the store, no more at once than the settings allow.
   os::SetAccessDelay(2);
   EXPECT_EQ(WalkAll(given, false, 3).paths, given);
