@@ -465,21 +465,33 @@ TEST(ReadChecksumList, MemoryRunningOutAnywhereGivesAllOrNothing) {
   const std::wstring list = folder.Write(L"mixed.md5", text);
   const std::string all = Summary(ReadChecksumList(list));
   ASSERT_EQ(std::count(all.begin(), all.end(), '\n'), 20);
-  for (const AllocatingThreads threads : {AllocatingThreads::kAny, AllocatingThreads::kOthers}) {
+  for (const AllocatingThreads threads : {AllocatingThreads::kThisOne, AllocatingThreads::kOthers, AllocatingThreads::kAny}) {
     for (std::uint64_t nth = 1; !HasFailure(); ++nth) {
       SCOPED_TRACE("allocation " + std::to_string(nth));
-      std::vector<ChecksumEntry> entries;
-      bool failed = false;
+      std::vector<ChecksumEntry> entries, in_slices;
+      in_slices.reserve(30);
+      bool failed = false, whole = false;
       {
         const FailingAllocation failing(nth, threads);
         entries = ReadChecksumList(list);
+        // Slices of four lines: a part that ran out of memory must not pass for looked up.
+        ListReading how;
+        how.lines_per_slice = 4;
+        whole = ReadAndResolveChecksumList(list, how, [](std::size_t) {}, [&](std::vector<ChecksumEntry>& got) {
+          for (ChecksumEntry& entry : got) in_slices.push_back(std::move(entry));
+          return true;
+        });
         failed = failing.Failed();
       }
       if (!entries.empty()) {
         EXPECT_EQ(Summary(entries), all);
       }
+      if (whole) {
+        EXPECT_EQ(Summary(in_slices), all);
+      }
       if (!failed) {
         EXPECT_FALSE(entries.empty());
+        EXPECT_TRUE(whole);
         break;
       }
     }

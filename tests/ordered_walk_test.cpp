@@ -325,6 +325,21 @@ TEST(OrderedWalk, AFastStoreGetsOneRequestAProcessor) {
   EXPECT_LE(most.load(), processors + 1);
 }
 
+// Rows go over 16,384 at most at a time, however long since the last went.
+TEST(OrderedWalk, AHandOverHoldsAtMost16384Rows) {
+  ScratchFolder folder;
+  const std::vector<std::wstring> given(20000, folder.Write(L"f", "x"));
+  HeldClock clock;  // never due: only the count hands rows over
+  std::vector<std::size_t> batches;
+  os::WalkSettings settings;
+  settings.in_flight = 1;
+  EXPECT_TRUE(os::WalkPaths(given, settings, [&](std::vector<os::WalkedFile>& batch) {
+    batches.push_back(batch.size());
+    return true;
+  }));
+  EXPECT_EQ(batches, (std::vector<std::size_t>{16384, 20000 - 16384}));
+}
+
 // Whether the calling thread alone takes the store for slow, its requests
 // taking `took(request number)` on the held clock. Its runs of given paths
 // double from one (requests 0, 1-2, 3-6, 7-14, 15-30, 31-62, ...) while the
