@@ -382,6 +382,8 @@ TEST(OrderedWalk, TheStoreIsSlowAfterFourSlowRunsInARow) {
       << "one 100 ms wait in a run of eight";
   EXPECT_FALSE(TakenForSlow(files, false, [](int k) { return us(k < 7 || (k >= 15 && k < 63) ? 1000 : 400); }))
       << "three slow runs, a fast one, two slow ones";
+  EXPECT_FALSE(TakenForSlow(files, false, [](int k) { return us(k == 0 || (k >= 15 && k < 127) ? 1000 : 400); }))
+      << "a slow run, fast ones, three slow ones";
   // Given folders of two files each: a lookup and a listing, three requests.
   fs::create_directories(folder.root / "two");
   folder.Write(L"two/a", "a");
