@@ -36,9 +36,9 @@ std::size_t Walk(const std::wstring& folder, std::uint32_t in_flight) {
 
 std::size_t ReadList(const std::wstring& list, std::uint32_t in_flight) {
   std::size_t entries = 0;
-  std::vector<ChecksumLine> lines;
-  ReadChecksumLines(list, &lines);
-  ResolveChecksumLines(list, std::move(lines), in_flight, [&entries](std::vector<ChecksumEntry>& batch) {
+  ListReading how;
+  how.in_flight = in_flight;
+  ReadAndResolveChecksumList(list, how, [](std::size_t) {}, [&entries](std::vector<ChecksumEntry>& batch) {
     entries += batch.size();
     return true;
   });

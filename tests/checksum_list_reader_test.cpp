@@ -3,10 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <fstream>
+#include <mutex>
 #include <new>
 
+#include "failing_allocation.h"
 #include "formats_test_support.h"
+#include "os/access_hook.h"
 #include "os/codepage.h"
 #include "os/replace_file.h"
 #include "test_files.h"
@@ -110,6 +115,7 @@ TEST(ChecksumListParser, ChunksCutAnywhereGiveTheSameLines) {
       "\xFF\xFE" + Utf16Le(L"\u00e9\u20ac.txt  " + kWideDigest + L"\r\nb  x\rc  y\n\nd  z"),
       "\xEF\xBB\xBF\xC3\xA9.txt  " + kDigest + "\r\nb  x\r\n\r\nc  y",
       std::string("\0\0\xFE\xFF", 4) + "a  b\r\rc  d",
+      "a  b\xFF\xFE\r\nc  d",  // no mark: the encoding is chosen once, a mark later on is text
   };
   for (const std::string& text : texts) {
     const std::string whole = Summary(ParseChecksumList(text));
@@ -305,6 +311,191 @@ TEST(ReadChecksumList, AStopOrAFailureInTheTakerEndsTheReading) {
     throw std::bad_alloc();
   }));
   EXPECT_EQ(takes, 1);
+}
+
+// A list of `lines` lines naming a.txt, which exists; each line 41 bytes.
+std::wstring ListOfATxt(const ScratchFolder& folder, int lines) {
+  folder.Write(L"a.txt", "a");
+  std::string list;
+  for (int k = 0; k < lines; ++k) list += "a.txt  0123456789abcdef0123456789abcdef\r\n";
+  return folder.Write(L"list.md5", list);
+}
+constexpr std::uint32_t kLineBytes = 41;
+
+// Reads of one line each for the reading thread, which tests hold and count:
+// the read function is a plain function, so its state is here.
+struct HeldReads {
+  std::mutex lock;
+  std::condition_variable changed;
+  int reads = 0;            // made so far
+  int hold_from = -1;       // the read of this number waits for `failed`
+  bool failed = false;      // the lookups' side failed
+  int reads_after = 0;      // reads begun once `failed` was set
+  int lookups = 0;          // made so far
+  int hold_end_until = -1;  // the read that finds the end waits for this many lookups
+};
+HeldReads* g_held = nullptr;
+
+bool OneLineRead(os::FileHandle file, void* buffer, std::uint32_t size, std::uint32_t* delivered) {
+  {
+    std::unique_lock<std::mutex> hold(g_held->lock);
+    const int read = g_held->reads++;
+    if (g_held->failed) {
+      ++g_held->reads_after;
+    } else if (read == g_held->hold_from) {
+      // Until the lookups have failed, and a while more: the reader is told
+      // of the failure only once the failure has left the lookups.
+      g_held->changed.notify_all();
+      g_held->changed.wait_for(hold, std::chrono::seconds(20), [] { return g_held->failed; });
+      g_held->changed.wait_for(hold, std::chrono::milliseconds(100));
+    }
+  }
+  if (!os::ReadChunk(file, buffer, std::min(size, kLineBytes), delivered)) return false;
+  std::unique_lock<std::mutex> hold(g_held->lock);
+  if (*delivered == 0 && g_held->hold_end_until >= 0)
+    g_held->changed.wait_for(hold, std::chrono::seconds(20), [] { return g_held->lookups >= g_held->hold_end_until; });
+  return true;
+}
+
+// The lookups failing (memory running out in them) while the list is still
+// read: the reading ends within a chunk of it, not at its next slice. Here a
+// chunk is a line and a slice 100 lines; the first slice's lookup fails once
+// the reading is held at line 150, which goes on once it has failed; after
+// that chunk no more are read (one is allowed, should the failure take long
+// to leave the lookups).
+TEST(ReadChecksumList, TheReadingEndsWithinAChunkOnceTheLookupsFail) {
+  ScratchFolder folder;
+  const std::wstring list = ListOfATxt(folder, 3000);
+  HeldReads held;
+  held.hold_from = 150;
+  g_held = &held;
+  os::SetAccessHook([&held](const std::wstring&) {
+    {
+      std::unique_lock<std::mutex> hold(held.lock);
+      held.changed.wait_for(hold, std::chrono::seconds(20), [&held] { return held.reads > held.hold_from; });
+      held.failed = true;
+      held.changed.notify_all();
+    }
+    throw std::bad_alloc();
+  });
+  ListReading how;
+  how.in_flight = 1;
+  how.lines_per_slice = 100;
+  how.read = OneLineRead;
+  bool handed = false;
+  EXPECT_FALSE(ReadAndResolveChecksumList(list, how, [&](std::size_t) { handed = true; },
+                                          [&](std::vector<ChecksumEntry>&) { return handed = true; }));
+  os::SetAccessHook(nullptr);
+  g_held = nullptr;
+  EXPECT_FALSE(handed);
+  EXPECT_TRUE(held.failed);
+  EXPECT_LE(held.reads_after, 1);
+}
+
+// How a reading ends in its corners: memory running out in the read of an
+// empty list, or in `lines_read`, is no whole read; a taker's stop while the
+// entries held until the end are handed over is no whole read either (a line
+// a slice, all looked up before the end of the file is found), and without it
+// they all go over, in order, after the count of lines.
+TEST(ReadChecksumList, TheEndsOfAReading) {
+  ScratchFolder folder;
+  const std::wstring empty = folder.Write(L"empty.md5", "");
+  ListReading how;
+  bool handed = false;
+  how.read = [](os::FileHandle, void*, std::uint32_t, std::uint32_t*) -> bool { throw std::bad_alloc(); };
+  EXPECT_FALSE(ReadAndResolveChecksumList(empty, how, [&](std::size_t) { handed = true; },
+                                          [&](std::vector<ChecksumEntry>&) { return handed = true; }));
+  EXPECT_FALSE(handed);
+  how.read = os::ReadChunk;
+  EXPECT_TRUE(ReadAndResolveChecksumList(empty, how, [&](std::size_t lines) { handed = lines == 0; },
+                                         [](std::vector<ChecksumEntry>&) { return true; }));
+  EXPECT_TRUE(handed) << "an empty list is read whole, of no lines";
+
+  const std::wstring list = ListOfATxt(folder, 5);
+  bool taken = false;
+  EXPECT_FALSE(ReadAndResolveChecksumList(list, how, [](std::size_t) { throw std::bad_alloc(); },
+                                          [&](std::vector<ChecksumEntry>&) { return taken = true; }));
+  EXPECT_FALSE(taken);
+
+  // Four entries, then a line whose file is gone: once it is looked up, the
+  // four are held, and the end of the file may be found.
+  std::string four(FileBytes(list), 0, 4 * kLineBytes);
+  const std::wstring ending_in_a_gone_file = folder.Write(L"four.md5", four + "gone.txt  0123456789abcdef0123456789abcdef\r\n");
+  HeldReads held;
+  held.hold_end_until = 5;
+  g_held = &held;
+  os::SetAccessHook([&held](const std::wstring&) {
+    std::lock_guard<std::mutex> hold(held.lock);
+    ++held.lookups;
+    held.changed.notify_all();
+  });
+  how.lines_per_slice = 1;
+  how.read = OneLineRead;
+  int takes = 0;
+  EXPECT_FALSE(ReadAndResolveChecksumList(ending_in_a_gone_file, how, [](std::size_t) {},
+                                          [&](std::vector<ChecksumEntry>& entries) {
+    EXPECT_EQ(entries.size(), 4u) << "all held until the end";
+    ++takes;
+    return false;
+  }));
+  EXPECT_EQ(takes, 1);
+  held.lookups = 0;
+  std::size_t lines_read = 0;
+  std::vector<std::wstring> names;
+  EXPECT_TRUE(ReadAndResolveChecksumList(ending_in_a_gone_file, how, [&](std::size_t lines) { lines_read = lines; },
+                                         [&](std::vector<ChecksumEntry>& entries) {
+    EXPECT_EQ(lines_read, 5u);
+    for (const ChecksumEntry& entry : entries) names.push_back(std::wstring(ChecksumEntryName(entry)));
+    return true;
+  }));
+  EXPECT_EQ(names, std::vector<std::wstring>(4, L"a.txt"));
+  os::SetAccessHook(nullptr);
+  g_held = nullptr;
+}
+
+// Memory running out at any one allocation of a list's reading, in any of its
+// threads: the list gives all its entries or none (a list is never checked in
+// part), and nothing escapes or is left behind.
+TEST(ReadChecksumList, MemoryRunningOutAnywhereGivesAllOrNothing) {
+  ScratchFolder folder;
+  folder.Write(L"b.txt", "bb");
+  std::string text = "\xEF\xBB\xBF";
+  for (int k = 0; k < 30; ++k) text += (k % 3 == 0 ? "b.txt" : k % 3 == 1 ? "gone.txt" : "a.txt") + std::string("  0123456789abcdef0123456789abcdef\r\n");
+  folder.Write(L"a.txt", "a");
+  const std::wstring list = folder.Write(L"mixed.md5", text);
+  const std::string all = Summary(ReadChecksumList(list));
+  ASSERT_EQ(std::count(all.begin(), all.end(), '\n'), 20);
+  for (const AllocatingThreads threads : {AllocatingThreads::kThisOne, AllocatingThreads::kOthers, AllocatingThreads::kAny}) {
+    for (std::uint64_t nth = 1; !HasFailure(); ++nth) {
+      SCOPED_TRACE("allocation " + std::to_string(nth));
+      std::vector<ChecksumEntry> entries, in_slices;
+      in_slices.reserve(30);
+      bool failed = false, whole = false;
+      {
+        const FailingAllocation failing(nth, threads);
+        entries = ReadChecksumList(list);
+        // Slices of four lines: a part that ran out of memory must not pass for looked up.
+        ListReading how;
+        how.lines_per_slice = 4;
+        whole = ReadAndResolveChecksumList(list, how, [](std::size_t) {}, [&](std::vector<ChecksumEntry>& got) {
+          for (ChecksumEntry& entry : got) in_slices.push_back(std::move(entry));
+          return true;
+        });
+        failed = failing.Failed();
+      }
+      if (!entries.empty()) {
+        EXPECT_EQ(Summary(entries), all);
+      }
+      if (whole) {
+        EXPECT_EQ(Summary(in_slices), all);
+      }
+      if (!failed) {
+        EXPECT_FALSE(entries.empty());
+        EXPECT_TRUE(whole);
+        break;
+      }
+    }
+  }
 }
 
 }  // namespace

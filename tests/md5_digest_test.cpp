@@ -232,6 +232,29 @@ TEST(Md5Digest, TheChoiceOfTurnsStandsThroughNoise) {
   EXPECT_EQ(Md5FastestOfTurns(turns, 0, nullptr), Md5Path::Portable);
 }
 
+// Which turn counts: the ((rounds - 1) / 4)th least of a path's turns, equal
+// turns taking a rank each; split is kept up to exactly 4% behind; a form
+// whose result was wrong (its turns infinite) is never chosen, even against
+// the portable path alone.
+TEST(Md5Digest, TheQuartileTurnAndTheMarginDecide) {
+  const double never = std::numeric_limits<double>::infinity();
+  double seconds[kMd5PathCount];
+  double turns[5][kMd5PathCount] = {{5, 4, 9}, {5, 9, 9}, {5, 9, 9}, {5, 9, 9}, {5, 9, 9}};
+  EXPECT_EQ(Md5FastestOfTurns(turns, 5, seconds), Md5Path::Portable) << "the second least of five";
+  EXPECT_EQ(seconds[1], 9);
+  EXPECT_EQ(Md5FastestOfTurns(turns, 4, seconds), Md5Path::Avx512VlRotate) << "the least of four";
+  EXPECT_EQ(seconds[1], 4);
+  turns[1][1] = 4;
+  EXPECT_EQ(Md5FastestOfTurns(turns, 5, seconds), Md5Path::Avx512VlRotate) << "two equal least turns";
+  const double exactly_behind[1][kMd5PathCount] = {{25.0, never, 26.0}};
+  EXPECT_EQ(Md5FastestOfTurns(exactly_behind, 1, seconds), Md5Path::Avx512VlSplit);
+  const double further_behind[1][kMd5PathCount] = {{25.0, never, 26.001}};
+  EXPECT_EQ(Md5FastestOfTurns(further_behind, 1, seconds), Md5Path::Portable);
+  const double wrong[2][kMd5PathCount] = {{1e9, never, never}, {1e9, never, never}};
+  EXPECT_EQ(Md5FastestOfTurns(wrong, 2, seconds), Md5Path::Portable);
+  EXPECT_EQ(seconds[2], never);
+}
+
 void ChangesNothing(std::uint32_t*, const std::uint8_t*, std::size_t) {}
 // The portable function eleven times over, with its one result.
 void SlowPortable(std::uint32_t state[4], const std::uint8_t* bytes, std::size_t blocks) {

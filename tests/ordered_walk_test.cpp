@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <new>
 #include <random>
@@ -22,6 +23,8 @@
 #include "os/path_size.h"
 #include "os/path_text.h"
 #include "os/access_hook.h"
+#include "os/steady_now.h"
+#include "failing_allocation.h"
 #include "test_files.h"
 
 namespace fs = std::filesystem;
@@ -245,70 +248,315 @@ TEST(OrderedWalk, RequestsInFlightTogetherGiveTheSerialOrder) {
   EXPECT_TRUE(lookups.met) << "several lookups at once";
 }
 
+// The walk's clock held for one test: it moves only as the test moves it,
+// mostly from a hook, as requests that take that long would.
+struct HeldClock {
+  HeldClock() { os::StartAccessHookClock(); }
+  ~HeldClock() { os::StopAccessHookClock(); }
+};
+
 // A store whose requests wait (a share) gets every helper the settings allow,
-// more than one a processor: here each request is held until four are under
-// way at once, or for 50 ms, and the walk must come to have four at once.
+// more than one a processor. On the held clock each request takes 1 ms, so
+// the store proves slow once four runs have been slow in a row; until then
+// at most processors + 1 threads work, each on one run at a time, the runs
+// doubling from one path, so fewer than four runs done means fewer than
+// 2^(processors + 4) requests. The requests after those wait until more are
+// under way at once than a fast store is given.
 TEST(OrderedWalk, ASlowStoreGetsEveryHelperAllowed) {
   ScratchFolder folder;
-  std::vector<std::wstring> given;
-  for (int k = 0; k < 40; ++k) given.push_back(folder.Write(L"f" + std::to_wstring(k), "x"));
+  const std::uint32_t processors = std::max(1u, std::thread::hardware_concurrency());
+  const std::uint32_t beyond_processors = processors + 2;
+  const int proven_by = 1 << std::min(processors + 4, 16u);
+  const std::vector<std::wstring> given(static_cast<std::size_t>(proven_by) + 200, folder.Write(L"f", "x"));
+  HeldClock clock;
   std::mutex lock;
   std::condition_variable came;
-  int present = 0;
+  int requests = 0;
+  std::uint32_t present = 0;
   bool gathered = false;
-  StoreHook hook([&](const std::wstring&) {
-    std::unique_lock<std::mutex> hold(lock);
-    if (++present >= 4) gathered = true;
-    came.notify_all();
-    came.wait_for(hold, std::chrono::milliseconds(50), [&] { return gathered; });
-    --present;
-  });
-  EXPECT_EQ(WalkAll(given, false, 8).paths, given);
-  EXPECT_TRUE(gathered) << "four requests at once";
-
-  // A listing counts as a request for each entry, and is slow as a whole.
-  std::vector<std::wstring> folders;
-  for (int k = 0; k < 40; ++k) {
-    folders.push_back(folder.PathOf(L"d" + std::to_wstring(k)));
-    fs::create_directories(folder.root / (L"d" + std::to_wstring(k)));
-    folder.Write(L"d" + std::to_wstring(k) + L"/a", "x");
-    folder.Write(L"d" + std::to_wstring(k) + L"/b", "x");
+  {
+    StoreHook hook([&](const std::wstring&) {
+      os::AdvanceAccessHookClock(std::chrono::milliseconds(1));
+      std::unique_lock<std::mutex> hold(lock);
+      if (++requests <= proven_by) return;
+      if (++present >= beyond_processors) gathered = true;
+      came.notify_all();
+      came.wait_for(hold, kNeverInAWorkingWalk, [&] { return gathered; });
+      --present;
+    });
+    EXPECT_EQ(WalkAll(given, false, processors + 4).paths, given);
+    EXPECT_TRUE(gathered) << beyond_processors << " requests at once";
   }
-  gathered = false;
-  EXPECT_EQ(WalkAll(folders, true, 8).paths.size(), 80u);
-  EXPECT_TRUE(gathered) << "four listings at once";
+
+  // Found slow only by its last run (four runs of 1, 2, 4 and 8 paths), when
+  // no path is left for another helper: the walk ends all the same.
+  const std::vector<std::wstring> few(given.begin(), given.begin() + 15);
+  {
+    StoreHook hook([](const std::wstring&) { os::AdvanceAccessHookClock(std::chrono::milliseconds(1)); });
+    EXPECT_EQ(WalkAll(few, false, processors + 4).paths, few);
+  }
 
   // However slow the store, no more at once than the settings allow.
   os::SetAccessDelay(2);
   EXPECT_EQ(WalkAll(given, false, 3).paths, given);
   EXPECT_LE(os::MostDelayedAtOnce(), 3u);
+  os::SetAccessDelay(0);
 }
 
 // A store that answers at once gets a request a processor besides the
-// caller's: more would only queue for the processors. Each request is held
-// about 30 µs here, far below what counts as slow; a thread that loses its
-// processor meanwhile may still make one walk take the store for slow, so one
-// walk in three keeping to the processors is enough.
+// caller's: more would only queue for the processors. Each request takes
+// 30 us on the held clock, far below what counts as slow, and spins a while
+// so that requests overlap.
 TEST(OrderedWalk, AFastStoreGetsOneRequestAProcessor) {
   ScratchFolder folder;
   const std::vector<std::wstring> given(600, folder.Write(L"f", "x"));
   const std::uint32_t processors = std::max(1u, std::thread::hardware_concurrency());
+  HeldClock clock;
   std::atomic<std::uint32_t> present{0}, most{0};
   StoreHook hook([&](const std::wstring&) {
+    os::AdvanceAccessHookClock(std::chrono::microseconds(30));
     const std::uint32_t now = ++present;
     for (std::uint32_t seen = most.load(); now > seen && !most.compare_exchange_weak(seen, now);) {
     }
-    const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(30);
-    while (std::chrono::steady_clock::now() < until) std::this_thread::yield();
+    for (int spin = 0; spin < 200; ++spin) std::this_thread::yield();
     --present;
   });
-  bool kept = false;
-  for (int walk = 0; walk < 3 && !kept; ++walk) {
-    most = 0;
-    EXPECT_EQ(WalkAll(given, false, processors + 4).paths, given);
-    kept = most.load() <= processors + 1;
+  EXPECT_EQ(WalkAll(given, false, processors + 4).paths, given);
+  EXPECT_LE(most.load(), processors + 1);
+}
+
+// Rows go over 16,384 at most at a time, however long since the last went.
+TEST(OrderedWalk, AHandOverHoldsAtMost16384Rows) {
+  ScratchFolder folder;
+  const std::vector<std::wstring> given(20000, folder.Write(L"f", "x"));
+  HeldClock clock;  // never due: only the count hands rows over
+  std::vector<std::size_t> batches;
+  os::WalkSettings settings;
+  settings.in_flight = 1;
+  EXPECT_TRUE(os::WalkPaths(given, settings, [&](std::vector<os::WalkedFile>& batch) {
+    batches.push_back(batch.size());
+    return true;
+  }));
+  EXPECT_EQ(batches, (std::vector<std::size_t>{16384, 20000 - 16384}));
+}
+
+// Whether the calling thread alone takes the store for slow, its requests
+// taking `took(request number)` on the held clock. Its runs of given paths
+// double from one (requests 0, 1-2, 3-6, 7-14, 15-30, 31-62, ...) while the
+// store is fast; once slow, it looks up one path at a time, so that when the
+// first rows go over (256 of them, the clock past the hand-over's due time)
+// it has looked up no path beyond them.
+bool TakenForSlow(const std::vector<std::wstring>& given, bool into_folders,
+                  const std::function<std::chrono::microseconds(int)>& took) {
+  HeldClock clock;
+  int requests = 0, at_first_hand_over = -1;
+  std::size_t last_given = 0;
+  StoreHook hook([&](const std::wstring&) { os::AdvanceAccessHookClock(took(requests++)); });
+  os::WalkSettings settings;
+  settings.into_folders = into_folders;
+  settings.in_flight = 1;
+  EXPECT_TRUE(os::WalkPaths(given, settings, [&](std::vector<os::WalkedFile>& batch) {
+    if (at_first_hand_over < 0) {
+      at_first_hand_over = requests;
+      last_given = batch.back().given;
+    }
+    return true;
+  }));
+  const int requests_a_path = into_folders ? 2 : 1;  // a folder's lookup, then its listing
+  return at_first_hand_over == static_cast<int>(last_given + 1) * requests_a_path;
+}
+
+// The slow-store rule: a run of requests is slow when it took half a
+// millisecond a request or more, a listing counting a request for each of
+// its entries; the store is slow after four slow runs in a row, and one run
+// slow once (its thread lost its processor) counts once, whatever its length.
+TEST(OrderedWalk, TheStoreIsSlowAfterFourSlowRunsInARow) {
+  ScratchFolder folder;
+  using us = std::chrono::microseconds;
+  const std::vector<std::wstring> files(600, folder.Write(L"f", "x"));
+  EXPECT_FALSE(TakenForSlow(files, false, [](int) { return us(499); }));
+  EXPECT_TRUE(TakenForSlow(files, false, [](int) { return us(500); }));
+  EXPECT_TRUE(TakenForSlow(files, false, [](int k) { return us(k < 15 ? 1000 : 400); })) << "the first four runs";
+  EXPECT_FALSE(TakenForSlow(files, false, [](int k) { return us(k < 7 ? 1000 : 400); })) << "three runs";
+  EXPECT_FALSE(TakenForSlow(files, false, [](int k) { return us(k == 10 ? 100000 : 400); }))
+      << "one 100 ms wait in a run of eight";
+  EXPECT_FALSE(TakenForSlow(files, false, [](int k) { return us(k < 7 || (k >= 15 && k < 63) ? 1000 : 400); }))
+      << "three slow runs, a fast one, two slow ones";
+  EXPECT_FALSE(TakenForSlow(files, false, [](int k) { return us(k == 0 || (k >= 15 && k < 127) ? 1000 : 400); }))
+      << "a slow run, fast ones, three slow ones";
+  // Given folders of two files each: a lookup and a listing, three requests.
+  fs::create_directories(folder.root / "two");
+  folder.Write(L"two/a", "a");
+  folder.Write(L"two/b", "b");
+  const std::vector<std::wstring> folders(300, folder.PathOf(L"two"));
+  EXPECT_FALSE(TakenForSlow(folders, true, [](int) { return us(700); })) << "1.4 ms for three requests";
+  EXPECT_TRUE(TakenForSlow(folders, true, [](int) { return us(800); })) << "1.6 ms for three requests";
+}
+
+// While the caller waits for a path a helper holds, it looks the next paths
+// up itself; the rows it has in hand must still go over when they are due
+// (every 25 ms while they keep coming), not once its lookups run out. Each
+// request takes 100 us on the held clock; the helper's first request from
+// path 600 on is held until the caller has looked up the last path, and the
+// caller's first from there waits until the helper is held. Every row the
+// caller looked up must go over within 100 ms of the clock of its being ready
+// in order (a helper's rows are ready only once its whole run is done).
+TEST(OrderedWalk, RowsGoOverWhenDueWhileTheCallerLooksAhead) {
+  ScratchFolder folder;
+  constexpr int kPaths = 3000, kHeldFrom = 600;
+  std::vector<std::wstring> given;
+  for (int k = 0; k < kPaths; ++k) given.push_back(folder.PathOf(L"m" + std::to_wstring(k)));  // none there
+  const std::size_t name_at = folder.PathOf(L"m").size();
+  HeldClock clock;
+  std::mutex lock;
+  std::condition_variable changed;
+  bool helper_held = false, last_looked_up = false;
+  std::vector<os::SteadyTime> looked_up(kPaths);
+  std::vector<bool> by_caller(kPaths);
+  const std::thread::id caller = std::this_thread::get_id();
+  StoreHook hook([&](const std::wstring& path) {
+    const int k = std::stoi(path.substr(name_at));
+    std::unique_lock<std::mutex> hold(lock);
+    if (std::this_thread::get_id() != caller) {
+      if (k >= kHeldFrom && !helper_held) {
+        helper_held = true;
+        changed.notify_all();
+        EXPECT_TRUE(changed.wait_for(hold, kNeverInAWorkingWalk, [&] { return last_looked_up; }));
+      }
+    } else if (k >= kHeldFrom) {
+      EXPECT_TRUE(changed.wait_for(hold, kNeverInAWorkingWalk, [&] { return helper_held; }));
+    }
+    os::AdvanceAccessHookClock(std::chrono::microseconds(100));
+    looked_up[static_cast<std::size_t>(k)] = os::SteadyNow();
+    by_caller[static_cast<std::size_t>(k)] = std::this_thread::get_id() == caller;
+    if (k == kPaths - 1) {
+      last_looked_up = true;
+      changed.notify_all();
+    }
+  });
+  os::WalkSettings settings;
+  settings.in_flight = 2;
+  std::size_t next = 0;
+  os::SteadyTime ready{};
+  auto longest_wait = std::chrono::microseconds(0);
+  EXPECT_TRUE(os::WalkPaths(given, settings, [&](std::vector<os::WalkedFile>& batch) {
+    std::lock_guard<std::mutex> hold(lock);
+    const os::SteadyTime now = os::SteadyNow();
+    for (const os::WalkedFile& file : batch) {
+      EXPECT_EQ(file.given, next++);
+      ready = std::max(ready, looked_up[file.given]);
+      if (by_caller[file.given])
+        longest_wait = std::max(longest_wait, std::chrono::duration_cast<std::chrono::microseconds>(now - ready));
+    }
+    return true;
+  }));
+  EXPECT_EQ(next, given.size());
+  EXPECT_TRUE(helper_held);
+  EXPECT_LE(longest_wait, std::chrono::milliseconds(100));
+}
+
+// Helpers look up and list no further ahead of the hand-over than the
+// settings allow, however many given folders went before (each counts once,
+// and each of its entries once), and as far as that. The given paths are one
+// folder of one file, so that each request adds an entry: the folder by its
+// lookup, its file by the listing. Each request takes 30 ms on the held
+// clock, so that the store is slow after its first runs (five at most, 31
+// paths) and every hand-over due; once those have gone over, a helper takes
+// one path, two entries, at a time while fewer than the bound are ahead. At
+// each hand-over, and while it waits until the walk has asked nothing for
+// 20 ms, the entries known beyond those handed over come to the bound
+// rounded up to two entries, and never beyond.
+TEST(OrderedWalk, HelpersStayWithinTheBoundAheadOfTheHandOver) {
+  ScratchFolder folder;
+  fs::create_directories(folder.root / "d");
+  folder.Write(L"d/x", "x");
+  const std::vector<std::wstring> given(600, folder.PathOf(L"d"));
+  for (const std::size_t bound : {32u, 33u}) {
+    SCOPED_TRACE("bound " + std::to_string(bound));
+    HeldClock clock;
+    std::mutex lock;
+    std::condition_variable asked;
+    std::size_t requests = 0, handed = 0, most_ahead = 0;
+    bool measuring = false;
+    StoreHook hook([&](const std::wstring&) {
+      os::AdvanceAccessHookClock(std::chrono::milliseconds(30));
+      std::lock_guard<std::mutex> hold(lock);
+      ++requests;
+      if (measuring) most_ahead = std::max(most_ahead, requests - 2 * handed);
+      asked.notify_all();
+    });
+    os::WalkSettings settings;
+    settings.into_folders = true;
+    settings.in_flight = 2;
+    settings.most_ahead = bound;
+    EXPECT_TRUE(os::WalkPaths(given, settings, [&](std::vector<os::WalkedFile>& batch) {
+      std::unique_lock<std::mutex> hold(lock);
+      handed += batch.size();
+      measuring = handed >= 31;
+      if (measuring) most_ahead = std::max(most_ahead, requests - 2 * handed);
+      for (std::size_t seen = 0; seen != requests;) {
+        seen = requests;
+        asked.wait_for(hold, std::chrono::milliseconds(20), [&] { return requests != seen; });
+      }
+      measuring = false;
+      return true;
+    }));
+    EXPECT_EQ(handed, given.size());
+    EXPECT_EQ(most_ahead, bound + bound % 2);
   }
-  EXPECT_TRUE(kept) << "at most " << processors + 1 << " requests at once; seen " << most.load();
+}
+
+// Memory running out at any one allocation of a walk, in any of its threads
+// or in the taker, ends the walk as a stop does: the rows handed over are the
+// serial walk's first ones, nothing a failed thread left half made among
+// them, and no thread or memory is left behind (the sanitizers see leaks).
+// A helper that could not be started is no failure: the walk goes on.
+TEST(OrderedWalk, MemoryRunningOutAnywhereEndsTheWalkAsAStopDoes) {
+  ScratchFolder folder;
+  MakeTree(folder);
+  std::vector<std::wstring> given{folder.root.wstring(), folder.PathOf(L"a1")};
+  for (int k = 0; k < 60; ++k) given.push_back(folder.PathOf(L"r" + std::to_wstring(k % 6) + L".txt"));
+  const Walked serial = SerialWalk(given, true);
+  const std::pair<AllocatingThreads, std::uint32_t> cases[] = {
+      {AllocatingThreads::kAny, 1}, {AllocatingThreads::kAny, 4}, {AllocatingThreads::kOthers, 4}};
+  for (const auto& [threads, in_flight] : cases) {
+    os::WalkSettings settings;
+    settings.into_folders = true;
+    settings.in_flight = in_flight;
+    for (std::uint64_t nth = 1; !HasFailure(); ++nth) {
+      SCOPED_TRACE("in flight " + std::to_string(in_flight) + ", allocation " + std::to_string(nth));
+      Walked walked;
+      walked.paths.reserve(serial.paths.size());
+      walked.sizes.reserve(serial.paths.size());
+      walked.given.reserve(serial.paths.size());
+      std::vector<std::wstring> paths = given;
+      bool whole = false, failed = false;
+      {
+        const FailingAllocation failing(nth, threads);
+        whole = os::WalkPaths(std::move(paths), settings, [&](std::vector<os::WalkedFile>& batch) {
+          for (const os::WalkedFile& file : batch) {
+            walked.paths.push_back(file.path);
+            walked.sizes.push_back(file.size);
+            walked.given.push_back(file.given);
+          }
+          return true;
+        });
+        failed = failing.Failed();
+      }
+      const std::size_t n = walked.paths.size();
+      ASSERT_LE(n, serial.paths.size());
+      EXPECT_TRUE(std::equal(walked.paths.begin(), walked.paths.end(), serial.paths.begin()));
+      EXPECT_TRUE(std::equal(walked.sizes.begin(), walked.sizes.end(), serial.sizes.begin()));
+      EXPECT_TRUE(std::equal(walked.given.begin(), walked.given.end(), serial.given.begin()));
+      if (whole) {
+        EXPECT_EQ(n, serial.paths.size());
+      }
+      if (!failed) {
+        EXPECT_TRUE(whole);
+        break;
+      }
+    }
+  }
 }
 
 TEST(OrderedWalk, EndsWhenTheTakerOrTheCancelFlagSaysSo) {

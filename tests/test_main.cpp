@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <new>
+
+#include "failing_allocation.h"
+
 #ifdef _WIN32
 #include <windows.h>
 
 #include <cstdio>
-#include <new>
 #include <string>
 
 #include "under_wine.h"
@@ -16,6 +20,7 @@
 // heap so that they are checked too (the C run-time's own heap is not, under
 // Wine). Under Wine, a test run without the checks runs itself again with them.
 void* operator new(std::size_t size) {
+  if (ThisAllocationFails()) throw std::bad_alloc();
   if (void* block = HeapAlloc(GetProcessHeap(), 0, size ? size : 1)) return block;
   throw std::bad_alloc();
 }
@@ -101,6 +106,29 @@ int main(int argc, char** argv) {
 }
 
 #else
+
+// Every plain form, so that the sanitizers see each block freed as it was
+// taken; the aligned forms stay the run-time's, in pairs.
+void* operator new(std::size_t size) {
+  if (ThisAllocationFails()) throw std::bad_alloc();
+  if (void* block = std::malloc(size ? size : 1)) return block;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return operator new(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& nothrow) noexcept { return operator new(size, nothrow); }
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete[](void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);

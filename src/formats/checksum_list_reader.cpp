@@ -158,13 +158,14 @@ std::vector<ChecksumLine> ParseChecksumList(std::string_view bytes) {
 namespace {
 
 // The lines in slices of at least `slice_lines` as they are parsed, the last
-// slice at the end; false as ReadChecksumLines, or when `slice` says stop.
+// slice at the end; false as ReadChecksumLines, or when `slice` says stop, or
+// once `stop` is set (looked at after every chunk, as `cancel` is).
 bool ReadLineSlices(const std::wstring& path, std::size_t slice_lines,
                     const std::function<bool(std::vector<ChecksumLine>&)>& slice, const std::atomic<bool>* cancel,
-                    os::ChunkRead read) {
+                    os::ChunkRead read, const std::atomic<bool>* stop = nullptr) {
   const os::FileHandle file = os::OpenForReading(path);
   if (file == os::kNoFile) return false;
-  const auto cancelled = [cancel] { return cancel && cancel->load(); };
+  const auto cancelled = [cancel, stop] { return (cancel && cancel->load()) || (stop && stop->load()); };
   ChecksumListParser parser;
   bool read_ok;
   bool go_on = true;
@@ -201,8 +202,11 @@ bool ReadChecksumLines(const std::wstring& path, std::vector<ChecksumLine>* line
 
 namespace {
 
-// ResolveChecksumLines over lines packed as they wait (their sizes unused).
-// Lines [from, to) of `lines`.
+// Lines [from, to) of `lines` (packed as they wait, their sizes unused)
+// resolved against the folder of the list at `list_path`, up to `in_flight`
+// lookups at once, and the entries whose files exist and are not empty handed
+// to `take` in file order, in batches, as the sizes come in. False when
+// stopped, by `take`, `cancel`, or memory running out.
 bool ResolvePackedLines(const std::wstring& list_path, const ChecksumRows& lines, std::size_t from, std::size_t to,
                         std::uint32_t in_flight,
                         const std::function<bool(std::vector<ChecksumEntry>&)>& take,
@@ -235,22 +239,6 @@ bool ResolvePackedLines(const std::wstring& list_path, const ChecksumRows& lines
 
 }  // namespace
 
-bool ResolveChecksumLines(const std::wstring& list_path, std::vector<ChecksumLine> lines, std::uint32_t in_flight,
-                          const std::function<bool(std::vector<ChecksumEntry>&)>& take,
-                          const std::atomic<bool>* cancel) {
-  ChecksumRows packed;
-  try {
-    for (ChecksumLine& line : lines) {
-      AppendChecksumRow(packed, line.name, line.digest, 0);
-      std::wstring().swap(line.name);
-      std::wstring().swap(line.digest);
-    }
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  return ResolvePackedLines(list_path, packed, 0, packed.count, in_flight, take, cancel);
-}
-
 namespace {
 
 // Slices of lines on their way from the reading thread to the lookups.
@@ -261,6 +249,8 @@ struct LineSlices {
   std::size_t lines = 0;  // read so far
   bool ended = false;
   bool whole = false;  // read to its end
+  // The lookups' side ended (a stop, a failure): the reader sees it after its
+  // next chunk.
   std::atomic<bool> stop{false};
 };
 
@@ -284,82 +274,93 @@ bool Cancelled(const ListReading& how) { return how.cancel && how.cancel->load()
 bool ReadAndResolveChecksumList(const std::wstring& path, const ListReading& how,
                                 const std::function<void(std::size_t lines)>& lines_read,
                                 const std::function<bool(std::vector<ChecksumEntry>&)>& take) {
-  auto slices = std::make_shared<LineSlices>();
-  std::function<void()> reader = [slices, path, how] {
-    // Each chunk's lines are packed as soon as they are parsed, and handed on
-    // in slices of `lines_per_slice`: a long list waits packed nearly whole.
-    const std::size_t per_slice = std::max<std::size_t>(1, how.lines_per_slice);
-    ChecksumRows packed;
-    const auto hand_on = [&slices, &packed] {
-      std::lock_guard<std::mutex> hold(slices->lock);
-      slices->lines += packed.count;
-      slices->waiting.push_back(std::move(packed));
-      packed = ChecksumRows();
-      slices->came.notify_one();
-      return !slices->stop.load();
-    };
-    bool whole = ReadLineSlices(path, 1, [&](std::vector<ChecksumLine>& lines) {
-      for (ChecksumLine& line : lines) {
-        AppendChecksumRow(packed, line.name, line.digest, 0);
-        std::wstring().swap(line.name);
-        std::wstring().swap(line.digest);
-      }
-      return packed.count < per_slice || hand_on();
-    }, how.cancel, how.read);
-    try {
-      if (whole && packed.count > 0) whole = hand_on();
-    } catch (const std::bad_alloc&) {
-      whole = false;
-    }
-    // Given back before the end is told: nothing of the reading outlives it.
-    ReleaseChecksumRows(packed);
-    std::lock_guard<std::mutex> hold(slices->lock);
-    slices->ended = true;
-    slices->whole = whole;
-    slices->came.notify_one();
-  };
-  // Without a thread of its own the file is read first, then looked up.
-  if (os::StartThread(reader, false) == 0) reader();
-  const ReaderEnd reader_end{slices};
-
-  // Entries are held back, packed, until the file is known to be whole.
-  const std::wstring folder = os::FolderPart(path);
-  ChecksumRows held;
-  bool released = false;
-  const auto hold_or_take = [&](std::vector<ChecksumEntry>& entries) {
-    if (!released) {
-      std::size_t lines = 0;
-      {
-        std::lock_guard<std::mutex> hold(slices->lock);
-        released = slices->ended && slices->whole;
-        lines = slices->lines;
-      }
-      if (!released) {
-        for (const ChecksumEntry& entry : entries)
-          AppendChecksumRow(held, ChecksumEntryName(entry), entry.digest, entry.size);
-        return true;
-      }
-      lines_read(lines);
-      // In parts, as the lookups hand them over: the taker's work per part
-      // stays short, and a stop is seen between two parts.
-      constexpr std::size_t kMostPerPart = 16384;
-      for (std::size_t at = 0; at < held.count; at += kMostPerPart) {
-        if (Cancelled(how)) return false;
-        std::vector<ChecksumEntry> part;
-        part.reserve(std::min(kMostPerPart, held.count - at));
-        for (std::size_t row = at; row < held.count && row < at + kMostPerPart; ++row) {
-          ChecksumEntry entry{ChecksumRowDigest(held, row), folder, folder.size(), ChecksumRowAt(held, row).size};
-          AppendChecksumRowName(held, row, &entry.path);
-          part.push_back(std::move(entry));
-        }
-        if (!take(part)) return false;
-      }
-      ReleaseChecksumRows(held);
-    }
-    if (entries.empty()) return true;
-    return !Cancelled(how) && take(entries);
-  };
+  std::shared_ptr<LineSlices> slices;
+  std::function<void()> reader;
   try {
+    slices = std::make_shared<LineSlices>();
+    reader = [slices, path, how] {
+      // Each chunk's lines are packed as soon as they are parsed, and handed on
+      // in slices of `lines_per_slice`: a long list waits packed nearly whole.
+      const std::size_t per_slice = std::max<std::size_t>(1, how.lines_per_slice);
+      ChecksumRows packed;
+      bool whole = false;
+      try {
+        const auto hand_on = [&slices, &packed] {
+          std::lock_guard<std::mutex> hold(slices->lock);
+          slices->lines += packed.count;
+          slices->waiting.push_back(std::move(packed));
+          packed = ChecksumRows();
+          slices->came.notify_one();
+          return !slices->stop.load();
+        };
+        whole = ReadLineSlices(path, 1, [&](std::vector<ChecksumLine>& lines) {
+          for (ChecksumLine& line : lines) {
+            AppendChecksumRow(packed, line.name, line.digest, 0);
+            std::wstring().swap(line.name);
+            std::wstring().swap(line.digest);
+          }
+          return packed.count < per_slice || hand_on();
+        }, how.cancel, how.read, &slices->stop);
+        if (whole && packed.count > 0) whole = hand_on();
+      } catch (const std::bad_alloc&) {
+        whole = false;  // memory ran out: the list is not read whole
+      }
+      // Given back before the end is told: nothing of the reading outlives it.
+      ReleaseChecksumRows(packed);
+      std::lock_guard<std::mutex> hold(slices->lock);
+      slices->ended = true;
+      slices->whole = whole;
+      slices->came.notify_one();
+    };
+  } catch (const std::bad_alloc&) {
+    return false;  // nothing read, nothing handed over
+  }
+  // Without a thread of its own the file is read first, then looked up.
+  bool started = false;
+  try {
+    started = os::StartThread(reader, false) != 0;
+  } catch (const std::bad_alloc&) {
+  }
+  if (!started) reader();
+  const ReaderEnd reader_end{slices};
+  try {
+    // Entries are held back, packed, until the file is known to be whole.
+    const std::wstring folder = os::FolderPart(path);
+    ChecksumRows held;
+    bool released = false;
+    const auto hold_or_take = [&](std::vector<ChecksumEntry>& entries) {
+      if (!released) {
+        std::size_t lines = 0;
+        {
+          std::lock_guard<std::mutex> hold(slices->lock);
+          released = slices->ended && slices->whole;
+          lines = slices->lines;
+        }
+        if (!released) {
+          for (const ChecksumEntry& entry : entries)
+            AppendChecksumRow(held, ChecksumEntryName(entry), entry.digest, entry.size);
+          return true;
+        }
+        lines_read(lines);
+        // In parts, as the lookups hand them over: the taker's work per part
+        // stays short, and a stop is seen between two parts.
+        constexpr std::size_t kMostPerPart = 16384;
+        for (std::size_t at = 0; at < held.count; at += kMostPerPart) {
+          if (Cancelled(how)) return false;
+          std::vector<ChecksumEntry> part;
+          part.reserve(std::min(kMostPerPart, held.count - at));
+          for (std::size_t row = at; row < held.count && row < at + kMostPerPart; ++row) {
+            ChecksumEntry entry{ChecksumRowDigest(held, row), folder, folder.size(), ChecksumRowAt(held, row).size};
+            AppendChecksumRowName(held, row, &entry.path);
+            part.push_back(std::move(entry));
+          }
+          if (!take(part)) return false;
+        }
+        ReleaseChecksumRows(held);
+      }
+      if (entries.empty()) return true;
+      return !Cancelled(how) && take(entries);
+    };
     bool go_on = true;
     std::unique_lock<std::mutex> hold(slices->lock);
     while (go_on) {
@@ -374,6 +375,7 @@ bool ReadAndResolveChecksumList(const std::wstring& path, const ListReading& how
       for (std::size_t from = 0; go_on && from < slice.count; from += kLookedUpAtOnce)
         go_on = ResolvePackedLines(path, slice, from, std::min(slice.count, from + kLookedUpAtOnce), how.in_flight,
                                    hold_or_take, how.cancel);
+      if (!go_on) slices->stop = true;  // the reader ends at its next chunk, not at its next slice
       ReleaseChecksumRows(slice);
       hold.lock();
     }

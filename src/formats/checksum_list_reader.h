@@ -74,30 +74,26 @@ std::vector<ChecksumLine> ParseChecksumList(std::string_view bytes);
 // file cannot be opened or read, or holds no such line.
 std::vector<ChecksumEntry> ReadChecksumList(const std::wstring& path);
 
-// ReadChecksumList in two steps, for a caller that shows the entries as they
-// come. First the lines with a separator, in file order: false when the file
+// The lines with a separator, in file order: false, with none, when the file
 // cannot be opened or read to its end, or once `cancel` is set.
 bool ReadChecksumLines(const std::wstring& path, std::vector<ChecksumLine>* lines,
                        const std::atomic<bool>* cancel = nullptr, os::ChunkRead read = os::ReadChunk);
-// Then their names resolved against the folder of the list at `list_path`,
-// up to `in_flight` lookups at once (on a network share one at a time would
-// spend most of its time waiting), and the entries whose files exist and are
-// not empty handed to `take` in file order, in batches, as the sizes come in.
-// `take` runs on the calling thread and returns false to stop, as `cancel`
-// does once set; false when stopped.
-bool ResolveChecksumLines(const std::wstring& list_path, std::vector<ChecksumLine> lines, std::uint32_t in_flight,
-                          const std::function<bool(std::vector<ChecksumEntry>&)>& take,
-                          const std::atomic<bool>* cancel = nullptr);
 
-// Both steps at once: the names are looked up while the rest of the file is
-// read on another thread, so a long list's reading costs little time of its
-// own. The entries are held back until the file proves readable to its end
-// (a list is never checked in part): then `lines_read` gets the number of
-// lines, and `take` the entries as ResolveChecksumLines hands them over.
+// ReadChecksumList for a caller that shows the entries as they come: the
+// names are resolved against the list's folder and looked up while the rest
+// of the file is read on another thread, so a long list's reading costs
+// little time of its own. The entries are held back until the file proves
+// readable to its end (a list is never checked in part): then `lines_read`
+// gets the number of lines, and `take` the entries whose files exist and are
+// not empty, in file order, in batches, as the sizes come in. `take` runs on
+// the calling thread and returns false to stop, as `cancel` does once set.
 // Returns false, having handed over nothing, when the file cannot be read to
-// its end; false too when stopped.
+// its end or memory runs out before; false too when stopped, or when memory
+// runs out later (what was handed over stays).
 struct ListReading {
-  std::uint32_t in_flight = 8;           // as for ResolveChecksumLines
+  // Lookups at most at once: on a network share one at a time would spend
+  // most of its time waiting.
+  std::uint32_t in_flight = 8;
   std::size_t lines_per_slice = 65536;   // looked up while the rest is read
   const std::atomic<bool>* cancel = nullptr;
   os::ChunkRead read = os::ReadChunk;

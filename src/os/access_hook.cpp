@@ -16,6 +16,12 @@ std::shared_ptr<const AccessHook> g_hook;  // under g_hook_lock
 // benchmark's program is a test build).
 std::atomic<bool> g_hook_set{false};
 
+// The held clock: its time since it started, in microseconds, and whether it
+// stands in for the steady clock.
+std::atomic<bool> g_clock_held{false};
+std::atomic<std::int64_t> g_clock_micros{0};
+const std::chrono::steady_clock::time_point g_clock_origin = std::chrono::steady_clock::now();
+
 std::atomic<std::uint32_t> g_delayed_now{0};
 std::atomic<std::uint32_t> g_most_delayed{0};
 
@@ -55,5 +61,20 @@ void SetAccessDelay(std::uint32_t milliseconds) {
 }
 
 std::uint32_t MostDelayedAtOnce() { return g_most_delayed.load(); }
+
+void StartAccessHookClock() {
+  g_clock_micros.store(0);
+  g_clock_held.store(true);
+}
+
+void StopAccessHookClock() { g_clock_held.store(false); }
+
+void AdvanceAccessHookClock(std::chrono::microseconds by) { g_clock_micros.fetch_add(by.count()); }
+
+bool AccessHookClockNow(std::chrono::steady_clock::time_point* now) {
+  if (!g_clock_held.load()) return false;
+  *now = g_clock_origin + std::chrono::microseconds(g_clock_micros.load());
+  return true;
+}
 
 }  // namespace os

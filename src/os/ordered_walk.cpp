@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -25,20 +24,17 @@
 
 #include "os/folder.h"
 #include "os/path_text.h"
+#include "os/steady_now.h"
 #include "os/thread.h"
 
 namespace os {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 // How often results are handed over while they keep coming, and how many at
-// most at a time: the receiver's work per hand-over stays short.
+// most at a time: the receiver's work per hand-over stays short. While the
+// caller looks ahead it looks up only until its rows are due.
 constexpr auto kHandOverEvery = std::chrono::milliseconds(25);
 constexpr std::size_t kMostPerHandOver = 16384;
-// How far helpers may list ahead of the caller, in entries not yet handed
-// over: a fast store must not fill memory with a copy of the whole tree.
-constexpr std::size_t kMostAhead = 65536;
 // Given paths a thread takes at a time while the store answers at once: each
 // take and each wake-up costs a system call where a contended lock or a
 // condition is slow (under Wine, a round trip to its server), and a lookup
@@ -49,7 +45,8 @@ constexpr std::size_t kPathsPerTake = 256;
 // A request slower than this waits on the store (a share), not on the
 // processor: only then do more helpers than processors make the walk faster.
 // A thread that lost its processor for a while makes one request slow too,
-// so the store counts as slow only after several slow requests in a row.
+// so the store counts as slow only after several slow runs in a row (a run
+// of lookups is timed as a whole: one lost processor makes it slow once).
 constexpr auto kSlowRequest = std::chrono::microseconds(500);
 constexpr std::uint32_t kSlowInARow = 4;
 
@@ -97,17 +94,20 @@ struct Walk {
   std::condition_variable node_done;   // the caller waits on it
   const Node* awaited = nullptr;       // what the caller waits for
   bool into_folders = false;
+  std::size_t most_ahead = 0;         // as the settings say
   std::uint32_t most_helpers = 0;     // as many as the settings allow
   std::uint32_t helpers_allowed = 0;  // one a processor, until the store proves slow
   bool slow = false;                  // requests were seen to wait on the store
-  std::atomic<std::uint32_t> slow_in_a_row{0};
+  std::atomic<std::uint32_t> slow_in_a_row{0};  // timed runs; no lock: a count that races only delays `slow`
   std::size_t paths_per_take = 1;
   std::vector<std::wstring> paths;  // the given paths
   std::size_t next_path = 0;        // the first given path not yet made a node
   // Given paths made nodes and not yet handed over, in order.
   std::deque<std::shared_ptr<Node>> path_nodes;
   std::set<std::shared_ptr<Node>, EarlierInWalk> waiting;   // subfolders to list
-  std::size_t ahead = 0;     // entries known and not yet handed over
+  // Entries known and not yet handed over: each given path once, and each
+  // listed folder's entries.
+  std::size_t ahead = 0;
   std::uint32_t helpers = 0;
   std::uint32_t idle_helpers = 0;
   bool ended = false;  // helpers leave
@@ -155,23 +155,31 @@ void Work(Node& node, const Walk& walk) {
 void AddHelperIfUseful(const std::shared_ptr<Walk>& shared);
 
 // Work on `nodes`, timed as a whole (a clock read per lookup would cost a
-// tenth of the lookup): a slow store starts every helper allowed.
-void WorkOn(const std::shared_ptr<Walk>& shared, const std::vector<std::shared_ptr<Node>>& nodes) {
+// tenth of the lookup): a slow store starts every helper allowed. With
+// `until` (the caller looking ahead while rows wait for their hand-over) the
+// clock is read after each node, and work ends there: the nodes from the one
+// returned on were not started. Returns how many are to be marked done; on a
+// stop all of them, the rest unlooked-up, and never handed over.
+std::size_t WorkOn(const std::shared_ptr<Walk>& shared, const std::vector<std::shared_ptr<Node>>& nodes,
+                   const SteadyTime* until = nullptr) {
   Walk& walk = *shared;
-  const auto start = Clock::now();
+  const SteadyTime start = SteadyNow();
   std::size_t requests = 0;
-  for (const auto& node : nodes) {
-    if (walk.Stopping()) return;  // the rest are marked done unlooked-up, and never handed over
-    Work(*node, walk);
-    requests += 1 + node->children.size();
+  std::size_t worked = 0;
+  while (worked < nodes.size()) {
+    if (walk.Stopping()) return nodes.size();
+    Node& node = *nodes[worked++];
+    Work(node, walk);
+    requests += 1 + node.children.size();
+    if (until && worked < nodes.size() && SteadyNow() >= *until) break;
   }
-  if (Clock::now() - start < kSlowRequest * requests) {
+  if (SteadyNow() - start < kSlowRequest * requests) {
     if (walk.slow_in_a_row.load(std::memory_order_relaxed) != 0) walk.slow_in_a_row = 0;
-    return;
+    return worked;
   }
-  if ((walk.slow_in_a_row += static_cast<std::uint32_t>(nodes.size())) < kSlowInARow) return;
+  if (walk.slow_in_a_row.fetch_add(1) + 1 < kSlowInARow) return worked;
   std::lock_guard<std::mutex> hold(walk.lock);
-  if (walk.slow) return;
+  if (walk.slow) return worked;
   walk.slow = true;
   walk.helpers_allowed = walk.most_helpers;
   while (walk.helpers < walk.helpers_allowed && !walk.ended) {
@@ -179,13 +187,14 @@ void WorkOn(const std::shared_ptr<Walk>& shared, const std::vector<std::shared_p
     AddHelperIfUseful(shared);
     if (walk.helpers == before) break;
   }
+  return worked;
 }
 
 // Under the lock: the node is done; its subfolders wait for listing. Wakes
 // only who waits for this. Marked done last: the caller may move the
 // children's folders out as soon as it reads kDone, without the lock.
 void Finish(Walk& walk, Node& node) {
-  walk.ahead += node.listed ? node.children.size() : 1;
+  walk.ahead += (node.given ? 1 : 0) + (node.listed ? node.children.size() : 0);
   bool more_work = false;
   for (const Child& child : node.children) {
     if (!child.folder) continue;
@@ -210,11 +219,12 @@ std::vector<std::shared_ptr<Node>> TakePaths(Walk& walk) {
   taken.reserve(count);
   for (Node& node : *run) {
     node.key = Key(1, static_cast<char32_t>(walk.next_path));
-    node.path = std::move(walk.paths[walk.next_path]);
     node.given = true;
     node.state = Node::State::kBusy;
     taken.emplace_back(run, &node);
     walk.path_nodes.push_back(taken.back());
+    // Moved only once the node is queued: a failure leaves the path in place.
+    node.path = std::move(walk.paths[walk.next_path]);
     ++walk.next_path;
   }
   return taken;
@@ -225,7 +235,7 @@ std::vector<std::shared_ptr<Node>> TakePaths(Walk& walk) {
 // when helpers are too far ahead.
 std::vector<std::shared_ptr<Node>> TakeEarliest(Walk& walk) {
   std::vector<std::shared_ptr<Node>> taken;
-  if (walk.ahead >= kMostAhead) return taken;
+  if (walk.ahead >= walk.most_ahead) return taken;
   const bool subfolder_first =
       !walk.waiting.empty() && (walk.next_path == walk.paths.size() || (*walk.waiting.begin())->key[0] < walk.next_path);
   if (!subfolder_first) return TakePaths(walk);
@@ -235,36 +245,33 @@ std::vector<std::shared_ptr<Node>> TakeEarliest(Walk& walk) {
   return taken;
 }
 
-void ServeAsHelper(const std::shared_ptr<Walk>& shared) {
-  Walk& walk = *shared;
-  std::unique_lock<std::mutex> hold(walk.lock);
-  while (!walk.ended) {
-    const std::vector<std::shared_ptr<Node>> taken = TakeEarliest(walk);
-    if (taken.empty()) {
-      ++walk.idle_helpers;
-      walk.work_came.wait(hold);
-      --walk.idle_helpers;
-      continue;
-    }
-    hold.unlock();
-    WorkOn(shared, taken);
-    hold.lock();
-    for (const auto& node : taken) Finish(walk, *node);
-  }
-}
-
 // A helper that cannot go on (memory ran out) ends the whole walk, as the
-// caller's own failure does: nothing may leave the thread.
+// caller's own failure does: nothing may leave the thread. The stop is told
+// before the lock is let go, and before it is taken again when the failure
+// came without it: the caller hands nothing over after a helper failed,
+// whatever the helper left half made.
 void RunHelper(const std::shared_ptr<Walk>& shared) {
   Walk& walk = *shared;
-  bool failed = false;
+  std::unique_lock<std::mutex> hold(walk.lock);
   try {
-    ServeAsHelper(shared);
+    while (!walk.ended) {
+      std::vector<std::shared_ptr<Node>> taken = TakeEarliest(walk);
+      if (taken.empty()) {
+        ++walk.idle_helpers;
+        walk.work_came.wait(hold);
+        --walk.idle_helpers;
+        continue;
+      }
+      hold.unlock();
+      WorkOn(shared, taken);
+      hold.lock();
+      for (const auto& node : taken) Finish(walk, *node);
+    }
   } catch (...) {
-    failed = true;
+    walk.stopping.store(true, std::memory_order_release);
+    if (!hold.owns_lock()) hold.lock();
+    StopAll(walk);
   }
-  std::lock_guard<std::mutex> hold(walk.lock);
-  if (failed) StopAll(walk);
   --walk.helpers;
   if (walk.helpers == 0) walk.node_done.notify_all();
 }
@@ -287,7 +294,7 @@ void AddHelperIfUseful(const std::shared_ptr<Walk>& shared) {
 class HandOver {
  public:
   HandOver(std::shared_ptr<Walk> walk, const std::function<bool(std::vector<WalkedFile>&)>& take)
-      : shared_(std::move(walk)), walk_(*shared_), take_(take), last_(Clock::now()) {}
+      : shared_(std::move(walk)), walk_(*shared_), take_(take), last_(SteadyNow()) {}
   // Every exit, an exception's included, ends the helpers first.
   ~HandOver() { End(); }
 
@@ -369,7 +376,7 @@ class HandOver {
   bool Give(WalkedFile file) {
     if (walk_.Stopping()) return false;
     batch_.push_back(std::move(file));
-    if (batch_.size() < kMostPerHandOver && (batch_.size() % 256 != 0 || Clock::now() - last_ < kHandOverEvery))
+    if (batch_.size() < kMostPerHandOver && (batch_.size() % 256 != 0 || SteadyNow() - last_ < kHandOverEvery))
       return true;
     return Flush();
   }
@@ -377,10 +384,10 @@ class HandOver {
   // Under the lock: what was handed on no longer counts as ahead; helpers
   // held back by it may go on.
   void LowerAhead() {
-    const bool held_back = walk_.ahead >= kMostAhead;
+    const bool held_back = walk_.ahead >= walk_.most_ahead;
     walk_.ahead -= std::min(walk_.ahead, taken_);
     taken_ = 0;
-    if (held_back && walk_.ahead < kMostAhead && walk_.idle_helpers > 0) walk_.work_came.notify_all();
+    if (held_back && walk_.ahead < walk_.most_ahead && walk_.idle_helpers > 0) walk_.work_came.notify_all();
   }
 
   bool Flush() {
@@ -388,7 +395,7 @@ class HandOver {
       std::lock_guard<std::mutex> hold(walk_.lock);
       LowerAhead();
     }
-    last_ = Clock::now();
+    last_ = SteadyNow();
     if (walk_.Stopping()) return false;
     if (batch_.empty()) return true;
     const bool go_on = take_(batch_);
@@ -416,22 +423,36 @@ class HandOver {
         Finish(walk_, node);
         break;
       }
-      // Rather than wait for a helper's lookups, look up the next run: on a
-      // store that answers at once the caller is as good a worker as any.
-      std::vector<std::shared_ptr<Node>> ahead;
-      if (!walk_.slow && walk_.ahead < kMostAhead) ahead = TakePaths(walk_);
-      if (!ahead.empty()) {
+      const SteadyTime now = SteadyNow();
+      const SteadyTime due = batch_.empty() ? now + kHandOverEvery : last_ + kHandOverEvery;
+      if (!batch_.empty() && now >= due) {
         hold.unlock();
-        WorkOn(shared_, ahead);
+        if (!Flush()) return false;
         hold.lock();
-        for (const auto& done : ahead) Finish(walk_, *done);
         continue;
       }
-      const auto due = batch_.empty() ? Clock::now() + kHandOverEvery : last_ + kHandOverEvery;
+      // Rather than wait for a helper's lookups, look up the next run: on a
+      // store that answers at once the caller is as good a worker as any.
+      // Only until the rows in hand are due; the run's nodes not started
+      // then wait for the caller to reach them.
+      std::vector<std::shared_ptr<Node>> ahead;
+      if (!walk_.slow && walk_.ahead < walk_.most_ahead) ahead = TakePaths(walk_);
+      if (!ahead.empty()) {
+        hold.unlock();
+        const std::size_t worked = WorkOn(shared_, ahead, batch_.empty() ? nullptr : &due);
+        hold.lock();
+        for (std::size_t k = 0; k < ahead.size(); ++k) {
+          if (k < worked)
+            Finish(walk_, *ahead[k]);
+          else
+            ahead[k]->state = Node::State::kWaiting;
+        }
+        continue;
+      }
       walk_.awaited = &node;
-      const bool timed_out = walk_.node_done.wait_until(hold, due) == std::cv_status::timeout;
+      walk_.node_done.wait_for(hold, due - now);
       walk_.awaited = nullptr;
-      if (timed_out && node.state != Node::State::kDone) {
+      if (node.state != Node::State::kDone && SteadyNow() >= due) {
         hold.unlock();
         if (!Flush()) return false;
         hold.lock();
@@ -445,7 +466,7 @@ class HandOver {
   Walk& walk_;
   const std::function<bool(std::vector<WalkedFile>&)>& take_;
   std::vector<WalkedFile> batch_;
-  Clock::time_point last_;
+  SteadyTime last_;
   std::size_t taken_ = 0;  // entries handed on since `ahead` was last lowered
 };
 
@@ -453,18 +474,19 @@ class HandOver {
 
 bool WalkPaths(std::vector<std::wstring> paths, const WalkSettings& settings,
                const std::function<bool(std::vector<WalkedFile>& batch)>& take, const std::atomic<bool>* cancel) {
-  auto walk = std::make_shared<Walk>();
-  walk->into_folders = settings.into_folders;
-  walk->most_helpers = settings.in_flight > 1 ? settings.in_flight - 1 : 0;
-  const std::uint32_t processors = std::max(1u, std::thread::hardware_concurrency());
-  walk->helpers_allowed = std::min(walk->most_helpers, processors);
-  walk->paths = std::move(paths);
-  walk->cancel = cancel;
-  HandOver hand_over(walk, take);
   try {
+    auto walk = std::make_shared<Walk>();
+    walk->into_folders = settings.into_folders;
+    walk->most_ahead = settings.most_ahead;
+    walk->most_helpers = settings.in_flight > 1 ? settings.in_flight - 1 : 0;
+    const std::uint32_t processors = std::max(1u, std::thread::hardware_concurrency());
+    walk->helpers_allowed = std::min(walk->most_helpers, processors);
+    walk->paths = std::move(paths);
+    walk->cancel = cancel;
+    HandOver hand_over(walk, take);
     return hand_over.Run();
   } catch (const std::bad_alloc&) {
-    return false;  // the helpers end as the walk does; what was handed over stays
+    return false;  // the helpers ended as the walk did; what was handed over stays
   }
 }
 

@@ -32,6 +32,11 @@ struct WalkSettings {
   // 1 walks on the calling thread alone. While the store answers at once,
   // about one a processor: more would only queue for the processors.
   std::uint32_t in_flight = 8;
+  // How far helpers may look up and list ahead of the hand-over, in entries
+  // (a given path, or a listed folder's entry) known and not yet handed over:
+  // a fast store must not fill memory with a copy of the whole tree. A
+  // listing or run under way when it is reached still ends.
+  std::size_t most_ahead = 65536;
 };
 
 // Every given path in order: itself with its PathSize, or with into_folders
