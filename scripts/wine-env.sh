@@ -9,7 +9,8 @@ wine_start() {
   mkdir -p "$WINEPREFIX"
   # Wine's service processes would otherwise inherit our output pipes and hold
   # them open long after the caller is done.
-  wineserver -p </dev/null >/dev/null 2>&1
+  # A server already running for the prefix (an earlier run's) serves as well.
+  wineserver -p </dev/null >/dev/null 2>&1 || true
   wineboot -i </dev/null >/dev/null 2>&1
   # The virtual display runs no window manager. Windows Wine leaves to one would
   # make it wait for the manager on every hide and close, and show no caption;
