@@ -449,14 +449,10 @@ class HandOver {
         }
         continue;
       }
+      // Rows that fall due meanwhile go over at the top of the loop.
       walk_.awaited = &node;
       walk_.node_done.wait_for(hold, due - now);
       walk_.awaited = nullptr;
-      if (node.state != Node::State::kDone && SteadyNow() >= due) {
-        hold.unlock();
-        if (!Flush()) return false;
-        hold.lock();
-      }
     }
     AddHelperIfUseful(shared_);
     return true;
