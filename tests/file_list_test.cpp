@@ -455,16 +455,32 @@ TEST(FileListProcess, ClosingTheProgramDuringASlowWalkEndsItAtOnce) {
   SetEnvironmentVariableW(L"SUMWICK_SLOW_TREE", nullptr);
 }
 
+// `count` ticked rows "0", "1", ... of 1 byte each, every one with the digest
+// "aa...a": what a child process saves.
+void AddHashedRows(int count) {
+  std::vector<FileEntry> entries;
+  for (int k = 0; k < count; ++k) entries.push_back(FileEntry{L"C:\\f\\" + std::to_wstring(k), 1});
+  AppendRows(TheFileRows(), std::move(entries), true);
+  for (FileRow row; NextRow(TheFileRows(), row.id, &row);) SetRowHash(TheFileRows(), row.id, std::wstring(32, L'a'));
+}
+
+// Runs the disabled test `child` in a process of its own, which saves to
+// `path`; the process's exit code.
+DWORD RunChildSavingTo(const wchar_t* child, const std::wstring& path) {
+  SetEnvironmentVariableW(L"SUMWICK_SAVE_TO", path.c_str());
+  ProgramRun run;
+  const DWORD code = StartDisabledTest(child, &run) ? WaitForExit(run, 60000) : 1;
+  SetEnvironmentVariableW(L"SUMWICK_SAVE_TO", nullptr);
+  return code;
+}
+
 // Run by the next test in a process of its own, which it ends: the program
 // is closed as soon as a long list's save is under way.
 TEST(FileListChild, DISABLED_ClosesDuringASave) {
   ASSERT_TRUE(StartUp());
   wchar_t path[MAX_PATH] = L"";
   ASSERT_NE(GetEnvironmentVariableW(L"SUMWICK_SAVE_TO", path, MAX_PATH), 0u);
-  std::vector<FileEntry> entries;
-  for (int k = 0; k < 20000; ++k) entries.push_back(FileEntry{L"C:\\f\\" + std::to_wstring(k), 1});
-  AppendRows(TheFileRows(), std::move(entries), true);
-  for (FileRow row; NextRow(TheFileRows(), row.id, &row);) SetRowHash(TheFileRows(), row.id, std::wstring(32, L'a'));
+  AddHashedRows(20000);
   QueueSave(std::make_shared<ChecksumListRows>(TakeChecksumListRows(TheFileRows())), path);
   PostMessageW(WindowHandle(kMainWindow), WM_CLOSE, 0, 0);
   RunEventLoop();
@@ -475,11 +491,7 @@ TEST(FileListChild, DISABLED_ClosesDuringASave) {
 TEST(FileListProcess, ClosingTheProgramDuringASaveLeavesAWholeList) {
   ScratchFolder scratch;
   const std::wstring path = scratch.Write(L"sums.md5", "the old list");
-  SetEnvironmentVariableW(L"SUMWICK_SAVE_TO", path.c_str());
-  ProgramRun run;
-  ASSERT_TRUE(StartDisabledTest(L"FileListChild.DISABLED_ClosesDuringASave", &run));
-  EXPECT_EQ(WaitForExit(run, 60000), 0u);
-  SetEnvironmentVariableW(L"SUMWICK_SAVE_TO", nullptr);
+  EXPECT_EQ(RunChildSavingTo(L"FileListChild.DISABLED_ClosesDuringASave", path), 0u);
   std::string expected = "\xEF\xBB\xBF";
   for (int k = 0; k < 20000; ++k) expected += std::to_string(k) + "  " + std::string(32, 'a') + "\r\n";
   EXPECT_TRUE(FileBytes(path) == expected) << "the list as saved, whole";
@@ -561,8 +573,7 @@ TEST(FileListChild, DISABLED_SessionEndsDuringAHeldSave) {
   ASSERT_TRUE(StartUp());
   wchar_t path[MAX_PATH] = L"";
   ASSERT_NE(GetEnvironmentVariableW(L"SUMWICK_SAVE_TO", path, MAX_PATH), 0u);
-  AppendRows(TheFileRows(), {FileEntry{L"C:\\f\\a", 1}}, true);
-  for (FileRow row; NextRow(TheFileRows(), row.id, &row);) SetRowHash(TheFileRows(), row.id, std::wstring(32, L'a'));
+  AddHashedRows(1);
   StoreGate gate(path);
   QueueSave(std::make_shared<ChecksumListRows>(TakeChecksumListRows(TheFileRows())), path);
   ASSERT_TRUE(ServeUntilTrue([&] { return gate.Requests() > 0; }));
@@ -573,11 +584,7 @@ TEST(FileListChild, DISABLED_SessionEndsDuringAHeldSave) {
 TEST(FileListProcess, TheSessionsEndGivesAHeldSaveAFewSecondsThenEnds) {
   ScratchFolder scratch;
   const std::wstring path = scratch.Write(L"sums.md5", "the old list");
-  SetEnvironmentVariableW(L"SUMWICK_SAVE_TO", path.c_str());
-  ProgramRun run;
-  ASSERT_TRUE(StartDisabledTest(L"FileListChild.DISABLED_SessionEndsDuringAHeldSave", &run));
-  EXPECT_EQ(WaitForExit(run, 60000), 0u);
-  SetEnvironmentVariableW(L"SUMWICK_SAVE_TO", nullptr);
+  EXPECT_EQ(RunChildSavingTo(L"FileListChild.DISABLED_SessionEndsDuringAHeldSave", path), 0u);
   EXPECT_TRUE(FileBytes(path) == "the old list") << "a save cut short leaves the old list";
 }
 

@@ -69,7 +69,7 @@ TEST(StartThread, RunsEntryOnItsOwnThreadAndRemembersIt) {
 TEST(Pause, EndsWhateverErrnoHeldBefore) {
   errno = EINTR;
   const auto start = std::chrono::steady_clock::now();
-  os::PauseOneMillisecond();
+  os::Pause().OneMillisecond();
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1));
 }
 

@@ -36,7 +36,4 @@ class Pause {
   void* timer_ = nullptr;  // Win32: the waitable timer, with HighResolutionTimer
 };
 
-// One pause on a Pause of its own, for the odd caller outside a worker run.
-void PauseOneMillisecond();
-
 }  // namespace os

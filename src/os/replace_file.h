@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace os {
 
@@ -17,7 +18,7 @@ namespace os {
 // any name the file system takes can be replaced. Before writing, removes the
 // temporary files that earlier saves in that folder left behind when their
 // process was killed, leaving those of saves still running.
-bool ReplaceFileContents(const std::wstring& path, std::string_view bytes);
+inline bool ReplaceFileContents(const std::wstring& path, std::string_view bytes);
 
 // The same with the content given a piece at a time, so that a long one is
 // never held whole: `next` sets its argument to the next piece, which stays
@@ -26,5 +27,13 @@ bool ReplaceFileContents(const std::wstring& path, std::string_view bytes);
 // write does.
 using ContentPieces = std::function<bool(std::string_view* piece)>;
 bool ReplaceFileContents(const std::wstring& path, const ContentPieces& next);
+
+inline bool ReplaceFileContents(const std::wstring& path, std::string_view bytes) {
+  bool given = false;
+  return ReplaceFileContents(path, [&](std::string_view* piece) {
+    *piece = bytes;
+    return !std::exchange(given, true);
+  });
+}
 
 }  // namespace os

@@ -1,4 +1,5 @@
-// The names of ReplaceFileContents' temporary files, shared by both halves.
+// What both halves of ReplaceFileContents share: the names of their temporary
+// files, and how the pieces of a content are written.
 //
 // A temporary file lives beside its target but has a short name of its own, so
 // that a target of any length the file system takes can be replaced. The names
@@ -12,8 +13,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <string_view>
+
+#include "os/replace_file.h"
 
 namespace os::replace_temp {
 
@@ -66,6 +70,19 @@ inline std::uint32_t Noise(std::uint64_t seed) {
   x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9u;
   x = (x ^ (x >> 27)) * 0x94D049BB133111EBu;
   return static_cast<std::uint32_t>(x ^ (x >> 31));
+}
+
+// Writes each piece `next` gives with `write_all` (false when it fails);
+// false at the first failure, or when a piece cannot be made.
+template <typename WriteAll>
+bool WriteEachPiece(const ContentPieces& next, WriteAll write_all) {
+  try {
+    for (std::string_view piece; next(&piece);)
+      if (!write_all(piece)) return false;
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
 }
 
 }  // namespace os::replace_temp

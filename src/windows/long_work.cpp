@@ -8,7 +8,6 @@ namespace {
 
 struct Work {
   LongWorkId id = 0;
-  std::int32_t window = -1;
   std::shared_ptr<const HashedBytes> meter;
   BytesAfter after;
   std::uint64_t began = 0;  // LongWorkSignals::milliseconds
@@ -71,7 +70,7 @@ LongWorkId BeginLongWork(std::int32_t window, std::shared_ptr<const HashedBytes>
   LongWorks& works = Works();
   const bool first = works.running.empty();
   works.window = window;
-  works.running.push_back(Work{++works.last_id, window, std::move(meter), std::move(after),
+  works.running.push_back(Work{++works.last_id, std::move(meter), std::move(after),
                                Now(works.signals)});
   if (first) {
     SetAwake(works.signals, true);
@@ -95,7 +94,7 @@ void EndLongWork(LongWorkId id, LongWorkEnd how) {
     Show(works, 0);
   const bool in_front = !works.signals.program_in_front || works.signals.program_in_front();
   if (Now(works.signals) - ended.began > kLongWorkMilliseconds && !in_front && works.signals.flash)
-    works.signals.flash(ended.window);
+    works.signals.flash(works.window);
 }
 
 std::shared_ptr<void> HoldLongWork(LongWorkId id) {

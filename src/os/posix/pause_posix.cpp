@@ -15,6 +15,4 @@ void Pause::OneMillisecond() {
   }
 }
 
-void PauseOneMillisecond() { Pause().OneMillisecond(); }
-
 }  // namespace os

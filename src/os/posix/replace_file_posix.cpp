@@ -4,8 +4,6 @@
 #include <cerrno>
 #include <cstdint>
 #include <ctime>
-#include <new>
-#include <utility>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -41,15 +39,6 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-bool WritePieces(int fd, const ContentPieces& next) {
-  try {
-    for (std::string_view piece; next(&piece);)
-      if (!WriteAll(fd, piece)) return false;
-    return true;
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-}
 
 int Lock(int fd, int operation) {
   int result;
@@ -139,18 +128,11 @@ bool ReplaceFileContents(const std::wstring& path, const ContentPieces& next) {
 
   // fsync reports any write error; the file is closed only after the rename so
   // that it stays locked as long as it has its temporary name.
-  const bool ok = WritePieces(fd, next) && ::fsync(fd) == 0 && ::rename(temp.c_str(), target.c_str()) == 0;
+  const auto write_all = [fd](std::string_view piece) { return WriteAll(fd, piece); };
+  const bool ok = replace_temp::WriteEachPiece(next, write_all) && ::fsync(fd) == 0 && ::rename(temp.c_str(), target.c_str()) == 0;
   if (!ok) ::unlink(temp.c_str());
   ::close(fd);
   return ok;
-}
-
-bool ReplaceFileContents(const std::wstring& path, std::string_view bytes) {
-  bool given = false;
-  return ReplaceFileContents(path, [&](std::string_view* piece) {
-    *piece = bytes;
-    return !std::exchange(given, true);
-  });
 }
 
 }  // namespace os

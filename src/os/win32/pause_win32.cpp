@@ -79,6 +79,4 @@ void Pause::OneMillisecond() {
   if (raised) system.end_period(1);
 }
 
-void PauseOneMillisecond() { Pause().OneMillisecond(); }
-
 }  // namespace os

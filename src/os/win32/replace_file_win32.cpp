@@ -4,8 +4,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <new>
-#include <utility>
 #include <vector>
 
 #include "os/access_hook.h"
@@ -33,15 +31,6 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
   return true;
 }
 
-bool WritePieces(HANDLE file, const ContentPieces& next) {
-  try {
-    for (std::string_view piece; next(&piece);)
-      if (!WriteAll(file, piece)) return false;
-    return true;
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-}
 
 void RemoveStaleTemporaryFiles(const std::wstring& folder) {
   const std::wstring pattern = folder + std::wstring(replace_temp::kPrefix.begin(), replace_temp::kPrefix.end()) + L"*";
@@ -104,7 +93,8 @@ bool ReplaceFileContents(const std::wstring& path, const ContentPieces& next) {
   if (file == INVALID_HANDLE_VALUE) return false;
 
   // Fails, leaving the target alone, when it is read-only, locked or a folder.
-  const bool ok = WritePieces(file, next) && FlushFileBuffers(file) && RenameOver(file, target);
+  const auto write_all = [file](std::string_view piece) { return WriteAll(file, piece); };
+  const bool ok = replace_temp::WriteEachPiece(next, write_all) && FlushFileBuffers(file) && RenameOver(file, target);
   if (!ok) {
     FILE_DISPOSITION_INFO remove{};
     remove.DeleteFile = TRUE;
@@ -112,14 +102,6 @@ bool ReplaceFileContents(const std::wstring& path, const ContentPieces& next) {
   }
   CloseHandle(file);
   return ok;
-}
-
-bool ReplaceFileContents(const std::wstring& path, std::string_view bytes) {
-  bool given = false;
-  return ReplaceFileContents(path, [&](std::string_view* piece) {
-    *piece = bytes;
-    return !std::exchange(given, true);
-  });
 }
 
 }  // namespace os
