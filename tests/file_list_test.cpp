@@ -521,6 +521,7 @@ TEST_F(FileListTest, AQuitWaitsForTheSavesAndASaveThatFailsCallsItOff) {
   answering.join();
   EXPECT_EQ(box_text, L"Could not save the checksum list.");
   EXPECT_EQ(TheProgram().quit, 0);
+  EXPECT_EQ(GetAncestor(GetFocus(), GA_ROOT), Main()) << "the user may save again at once";
 
   const std::string expected = "\xEF\xBB\xBF" "a.txt  900150983cd24fb0d6963f7d28e17f72\r\n";
   const std::wstring held = scratch.PathOf(L"held.md5");
@@ -1024,6 +1025,7 @@ TEST_F(FileListTest, AMessageAskedForWhileARequesterIsUpWaitsForItToClose) {
   EXPECT_FALSE(early) << "the box opened while the requester was up";
   EXPECT_EQ(message, L"Could not save the checksum list.");
   EXPECT_EQ(owner, Main());
+  EXPECT_EQ(GetAncestor(GetFocus(), GA_ROOT), Main()) << "the keyboard is back with the main window";
 }
 
 TEST_F(FileListTest, ARightClickOpensThePopUpMenuAtThePointer) {
