@@ -18,6 +18,7 @@ constexpr GUID kClsidTaskbarList = {0x56fdf344, 0xfd6d, 0x11d0, {0x95, 0x8a, 0x0
 constexpr GUID kIidTaskbarList3 = {0xea1afb91, 0x9e28, 0x4b86, {0x90, 0xe9, 0x9e, 0x9f, 0x8a, 0x5e, 0xef, 0xaf}};
 
 // What the button shows, kept to show it again on a button made anew.
+// Window thread only.
 struct TaskbarButton {
   ITaskbarList3* list = nullptr;
   bool taken = false;  // the interface was asked for: a failure is not retried

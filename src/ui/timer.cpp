@@ -9,6 +9,7 @@ namespace {
 // Apart from the timers the services use on their own windows.
 constexpr UINT_PTR kRepeatTimer = 0x5257;
 
+// Window thread only: the timer is the window thread's, its calls come there.
 struct Repeat {
   HWND window = nullptr;
   std::function<void()> call;
