@@ -59,6 +59,14 @@ TEST(WriteChecksumList, WritesExactBytesAndReplacesWhole) {
   ASSERT_TRUE(WriteChecksumList(folder.PathOf(L"new.md5"), {}));
   EXPECT_EQ(FileBytes(folder.PathOf(L"new.md5")), "\xEF\xBB\xBF");
   EXPECT_EQ(FolderListing(folder.root), "new.md5\nsums.md5\n") << "no temporary file stays behind";
+
+  // A list longer than a piece is written a piece at a time, never splitting
+  // a character: each line here starts with one of two UTF-16 units.
+  std::vector<ChecksumRow> many;
+  for (int k = 0; many.size() * 40 < 3 * kChecksumPieceChars; ++k)
+    many.push_back({true, L"\U0001F600" + std::to_wstring(k) + L".jpg", kDigestA});
+  ASSERT_TRUE(WriteChecksumList(path, many));
+  EXPECT_TRUE(FileBytes(path) == ChecksumListBytes(many)) << "the same bytes as written whole";
 }
 
 }  // namespace

@@ -167,12 +167,18 @@ TEST(FileDigestJob, OneJobServesManyFiles) {
   }
   const int open_files = OpenFileCount();
   JobRun first, missing, second;
+  HashedBytes meter;
   {
     FileDigestJob job;
+    job.CountInto(&meter);
     first = DigestWithJob(job, a_path, 100000);
     missing = DigestWithJob(job, folder.PathOf(L"missing"), 10);
     second = DigestWithJob(job, b_path, 5);
   }
+  // What the taskbar reads: every file's bytes, and the last file's own.
+  EXPECT_EQ(meter.done.load(), 100005);
+  EXPECT_EQ(meter.file_done.load(), 5);
+  EXPECT_EQ(meter.file_size.load(), 5);
   EXPECT_EQ(OpenFileCount(), open_files) << "every file the job read closed again";
   EXPECT_EQ(first.digest, DigestOfBuffer(a.data(), 100000));
   EXPECT_EQ(missing.outcome, DigestOutcome::NotOpened);
