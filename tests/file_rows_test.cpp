@@ -26,9 +26,13 @@ TEST(FileRows, IdsFollowListOrderAcrossRemovals) {
   EXPECT_EQ(row.id, b);
   ASSERT_TRUE(RowAt(rows, 1, &row));
   EXPECT_EQ(row.entry.path, L"a") << "same path twice keeps its own row";
+  // What a run still has to read: the ticked rows' sizes after a row.
+  EXPECT_EQ(TickedBytesAfter(rows, kNoRow), 3);
+  EXPECT_EQ(TickedBytesAfter(rows, b), 1);
   SetRowTicked(rows, 1, false);  // c, now second
   ASSERT_TRUE(NextRow(rows, b, &row));
   EXPECT_FALSE(row.ticked);
+  EXPECT_EQ(TickedBytesAfter(rows, kNoRow), 2) << "an unticked row is not read";
   ClearRows(rows);
   EXPECT_EQ(RowCount(rows), 0u);
   EXPECT_GT(AddFile(rows, L"d", 0), c) << "ids are never reused";

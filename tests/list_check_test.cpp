@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine_test_support.h"
@@ -29,9 +30,13 @@ TEST(ListCheck, GoodCorruptedMissingAndUpperCaseRows) {
   std::filesystem::remove(folder.root / "gone");  // deleted after the list was read
 
   std::vector<std::wstring> log;
+  HashedBytes meter;
+  std::vector<std::pair<std::uint64_t, std::int64_t>> reached;  // the meter's position and bytes after it
   ListCheckView view;
+  view.meter = &meter;
   view.hashing = [&](std::size_t row, std::size_t rows) {
     log.push_back(L"hashing " + std::to_wstring(row + 1) + L"/" + std::to_wstring(rows));
+    reached.push_back({meter.position.load(), meter.after.load()});
   };
   view.progress = [&](std::size_t row, std::int32_t p) {
     log.push_back(std::to_wstring(row) + L": " + std::to_wstring(p) + L"%");
@@ -45,6 +50,9 @@ TEST(ListCheck, GoodCorruptedMissingAndUpperCaseRows) {
   EXPECT_EQ(log, (std::vector<std::wstring>{L"hashing 1/4", L"0: 100%", L"0: OK", L"hashing 2/4", L"1: 100%",
                                             L"1: Invalid", L"hashing 3/4", L"2: unread", L"hashing 4/4", L"3: 100%",
                                             L"3: OK", L"done"}));
+  // Sizes as read (3 bytes each, the deleted file's too): the taskbar's total.
+  EXPECT_EQ(reached, (std::vector<std::pair<std::uint64_t, std::int64_t>>{{1, 9}, {2, 6}, {3, 3}, {4, 0}}));
+  EXPECT_EQ(meter.done.load(), 9) << "the three files read";
 }
 
 TEST(ListCheck, EmptyListIsDoneAtOnce) {
