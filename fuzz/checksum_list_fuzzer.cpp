@@ -10,6 +10,7 @@
 
 #include "formats/checksum_list.h"
 #include "formats/checksum_list_reader.h"
+#include "../tests/checksum_list_helpers.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   parser.Finish();
   Require(SameLines(parser.lines(), whole));
 
-  std::vector<ChecksumRow> rows;
+  std::vector<ShownRow> rows;
   std::vector<ChecksumLine> written;
   for (const ChecksumLine& line : whole) {
     Require(line.name.find(L"  ") == std::wstring::npos);
@@ -50,6 +51,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     rows.push_back({true, line.name, line.digest});
     written.push_back(line);
   }
-  Require(SameLines(ParseChecksumList(ChecksumListBytes(rows)), written));
+  Require(SameLines(ParseChecksumList(ListBytesOf(rows)), written));
   return 0;
 }

@@ -174,7 +174,7 @@ TEST(CalculationWorker, DeletingRowsDuringARunNeverMisplacesADigest) {
     std::uint32_t x = 12345u + iteration;
     while (!done.load()) {
       x = x * 1103515245u + 12345u;
-      FileRow row;
+      FileRowCopy row;
       if (RowAt(rows, (x >> 8) % (RowCount(rows) + 1), &row)) RemoveRow(rows, row.id);
       if ((x >> 20) % 3 == 0) {
         const int k = static_cast<int>((x >> 12) % kFiles);

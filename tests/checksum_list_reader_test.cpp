@@ -9,6 +9,7 @@
 #include <mutex>
 #include <new>
 
+#include "checksum_list_helpers.h"
 #include "failing_allocation.h"
 #include "formats_test_support.h"
 #include "os/access_hook.h"
@@ -227,18 +228,6 @@ TEST(ReadChecksumList, UnreadableListsGiveNothing) {
   EXPECT_TRUE(ReadChecksumList(folder.PathOf(L"missing.md5")).empty());
   EXPECT_TRUE(ReadChecksumList(folder.root.wstring()).empty()) << "a folder";
   EXPECT_TRUE(ReadChecksumList(L"").empty());
-
-  // A read failing part-way: the lines before it are not taken for the list.
-  std::string many;
-  for (int k = 0; k < 4000; ++k) many += "file" + std::to_string(k) + ".txt  0123456789abcdef0123456789abcdef\r\n";
-  const std::wstring list = folder.Write(L"many.md5", many);
-  std::vector<ChecksumLine> lines;
-  ASSERT_TRUE(ReadChecksumLines(list, &lines));
-  EXPECT_EQ(lines.size(), 4000u);
-  g_reads = 0;
-  EXPECT_FALSE(ReadChecksumLines(list, &lines, nullptr, FailingRead));
-  EXPECT_EQ(g_reads, 2);
-  EXPECT_TRUE(lines.empty());
 }
 
 // A list long enough to be looked up in slices while the rest is read: its

@@ -256,7 +256,7 @@ void ListTree(const std::wstring& folder, std::vector<std::wstring>* files) {
 
 std::vector<std::wstring> EntryPaths() {
   std::vector<std::wstring> paths;
-  FileRow row;
+  FileRowCopy row;
   for (RowId after = kNoRow; NextRow(TheFileRows(), after, &row); after = row.id) paths.push_back(row.entry.path);
   return paths;
 }
@@ -264,7 +264,7 @@ std::vector<std::wstring> EntryPaths() {
 // The control shows the program's rows, all of them, in their order.
 void ExpectRowsInStep() {
   ASSERT_EQ(RowCount(), static_cast<int>(RowCount(TheFileRows())));
-  FileRow row;
+  FileRowCopy row;
   int index = 0;
   for (RowId after = kNoRow; NextRow(TheFileRows(), after, &row); after = row.id, ++index)
     ASSERT_EQ(Cell(index, 0), row.entry.path.substr(row.entry.path.find_last_of(L"\\/") + 1)) << index;
@@ -299,7 +299,7 @@ TEST_F(FileListTest, TheSameFileTwiceGivesTwoRowsWithEntriesOfTheirOwn) {
   Drop({file});
   ASSERT_EQ(RowCount(), 2);
   EXPECT_EQ(Shown()[0], Shown()[1]);
-  FileRow first, second;
+  FileRowCopy first, second;
   ASSERT_TRUE(NextRow(TheFileRows(), kNoRow, &first));
   ASSERT_TRUE(NextRow(TheFileRows(), first.id, &second));
   EXPECT_NE(first.id, second.id);
@@ -461,7 +461,7 @@ void AddHashedRows(int count) {
   std::vector<FileEntry> entries;
   for (int k = 0; k < count; ++k) entries.push_back(FileEntry{L"C:\\f\\" + std::to_wstring(k), 1});
   AppendRows(TheFileRows(), std::move(entries), true);
-  for (FileRow row; NextRow(TheFileRows(), row.id, &row);) SetRowHash(TheFileRows(), row.id, std::wstring(32, L'a'));
+  for (FileRowCopy row; NextRow(TheFileRows(), row.id, &row);) SetRowHash(TheFileRows(), row.id, std::wstring(32, L'a'));
 }
 
 // Runs the disabled test `child` in a process of its own, which saves to
@@ -481,7 +481,7 @@ TEST(FileListChild, DISABLED_ClosesDuringASave) {
   wchar_t path[MAX_PATH] = L"";
   ASSERT_NE(GetEnvironmentVariableW(L"SUMWICK_SAVE_TO", path, MAX_PATH), 0u);
   AddHashedRows(20000);
-  QueueSave(std::make_shared<ChecksumListRows>(TakeChecksumListRows(TheFileRows())), path);
+  QueueSave(TakeListSnapshot(TheFileRows()), path);
   PostMessageW(WindowHandle(kMainWindow), WM_CLOSE, 0, 0);
   RunEventLoop();
 }
@@ -506,7 +506,7 @@ TEST(FileListProcess, ClosingTheProgramDuringASaveLeavesAWholeList) {
 TEST_F(FileListTest, AQuitWaitsForTheSavesAndASaveThatFailsCallsItOff) {
   Drop({scratch.Write(L"a.txt", "abc")});
   Run();
-  const auto rows = std::make_shared<ChecksumListRows>(TakeChecksumListRows(TheFileRows()));
+  const auto rows = TakeListSnapshot(TheFileRows());
   QueueSave(rows, scratch.PathOf(L"no such folder\\sums.md5"));
   Command(kMenuExit);
   std::wstring box_text;
@@ -559,7 +559,7 @@ TEST_F(FileListTest, TheSessionMayNotEndWhileASaveIsQueuedOrWritten) {
   const std::wstring held = scratch.PathOf(L"held.md5");
   StoreGate gate(held);
   EXPECT_EQ(SendMessageW(Main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
-  QueueSave(std::make_shared<ChecksumListRows>(TakeChecksumListRows(TheFileRows())), held);
+  QueueSave(TakeListSnapshot(TheFileRows()), held);
   EXPECT_EQ(SendMessageW(Main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), FALSE);
   ASSERT_TRUE(ServeUntilTrue([&] { return gate.Requests() > 0; }));
   EXPECT_EQ(SendMessageW(Main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), FALSE) << "while it is written";
@@ -576,7 +576,7 @@ TEST(FileListChild, DISABLED_SessionEndsDuringAHeldSave) {
   ASSERT_NE(GetEnvironmentVariableW(L"SUMWICK_SAVE_TO", path, MAX_PATH), 0u);
   AddHashedRows(1);
   StoreGate gate(path);
-  QueueSave(std::make_shared<ChecksumListRows>(TakeChecksumListRows(TheFileRows())), path);
+  QueueSave(TakeListSnapshot(TheFileRows()), path);
   ASSERT_TRUE(ServeUntilTrue([&] { return gate.Requests() > 0; }));
   SendMessageW(WindowHandle(kMainWindow), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
   ADD_FAILURE() << "the session's end did not end the program";

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "checksum_list_helpers.h"
+
 namespace {
 
 RowId AddFile(FileRows& rows, const std::wstring& path, std::int64_t size, bool ticked = true) {
@@ -21,7 +23,7 @@ TEST(FileRows, IdsFollowListOrderAcrossRemovals) {
   EXPECT_FALSE(RemoveRow(rows, a));
   EXPECT_EQ(RowIndex(rows, c), 1);
   EXPECT_EQ(RowIndex(rows, a), -1);
-  FileRow row;
+  FileRowCopy row;
   ASSERT_TRUE(NextRow(rows, a, &row)) << "the row after a deleted one is still found";
   EXPECT_EQ(row.id, b);
   ASSERT_TRUE(RowAt(rows, 1, &row));
@@ -46,18 +48,20 @@ TEST(FileRows, EveryKindOfRowReadsAsWritten) {
   const std::vector<std::wstring> paths{
       L"/top/f.txt", L"/top/sub/g", L"/top/h.txt", L"/top/sub/\u00e9t\u00e9 \u4e2d.txt", L"/root-file",
       L"/top/sub/", L"/top/" + std::wstring(300, L'n'), L"relative"};
-  std::vector<ChecksumRow> expected;
+  std::vector<ShownRow> expected;
   for (std::size_t k = 0; k < paths.size(); ++k) {
     const RowId id = AddFile(rows, paths[k], static_cast<std::int64_t>(k) * 1000, k != 2);
     if (k % 4 != 3) {
       EXPECT_TRUE(SetRowHash(rows, id, digest));
     }
     const std::wstring name = paths[k].substr(paths[k].find_last_of(L'/') == std::wstring::npos ? 0 : paths[k].find_last_of(L'/') + 1);
-    expected.push_back(ChecksumRow{k != 2, name, k % 4 != 3 ? digest : L""});
+    expected.push_back(ShownRow{k != 2, name, k % 4 != 3 ? digest : L""});
   }
-  ChecksumListRows listed = TakeChecksumListRows(rows);
+  const std::shared_ptr<ListSnapshot> taken = TakeListSnapshot(rows);
+  ASSERT_TRUE(taken);
+  ListSnapshot& listed = *taken;
   for (std::size_t k = 0; k < paths.size(); ++k) {
-    FileRow row;
+    FileRowCopy row;
     ASSERT_TRUE(RowAt(rows, k, &row));
     EXPECT_EQ(row.entry.path, paths[k]);
     EXPECT_EQ(row.entry.size, static_cast<std::int64_t>(k) * 1000);
@@ -65,21 +69,21 @@ TEST(FileRows, EveryKindOfRowReadsAsWritten) {
     EXPECT_EQ(RowCell(rows, k, kFileColumn), expected[k].name) << k;
     EXPECT_EQ(RowCell(rows, k, kHashColumn), expected[k].hash) << k;
   }
-  EXPECT_EQ(ChecksumListTextOf(listed), ChecksumListText(expected));
+  EXPECT_EQ(SnapshotText(listed), ListTextOf(expected));
   // A save takes the same lines a piece at a time.
   std::wstring pieces;
   std::size_t next = 0;
   int count = 0;
-  for (std::wstring piece; AppendChecksumLines(listed, &next, 60, &piece); piece.clear(), ++count) pieces += piece;
-  EXPECT_EQ(pieces, ChecksumListText(expected));
+  for (std::wstring piece; AppendSnapshotLines(listed, &next, 60, &piece); piece.clear(), ++count) pieces += piece;
+  EXPECT_EQ(pieces, ListTextOf(expected));
   EXPECT_GT(count, 1);
   // What was taken stays as it was, whatever becomes of the rows; once its
   // names are its own it keeps none of their store, which Clear list gives back.
-  const std::weak_ptr<RowStore> store = rows.store;
-  OwnListedNames(listed);
+  const std::weak_ptr<FileRowStore> store = rows.store;
+  OwnSnapshotNames(listed);
   ClearRows(rows);
   EXPECT_TRUE(store.expired());
-  EXPECT_EQ(ChecksumListTextOf(listed), ChecksumListText(expected));
+  EXPECT_EQ(SnapshotText(listed), ListTextOf(expected));
 }
 
 TEST(FileRows, ClearingGivesTheMemoryBack) {

@@ -36,6 +36,7 @@
 #include <thread>
 #include <vector>
 
+#include "checksum_list_helpers.h"
 #include "app/file_list.h"
 #include "app/save_checksum_list.h"
 #include "app/main_window.h"
@@ -298,7 +299,7 @@ int DropFolder(const std::wstring& folder, int expected, const std::wstring& sav
   std::fflush(stdout);
 
   // Copy and Save MD5 take ticked rows that have a digest: give each row one.
-  for (FileRow row; NextRow(TheFileRows(), row.id, &row);) SetRowHash(TheFileRows(), row.id, L"0123456789abcdef0123456789abcdef");
+  for (FileRowCopy row; NextRow(TheFileRows(), row.id, &row);) SetRowHash(TheFileRows(), row.id, L"0123456789abcdef0123456789abcdef");
   std::printf("private_mb_hashed=%.1f\n", MemoryNow().private_mb);
   EmptyClipboardNow();
   TimeCommand("copy", kMenuCopy, [] { return IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE; });
@@ -310,7 +311,7 @@ int DropFolder(const std::wstring& folder, int expected, const std::wstring& sav
     const LARGE_INTEGER start = Now();
     const std::wstring path = WithMd5Extension(save_to);
     DeleteFileW(path.c_str());
-    QueueSave(std::make_shared<ChecksumListRows>(TakeChecksumListRows(TheFileRows())), path);
+    QueueSave(TakeListSnapshot(TheFileRows()), path);
     // The rows and the save's snapshot, then the most while it is written
     // (sampled between events).
     const double queued_mb = MemoryNow().private_mb;
@@ -338,7 +339,7 @@ int DropFolder(const std::wstring& folder, int expected, const std::wstring& sav
       std::unique_lock<std::mutex> hold(lock);
       if (path == held) released.wait(hold, [&] { return release; });
     });
-    QueueSave(std::make_shared<ChecksumListRows>(TakeChecksumListRows(TheFileRows())), held);
+    QueueSave(TakeListSnapshot(TheFileRows()), held);
     TimeCommand("clear", kMenuClearList, [] { return CountListRows(kFileListGadget) == 0; });
     for (const LARGE_INTEGER cleared = Now(); Seconds(cleared, Now()) < 0.5;) ServeNextEvent(5);
     std::printf("save_pending_at_clear=%d\nprivate_mb_after_clear_save_pending=%.1f\n", SavesUnderWay() ? 1 : 0,

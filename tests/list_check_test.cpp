@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "checksum_list_helpers.h"
 #include "engine_test_support.h"
 #include "formats/checksum_list_reader.h"
 #include "os/file.h"
@@ -14,6 +15,13 @@
 namespace {
 
 constexpr const wchar_t* kAbc = L"900150983cd24fb0d6963f7d28e17f72";
+
+// The check over the verifier's rows made of `entries`.
+void CheckRows(const std::vector<ChecksumEntry>& entries, const ListCheckView& view) {
+  VerifierRows rows;
+  AppendVerifierEntries(rows, entries);
+  RunListCheck(rows, view);
+}
 
 TEST(ListCheck, GoodCorruptedMissingAndUpperCaseRows) {
   ScratchFolder folder;
@@ -46,7 +54,7 @@ TEST(ListCheck, GoodCorruptedMissingAndUpperCaseRows) {
   };
   view.unread = [&](std::size_t row) { log.push_back(std::to_wstring(row) + L": unread"); };
   view.done = [&] { log.push_back(L"done"); };
-  RunListCheck(entries, view);
+  CheckRows(entries, view);
   EXPECT_EQ(log, (std::vector<std::wstring>{L"hashing 1/4", L"0: 100%", L"0: OK", L"hashing 2/4", L"1: 100%",
                                             L"1: Invalid", L"hashing 3/4", L"2: unread", L"hashing 4/4", L"3: 100%",
                                             L"3: OK", L"done"}));
@@ -60,7 +68,7 @@ TEST(ListCheck, EmptyListIsDoneAtOnce) {
   ListCheckView view;
   view.hashing = [](std::size_t, std::size_t) { FAIL() << "no row to hash"; };
   view.done = [&] { ++done; };
-  RunListCheck({}, view);
+  CheckRows({}, view);
   EXPECT_EQ(done, 1);
 }
 
@@ -73,7 +81,7 @@ TEST(ListCheck, OnlyLetterCaseIsForgiven) {
   for (const wchar_t* recorded : {kAbc, L"900150983CD24FB0D6963F7D28E17F72", L"900150983cd24fb0d6963f7d28e17f7",
                                   L"900150983cd24fb0d6963f7d28e17f72 ", L"900150983cd24fb0d6963f7d28e17f7\t2"}) {
     entry.digest = recorded;
-    RunListCheck({entry}, view);
+    CheckRows({entry}, view);
   }
   EXPECT_EQ(verdicts, (std::vector<bool>{true, true, false, false, false}));
 }
@@ -91,7 +99,7 @@ TEST(ListCheck, AFileThatFailsPartWayIsUnreadAndNotJudged) {
   view.hashing = [&](std::size_t row, std::size_t) { log.push_back(L"hashing " + std::to_wstring(row)); };
   view.verdict = [&](std::size_t row, bool) { log.push_back(L"verdict " + std::to_wstring(row)); };
   view.unread = [&](std::size_t row) { log.push_back(L"unread " + std::to_wstring(row)); };
-  RunListCheck(entries, view);
+  CheckRows(entries, view);
   EXPECT_EQ(log, (std::vector<std::wstring>{L"hashing 0", L"unread 0", L"hashing 1", L"unread 1", L"hashing 2",
                                             L"verdict 2"}));
 }

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <thread>
 
+#include "checksum_list_helpers.h"
 #include "formats/checksum_list.h"
 #include "formats/settings.h"
 #include "formats_test_support.h"
@@ -32,7 +33,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::vector<ChecksumRow> kRows = {{true, L"a.txt", L"0cc175b9c0f1b6a831c399e269772661"}};
+const std::vector<ShownRow> kRows = {{true, L"a.txt", L"0cc175b9c0f1b6a831c399e269772661"}};
 const std::string kOldList = "\xEF\xBB\xBF" "old.txt  92eb5ffee6ae2fec3ad71c777531578f\r\n";
 
 TEST(SafeSave, ALargeFileIsReadBackWhole) {
@@ -86,7 +87,7 @@ TEST(SafeSave, AFileWhoseReadFailsIsNotReadAtAll) {
 
 TEST(SafeSave, MissingFolder) {
   ScratchFolder folder;
-  EXPECT_FALSE(WriteChecksumList(folder.PathOf(L"no such folder/sums.md5"), kRows));
+  EXPECT_FALSE(WriteListOf(folder.PathOf(L"no such folder/sums.md5"), kRows));
   EXPECT_EQ(FolderListing(folder.root), "");
 }
 
@@ -94,7 +95,7 @@ TEST(SafeSave, TargetIsAFolder) {
   ScratchFolder folder;
   fs::create_directory(folder.root / "sums.md5");
   folder.Write(L"sums.md5/inside.txt", "kept");
-  EXPECT_FALSE(WriteChecksumList(folder.PathOf(L"sums.md5"), kRows));
+  EXPECT_FALSE(WriteListOf(folder.PathOf(L"sums.md5"), kRows));
   EXPECT_EQ(FileBytes(folder.root / "sums.md5" / "inside.txt"), "kept");
   EXPECT_EQ(FolderListing(folder.root), "sums.md5\n");
 }
@@ -112,10 +113,10 @@ TEST(SafeSave, NamesAsLongAsTheFileSystemTakes) {
   for (const std::size_t length : {250, 255}) {
     const std::wstring name = std::wstring(length - 4, L'n') + L".md5";
     const std::wstring path = folder.PathOf(name);
-    EXPECT_TRUE(WriteChecksumList(path, {})) << length;
+    EXPECT_TRUE(WriteListOf(path, {})) << length;
     EXPECT_EQ(WholeFile(path), "\xEF\xBB\xBF") << length;
-    EXPECT_TRUE(WriteChecksumList(path, kRows)) << length << " over an existing file";
-    EXPECT_EQ(WholeFile(path), ChecksumListBytes(kRows)) << length;
+    EXPECT_TRUE(WriteListOf(path, kRows)) << length << " over an existing file";
+    EXPECT_EQ(WholeFile(path), ListBytesOf(kRows)) << length;
     listing += std::string(length - 4, 'n') + ".md5\n";
   }
   EXPECT_EQ(FolderListing(folder.root), listing);
@@ -179,7 +180,7 @@ TEST(SafeSave, StaleTemporaryFilesGoAtTheNextSave) {
     folder.Write(running, "partial list");
     SaveInProgress save(folder.PathOf(running));
     ASSERT_TRUE(save.holding);
-    EXPECT_TRUE(WriteChecksumList(target, kRows));
+    EXPECT_TRUE(WriteListOf(target, kRows));
     EXPECT_EQ(FolderListing(folder.root),
               ".sumwick-save-00000001-00000000-0000000.tmp\n"
               ".sumwick-save-00000001-00000000-00000000.tmp.bak\n"
@@ -193,7 +194,7 @@ TEST(SafeSave, StaleTemporaryFilesGoAtTheNextSave) {
   // stale errno from before (EINTR) makes it retry nothing.
   const int open_files = OpenFileCount();
   errno = EINTR;
-  EXPECT_TRUE(WriteChecksumList(target, kRows));
+  EXPECT_TRUE(WriteListOf(target, kRows));
   EXPECT_EQ(OpenFileCount(), open_files);
   EXPECT_EQ(FolderListing(folder.root),
             users_listed + "sums.md5\nsumwick-save-00000001-00000000-00000000.tmp\n") << "no longer running";
@@ -203,9 +204,9 @@ TEST(SafeSave, StaleTemporaryFilesGoAtTheNextSave) {
   // Each save's clean-up runs while the other's temporary file is being written.
   bool saved[2] = {true, true};
   std::thread second([&] {
-    for (int i = 0; i < 40; ++i) saved[1] = WriteChecksumList(folder.PathOf(L"b.md5"), kRows) && saved[1];
+    for (int i = 0; i < 40; ++i) saved[1] = WriteListOf(folder.PathOf(L"b.md5"), kRows) && saved[1];
   });
-  for (int i = 0; i < 40; ++i) saved[0] = WriteChecksumList(folder.PathOf(L"a.md5"), kRows) && saved[0];
+  for (int i = 0; i < 40; ++i) saved[0] = WriteListOf(folder.PathOf(L"a.md5"), kRows) && saved[0];
   second.join();
   EXPECT_TRUE(saved[0]);
   EXPECT_TRUE(saved[1]);
@@ -218,7 +219,7 @@ TEST(SafeSave, ReadOnlyTargetKeepsItsBytes) {
   ScratchFolder folder;
   const std::wstring path = folder.Write(L"sums.md5", kOldList);
   ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
-  EXPECT_FALSE(WriteChecksumList(path, kRows));
+  EXPECT_FALSE(WriteListOf(path, kRows));
   EXPECT_EQ(FileBytes(path), kOldList);
   EXPECT_EQ(FolderListing(folder.root), "sums.md5\n");
   SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -230,7 +231,7 @@ TEST(SafeSave, LockedTargetKeepsItsBytes) {
   // Another program holding the file open without delete sharing.
   HANDLE holder = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-  EXPECT_FALSE(WriteChecksumList(path, kRows));
+  EXPECT_FALSE(WriteListOf(path, kRows));
   CloseHandle(holder);
   EXPECT_EQ(FileBytes(path), kOldList);
   EXPECT_EQ(FolderListing(folder.root), "sums.md5\n");
@@ -260,7 +261,7 @@ struct DiskFullAfter {
 TEST(SafeSave, SavingOverKeepsThePermissionBits) {
   ScratchFolder folder;
   const std::wstring fresh = folder.PathOf(L"new.md5");
-  ASSERT_TRUE(WriteChecksumList(fresh, kRows));
+  ASSERT_TRUE(WriteListOf(fresh, kRows));
   const mode_t mask = ::umask(0);
   ::umask(mask);
   struct stat made {};
@@ -270,7 +271,7 @@ TEST(SafeSave, SavingOverKeepsThePermissionBits) {
   const std::wstring path = folder.Write(L"sums.md5", kOldList);
   const std::string native = os::WideToUtf8(path);
   ASSERT_EQ(::chmod(native.c_str(), 0604), 0);
-  ASSERT_TRUE(WriteChecksumList(path, kRows));
+  ASSERT_TRUE(WriteListOf(path, kRows));
   struct stat after {};
   ASSERT_EQ(::stat(native.c_str(), &after), 0);
   EXPECT_EQ(after.st_mode & 07777, 0604u);
@@ -284,7 +285,7 @@ TEST(SafeSave, FullDiskKeepsTheOldList) {
   {
     DiskFullAfter full(10);
     ASSERT_TRUE(full.active);
-    saved = WriteChecksumList(path, kRows);
+    saved = WriteListOf(path, kRows);
   }
   EXPECT_FALSE(saved);
   EXPECT_EQ(FileBytes(path), kOldList);

@@ -46,12 +46,12 @@ TEST(VerifierRows, EveryKindOfRowReadsAsTheListWroteIt) {
     ASSERT_EQ(VerifierCell(rows, row, kVerifierFileColumn), ChecksumEntryName(entry)) << row;
     ASSERT_EQ(VerifierCell(rows, row, kVerifierHashColumn), entry.digest) << row;
     ASSERT_EQ(VerifierCell(rows, row, kVerifierValidColumn), L"") << row;
-    std::wstring path, digest;
-    std::int64_t size = 0;
-    ASSERT_TRUE(VerifierCheckItem(rows, row, &path, &size, &digest));
-    ASSERT_EQ(path, entry.path) << row;
-    ASSERT_EQ(size, entry.size) << row;
-    ASSERT_EQ(digest, entry.digest) << row;
+    ChecksumEntry checked;
+    ASSERT_TRUE(VerifierEntry(rows, row, &checked));
+    ASSERT_EQ(checked.path, entry.path) << row;
+    ASSERT_EQ(ChecksumEntryName(checked), ChecksumEntryName(entry)) << row;
+    ASSERT_EQ(checked.size, entry.size) << row;
+    ASSERT_EQ(checked.digest, entry.digest) << row;
   }
   const std::vector<std::pair<std::int32_t, std::wstring>> verdicts{
       {kValidOk, L"OK"}, {kValidInvalid, L"Invalid"}, {0, L"0%"}, {37, L"37%"},
@@ -62,12 +62,11 @@ TEST(VerifierRows, EveryKindOfRowReadsAsTheListWroteIt) {
   }
   SetValidCode(rows, entries.size(), kValidOk);  // past the end: ignored
   EXPECT_EQ(VerifierCell(rows, entries.size(), kVerifierFileColumn), L"");
-  std::wstring path, digest;
-  std::int64_t size = 0;
-  EXPECT_FALSE(VerifierCheckItem(rows, entries.size(), &path, &size, &digest));
+  ChecksumEntry past;
+  EXPECT_FALSE(VerifierEntry(rows, entries.size(), &past));
 
-  // The check over the rows gives the verdicts it gives over the entries:
-  // a digest matches in either letter case, a malformed one never.
+  // The check over the rows: a digest matches in either letter case, a
+  // malformed one never.
   ScratchFolder files;
   std::vector<ChecksumEntry> real;
   const std::wstring real_folder = files.PathOf(L"");
@@ -78,16 +77,12 @@ TEST(VerifierRows, EveryKindOfRowReadsAsTheListWroteIt) {
   }
   VerifierRows real_rows;
   AppendVerifierEntries(real_rows, real);
-  std::vector<std::wstring> from_entries, from_rows;
+  std::vector<std::wstring> log;
   ListCheckView view;
-  std::vector<std::wstring>* log = &from_entries;
-  view.verdict = [&](std::size_t row, bool intact) { log->push_back(std::to_wstring(row) + (intact ? L"OK" : L"-")); };
-  view.unread = [&](std::size_t row) { log->push_back(std::to_wstring(row) + L"unread"); };
-  RunListCheck(real, view);
-  log = &from_rows;
-  RunListCheckOverRows(real_rows, view);
-  EXPECT_EQ(from_entries, (std::vector<std::wstring>{L"0OK", L"1OK", L"2OK", L"3-"}));
-  EXPECT_EQ(from_rows, from_entries);
+  view.verdict = [&](std::size_t row, bool intact) { log.push_back(std::to_wstring(row) + (intact ? L"OK" : L"-")); };
+  view.unread = [&](std::size_t row) { log.push_back(std::to_wstring(row) + L"unread"); };
+  RunListCheck(real_rows, view);
+  EXPECT_EQ(log, (std::vector<std::wstring>{L"0OK", L"1OK", L"2OK", L"3-"}));
 }
 
 TEST(VerifierRows, ReleaseGivesTheMemoryBackToTheSystem) {

@@ -3,7 +3,7 @@
 void RunCalculation(FileRows& rows, StopToken& stop, const CalculationView& view) {
   FileDigestJob job;
   job.CountInto(view.meter);
-  FileRow row;
+  FileRowCopy row;
   RowId after = kNoRow;
   for (;;) {
     const bool more = NextRow(rows, after, &row);

@@ -154,24 +154,20 @@ bool FilesBeingAdded() { return TheIntake().unfinished != 0; }
 void CopyTickedRows() {
   // The text of a million rows takes a while to make and Windows' copy of
   // it a good part of a second: the window thread only takes the rows as
-  // they stand now, in one pass; a worker makes the text and hands it to the
-  // clipboard itself, so that the window never waits. The latest Copy wins.
-  // An empty text still replaces what was there.
+  // they stand now, as views, no text made; a worker makes the text and
+  // hands it to the clipboard itself, so that the window never waits. The
+  // latest Copy wins. An empty text still replaces what was there.
   const std::uint64_t copy = ++g_copies;
-  std::shared_ptr<ChecksumListRows> rows;
-  try {
-    rows = std::make_shared<ChecksumListRows>(TakeChecksumListRows(TheFileRows()));
-  } catch (const std::bad_alloc&) {
-    return;  // too many rows to copy
-  }
+  const std::shared_ptr<const ListSnapshot> snapshot = TakeListSnapshot(TheFileRows());
+  if (!snapshot) return;  // too many rows to copy
   ++g_copies_under_way;
-  std::function<void()> make = [copy, rows] {
+  std::function<void()> make = [copy, snapshot] {
     struct Ended {
       ~Ended() { --g_copies_under_way; }
     } ended;
     ClipboardText text;
     try {
-      text = PrepareClipboardText(ChecksumListTextOf(*rows));
+      text = PrepareClipboardText(SnapshotText(*snapshot));
     } catch (const std::bad_alloc&) {
       return;  // a text too large to make is not copied
     }
@@ -188,7 +184,7 @@ bool CopiesUnderWay() { return g_copies_under_way.load() != 0; }
 
 void DeleteSelectedRow() {
   const std::int32_t selected = GetGadgetState(kFileListGadget);
-  FileRow row;
+  FileRowCopy row;
   if (selected < 0 || !RowAt(TheFileRows(), static_cast<std::size_t>(selected), &row)) return;
   RemoveRow(TheFileRows(), row.id);
   RemoveListRow(kFileListGadget, selected);

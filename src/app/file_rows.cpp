@@ -7,88 +7,72 @@
 
 #include "app/size_text.h"
 #include "engine/md5_digest.h"
-#include "os/ascii_case.h"
+#include "os/hex_digits.h"
 #include "os/path_text.h"
 
 namespace {
 
-using StoredRows = std::deque<StoredRow, RowStore::Allocator<StoredRow>>;
-
-StoredRows::const_iterator FirstAfter(const StoredRows& rows, RowId id) {
-  return std::upper_bound(rows.begin(), rows.end(), id, [](RowId key, const StoredRow& row) { return key < row.id; });
+FileRowStore::Rows::const_iterator FirstAfter(const FileRowStore::Rows& rows, RowId id) {
+  return std::upper_bound(rows.begin(), rows.end(), id, [](RowId key, const FileRow& row) { return key < row.id; });
 }
 
 template <typename Rows>
 auto Find(Rows& rows, RowId id) -> decltype(rows.begin()) {
-  auto at = std::lower_bound(rows.begin(), rows.end(), id, [](const StoredRow& row, RowId key) { return row.id < key; });
+  auto at = std::lower_bound(rows.begin(), rows.end(), id, [](const FileRow& row, RowId key) { return row.id < key; });
   return (at != rows.end() && at->id == id) ? at : rows.end();
 }
 
 // `text` copied into the store's blocks, which keep it for as long as the store lives.
-std::wstring_view Keep(RowStore& store, std::wstring_view text) {
+std::wstring_view CopyIntoBlocks(FileRowStore& store, std::wstring_view text) {
   auto* kept = static_cast<wchar_t*>(os::ArenaTake(store.memory, text.size() * sizeof(wchar_t), alignof(wchar_t)));
   std::copy(text.begin(), text.end(), kept);
   return std::wstring_view(kept, text.size());
 }
 
-std::uint32_t FolderOf(RowStore& store, std::wstring_view folder) {
+std::uint32_t FolderOf(FileRowStore& store, std::wstring_view folder) {
   // Rows mostly come folder by folder: the last folder is asked first.
   if (!store.folders.empty() && store.folders.back() == folder) return static_cast<std::uint32_t>(store.folders.size() - 1);
   const auto known = store.folder_index.find(folder);
   if (known != store.folder_index.end()) return known->second;
-  const std::wstring_view kept = Keep(store, folder);
+  const std::wstring_view kept = CopyIntoBlocks(store, folder);
   const auto index = static_cast<std::uint32_t>(store.folders.size());
   store.folders.push_back(kept);
   store.folder_index.emplace(kept, index);
   return index;
 }
 
-void Store(RowStore& store, RowId id, const FileEntry& entry, bool ticked) {
+void PackRow(FileRowStore& store, RowId id, const FileEntry& entry, bool ticked) {
   const std::wstring_view path = entry.path;
   std::wstring_view name = os::FileNamePartView(entry.path);
   // A name no file system allows: the whole path counts as its folder.
   if (name.size() > std::numeric_limits<std::uint16_t>::max()) name = std::wstring_view();
-  StoredRow row;
+  FileRow row;
   row.id = id;
   row.size = entry.size;
   row.ticked = ticked;
   row.folder = FolderOf(store, path.substr(0, path.size() - name.size()));
-  row.name = Keep(store, name).data();
+  row.name = CopyIntoBlocks(store, name).data();
   row.name_length = static_cast<std::uint16_t>(name.size());
   store.rows.push_back(row);
 }
 
-std::wstring_view FolderText(const RowStore& store, const StoredRow& row) { return store.folders[row.folder]; }
+std::wstring_view FolderText(const FileRowStore& store, const FileRow& row) { return store.folders[row.folder]; }
 
 // The File column: the name after the last separator.
-std::wstring_view NameText(const RowStore& store, const StoredRow& row) {
+std::wstring_view NameText(const FileRowStore& store, const FileRow& row) {
   if (row.name_length > 0) return std::wstring_view(row.name, row.name_length);
-  const std::wstring_view folder = FolderText(store, row);
-  std::size_t start = folder.size();
-  while (start > 0 && !os::IsPathSeparator(folder[start - 1])) --start;
-  return folder.substr(start);
+  return os::FileNamePartView(FolderText(store, row));
 }
 
-std::wstring PathText(const RowStore& store, const StoredRow& row) {
+std::wstring PathText(const FileRowStore& store, const FileRow& row) {
   std::wstring path(FolderText(store, row));
   path.append(row.name, row.name_length);
   return path;
 }
 
-FileRow CopiedOut(const RowStore& store, const StoredRow& row) {
-  return FileRow{row.id, row.ticked, FileEntry{PathText(store, row), row.size},
-                 row.hashed ? DigestTextOf(row.digest) : std::wstring()};
-}
-
-// The digest job's text as its 16 bytes; false for any other text.
-bool DigestBytes(const std::wstring& text, std::uint8_t digest[16]) {
-  if (text.size() != 32) return false;
-  for (std::size_t k = 0; k < 16; ++k) {
-    const int high = os::HexDigitValue(text[2 * k]), low = os::HexDigitValue(text[2 * k + 1]);
-    if (high < 0 || low < 0) return false;
-    digest[k] = static_cast<std::uint8_t>(high << 4 | low);
-  }
-  return true;
+FileRowCopy CopiedOut(const FileRowStore& store, const FileRow& row) {
+  return FileRowCopy{row.id, row.ticked, FileEntry{PathText(store, row), row.size},
+                     row.hashed ? DigestTextOf(row.digest) : std::wstring()};
 }
 
 }  // namespace
@@ -96,14 +80,14 @@ bool DigestBytes(const std::wstring& text, std::uint8_t digest[16]) {
 RowId AppendRow(FileRows& rows, FileEntry entry, bool ticked) {
   std::lock_guard<std::mutex> lock(rows.mutex);
   const RowId id = rows.last_id + 1;
-  Store(*rows.store, id, entry, ticked);
+  PackRow(*rows.store, id, entry, ticked);
   return rows.last_id = id;
 }
 
 void AppendRows(FileRows& rows, std::vector<FileEntry> entries, bool ticked) {
   std::lock_guard<std::mutex> lock(rows.mutex);
   for (const FileEntry& entry : entries) {
-    Store(*rows.store, rows.last_id + 1, entry, ticked);
+    PackRow(*rows.store, rows.last_id + 1, entry, ticked);
     ++rows.last_id;
   }
 }
@@ -117,7 +101,7 @@ bool RemoveRow(FileRows& rows, RowId id) {
 }
 
 void ClearRows(FileRows& rows) {
-  auto fresh = std::make_shared<RowStore>();
+  auto fresh = std::make_shared<FileRowStore>();
   std::lock_guard<std::mutex> lock(rows.mutex);
   // The rows' blocks go back to the system as the store goes: a few hundred
   // calls for a million rows, nothing freed one by one.
@@ -135,14 +119,14 @@ std::int64_t RowIndex(const FileRows& rows, RowId id) {
   return at == rows.store->rows.end() ? -1 : static_cast<std::int64_t>(at - rows.store->rows.begin());
 }
 
-bool RowAt(const FileRows& rows, std::size_t index, FileRow* row) {
+bool RowAt(const FileRows& rows, std::size_t index, FileRowCopy* row) {
   std::lock_guard<std::mutex> lock(rows.mutex);
   if (index >= rows.store->rows.size()) return false;
   *row = CopiedOut(*rows.store, rows.store->rows[index]);
   return true;
 }
 
-bool NextRow(const FileRows& rows, RowId after, FileRow* row) {
+bool NextRow(const FileRows& rows, RowId after, FileRowCopy* row) {
   std::lock_guard<std::mutex> lock(rows.mutex);
   auto at = FirstAfter(rows.store->rows, after);
   if (at == rows.store->rows.end()) return false;
@@ -161,7 +145,7 @@ std::int64_t TickedBytesAfter(const FileRows& rows, RowId after) {
 std::wstring RowCell(const FileRows& rows, std::size_t index, std::int32_t column) {
   std::lock_guard<std::mutex> lock(rows.mutex);
   if (index >= rows.store->rows.size()) return std::wstring();
-  const StoredRow& row = rows.store->rows[index];
+  const FileRow& row = rows.store->rows[index];
   switch (column) {
     case kFileColumn:
       return std::wstring(NameText(*rows.store, row));
@@ -185,8 +169,8 @@ void SetRowTicked(FileRows& rows, std::size_t index, bool ticked) {
 }
 
 bool SetRowHash(FileRows& rows, RowId id, const std::wstring& digest) {
-  std::uint8_t bytes[16];
-  const bool digested = DigestBytes(digest, bytes);
+  std::uint8_t bytes[16] = {};
+  const bool digested = os::HexDigitsToBytes(digest, bytes, 16);
   std::lock_guard<std::mutex> lock(rows.mutex);
   auto at = Find(rows.store->rows, id);
   if (at == rows.store->rows.end()) return false;
@@ -195,53 +179,57 @@ bool SetRowHash(FileRows& rows, RowId id, const std::wstring& digest) {
   return true;
 }
 
-ChecksumListRows TakeChecksumListRows(const FileRows& rows) {
-  ChecksumListRows listed;
-  std::lock_guard<std::mutex> lock(rows.mutex);
-  listed.store = rows.store;
-  std::size_t count = 0;
-  for (const StoredRow& row : rows.store->rows) count += InChecksumList(row.ticked, row.hashed);
-  listed.rows.reserve(count);
-  for (const StoredRow& row : rows.store->rows) {
-    if (!InChecksumList(row.ticked, row.hashed)) continue;
-    listed.rows.push_back(ListedRow{NameText(*rows.store, row), {}});
-    std::memcpy(listed.rows.back().digest, row.digest, sizeof row.digest);
+std::shared_ptr<ListSnapshot> TakeListSnapshot(const FileRows& rows) {
+  try {
+    auto snapshot = std::make_shared<ListSnapshot>();
+    std::lock_guard<std::mutex> lock(rows.mutex);
+    snapshot->store = rows.store;
+    std::size_t count = 0;
+    for (const FileRow& row : rows.store->rows) count += InChecksumList(row.ticked, row.hashed);
+    snapshot->lines.reserve(count);
+    for (const FileRow& row : rows.store->rows) {
+      if (!InChecksumList(row.ticked, row.hashed)) continue;
+      snapshot->lines.push_back(SnapshotLine{NameText(*rows.store, row), {}});
+      std::memcpy(snapshot->lines.back().digest, row.digest, sizeof row.digest);
+    }
+    return snapshot;
+  } catch (const std::bad_alloc&) {
+    return nullptr;
   }
-  return listed;
 }
 
-void OwnListedNames(ChecksumListRows& rows) {
-  if (!rows.store) return;
+void OwnSnapshotNames(ListSnapshot& snapshot) {
+  if (!snapshot.store) return;
   std::size_t chars = 0;
-  for (const ListedRow& row : rows.rows) chars += row.name.size();
+  for (const SnapshotLine& line : snapshot.lines) chars += line.name.size();
   try {
-    rows.names.reserve(chars);  // never grows after: the views below stay valid
+    snapshot.names.reserve(chars);  // never grows after: the views below stay valid
   } catch (const std::bad_alloc&) {
     return;
   }
-  for (ListedRow& row : rows.rows) {
-    const std::size_t at = rows.names.size();
-    rows.names.append(row.name);
-    row.name = std::wstring_view(rows.names).substr(at, row.name.size());
+  for (SnapshotLine& line : snapshot.lines) {
+    const std::size_t at = snapshot.names.size();
+    snapshot.names.append(line.name);
+    line.name = std::wstring_view(snapshot.names).substr(at, line.name.size());
   }
-  rows.store.reset();
+  snapshot.store.reset();
 }
 
-bool AppendChecksumLines(const ChecksumListRows& rows, std::size_t* next, std::size_t chars, std::wstring* text) {
-  if (*next >= rows.rows.size()) return false;
+bool AppendSnapshotLines(const ListSnapshot& snapshot, std::size_t* next, std::size_t chars, std::wstring* text) {
+  if (*next >= snapshot.lines.size()) return false;
   const std::size_t start = text->size();
-  for (; *next < rows.rows.size() && text->size() - start < chars; ++*next)
-    AppendChecksumLine(text, rows.rows[*next].name, DigestTextOf(rows.rows[*next].digest));
+  for (; *next < snapshot.lines.size() && text->size() - start < chars; ++*next)
+    AppendChecksumLine(text, snapshot.lines[*next].name, DigestTextOf(snapshot.lines[*next].digest));
   return true;
 }
 
-std::wstring ChecksumListTextOf(const ChecksumListRows& rows) {
+std::wstring SnapshotText(const ListSnapshot& snapshot) {
   std::wstring text;
   std::size_t length = 0;
-  for (const ListedRow& row : rows.rows) length += row.name.size() + 36;
+  for (const SnapshotLine& line : snapshot.lines) length += line.name.size() + 36;
   text.reserve(length);
   std::size_t next = 0;
-  AppendChecksumLines(rows, &next, std::numeric_limits<std::size_t>::max(), &text);
+  AppendSnapshotLines(snapshot, &next, std::numeric_limits<std::size_t>::max(), &text);
   return text;
 }
 

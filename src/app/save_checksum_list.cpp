@@ -29,12 +29,11 @@ const std::shared_ptr<JobQueue>& TheSaves() {
 // is asked to hold off the end of the session.
 std::atomic<std::int32_t> g_saves_pending{0};
 
-// A failed save calls off a quit that waits for it: the user may save again.
-void ReportFailedSave() {
-  CallOnWindowThread(kMainWindow, [] {
-    TheProgram().quit = 0;
-    MessageRequester(L"Error", L"Could not save the checksum list.", kMainWindow);
-  });
+// Window thread: says the save failed, over the main window, and calls off
+// a quit that waits for it, so that the user may save again.
+void ShowSaveFailed() {
+  TheProgram().quit = 0;
+  MessageRequester(L"Error", L"Could not save the checksum list.", kMainWindow);
 }
 
 // The reason is taken back on the window thread, unless another save came.
@@ -49,62 +48,57 @@ void SaveEnded() {
 
 void SaveChecksumList() {
   // The rows as they stand when the command is chosen, before the requester.
-  std::shared_ptr<ChecksumListRows> rows;
-  try {
-    rows = std::make_shared<ChecksumListRows>(TakeChecksumListRows(TheFileRows()));
-  } catch (const std::bad_alloc&) {
-    rows.reset();
-  }
+  std::shared_ptr<ListSnapshot> snapshot = TakeListSnapshot(TheFileRows());
   const std::wstring chosen = SaveFileRequester(L"Save", L"", L"MD5 File|*.md5");
   if (chosen.empty()) return;
-  if (!rows) {
-    MessageRequester(L"Error", L"Could not save the checksum list.");
+  if (!snapshot) {
+    ShowSaveFailed();
     return;
   }
-  QueueSave(rows, WithMd5Extension(chosen));
+  QueueSave(std::move(snapshot), WithMd5Extension(chosen));
 }
 
 namespace {
 
 // A save's snapshot: its names made its own once, by whichever comes first,
 // the thread started for that at once or the save's worker, which reads the
-// rows only after that.
-struct SaveSnapshot {
+// lines only after that.
+struct SavedSnapshot {
   std::mutex lock;
-  std::shared_ptr<ChecksumListRows> rows;  // changed only under lock, before `owned`
+  std::shared_ptr<ListSnapshot> snapshot;  // changed only under lock, before `owned`
   bool owned = false;                      // under lock
 };
 
-void OwnNames(SaveSnapshot& snapshot) {
-  std::lock_guard<std::mutex> hold(snapshot.lock);
-  if (snapshot.owned) return;
-  snapshot.owned = true;
-  OwnListedNames(*snapshot.rows);
+void OwnNames(SavedSnapshot& saved) {
+  std::lock_guard<std::mutex> hold(saved.lock);
+  if (saved.owned) return;
+  saved.owned = true;
+  OwnSnapshotNames(*saved.snapshot);
 }
 
 }  // namespace
 
-void QueueSave(std::shared_ptr<ChecksumListRows> rows, std::wstring path) {
+void QueueSave(std::shared_ptr<ListSnapshot> snapshot, std::wstring path) {
   // The text of a million rows is made and written by a worker while the
   // window answers. A failed save must not look like success; the old file
   // stays as it was.
   if (g_saves_pending++ == 0) BlockSessionEnd(kMainWindow, L"Saving the checksum list");
-  auto snapshot = std::make_shared<SaveSnapshot>();
-  snapshot->rows = std::move(rows);
+  auto saved = std::make_shared<SavedSnapshot>();
+  saved->snapshot = std::move(snapshot);
   // Without a thread for it, the save's worker makes the names its own.
-  os::StartThread([snapshot] { OwnNames(*snapshot); }, false);
-  QueueJob(TheSaves(), [snapshot, path = std::move(path)] {
-    OwnNames(*snapshot);
-    const std::shared_ptr<const ChecksumListRows> rows = snapshot->rows;
-    bool saved = false;
+  os::StartThread([saved] { OwnNames(*saved); }, false);
+  QueueJob(TheSaves(), [saved, path = std::move(path)] {
+    OwnNames(*saved);
+    const std::shared_ptr<const ListSnapshot> snapshot = saved->snapshot;
+    bool written = false;
     try {
       std::size_t next = 0;
-      saved = WriteChecksumListPieces(path, [&rows, &next](std::wstring* lines) {
-        return AppendChecksumLines(*rows, &next, kChecksumPieceChars, lines);
+      written = WriteChecksumListPieces(path, [&snapshot, &next](std::wstring* lines) {
+        return AppendSnapshotLines(*snapshot, &next, kChecksumPieceChars, lines);
       });
     } catch (const std::bad_alloc&) {
     }
-    if (!saved) ReportFailedSave();
+    if (!written) CallOnWindowThread(kMainWindow, ShowSaveFailed);
     SaveEnded();
   });
 }

@@ -7,16 +7,19 @@
 
 #include "app/file_rows.h"
 
-// Menu event 4: save requester, then the file; a message box titled "Error"
-// when the file cannot be written.
+// Menu event 4: save requester, then the file, written by a worker. When the
+// file cannot be written, or memory runs out for the rows' snapshot, a box
+// titled "Error" over the main window says so, and a quit that waits for the
+// save is called off.
 void SaveChecksumList();
 // Until every save chosen so far is written (or has failed).
 void FinishSaves();
 
-// Writes `rows` as the list at exactly `path`, after the saves chosen before.
+// Writes the snapshot's lines as the list at exactly `path`, after the saves
+// chosen before.
 // From now until it is written, Windows is asked to hold off the end of the
 // session ("Saving the checksum list").
-void QueueSave(std::shared_ptr<ChecksumListRows> rows, std::wstring path);
+void QueueSave(std::shared_ptr<ListSnapshot> snapshot, std::wstring path);
 bool SavesUnderWay();
 
 // The end of the session: refused while a save is queued or under way, so

@@ -185,14 +185,14 @@ ChunkSource::File::~File() {
   os::CloseFile(file_);
 }
 
-// The first piece is read here, so that a small file never waits on the
-// reader thread; a file that fills it likely goes on, and the reader reads the
-// rest of the chunk while this piece is hashed (or, without a reader, the rest
-// is read here: the chunk is the same either way).
 std::uint32_t ChunkSource::BytesTakenFromReader() {
   return read_ahead_ ? read_ahead_->Taken() : 0;
 }
 
+// The first piece is read here, so that a small file never waits on the
+// reader thread; a file that fills it likely goes on, and the reader reads the
+// rest of the chunk while this piece is hashed (or, without a reader, the rest
+// is read here: the chunk is the same either way).
 void ChunkSource::File::ReadFirst() {
   const std::uint32_t chunk_size = source_.chunk_size_;
   read_ok_ = source_.read_(file_, chunk_, piece_, &size_);

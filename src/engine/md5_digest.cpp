@@ -7,6 +7,7 @@
 
 #include "engine/md5_blocks.h"
 #include "os/ascii_case.h"
+#include "os/hex_digits.h"
 
 namespace {
 
@@ -378,22 +379,14 @@ std::wstring Md5Digest::Finish() {
 }
 
 std::wstring DigestTextOf(const std::uint8_t digest[16]) {
-  static constexpr wchar_t kHex[] = L"0123456789abcdef";
   std::wstring text(32, L'0');
-  for (int k = 0; k < 16; ++k) {
-    text[2 * k] = kHex[digest[k] >> 4];
-    text[2 * k + 1] = kHex[digest[k] & 0x0F];
-  }
+  os::BytesToHexDigits(digest, 16, &text[0]);
   return text;
 }
 
 bool IsDigestText(const std::wstring& text) {
-  if (text.size() != 32) return false;
-  for (const wchar_t ch : text) {
-    const wchar_t lower = os::AsciiLower(ch);
-    if (!((lower >= L'0' && lower <= L'9') || (lower >= L'a' && lower <= L'f'))) return false;
-  }
-  return true;
+  std::uint8_t digest[16];
+  return os::HexDigitsToBytes(text, digest, 16);
 }
 
 bool SameDigestText(const std::wstring& a, const std::wstring& b) { return os::EqualIgnoringAsciiCase(a, b); }

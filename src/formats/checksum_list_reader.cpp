@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
-#include <iterator>
 #include <memory>
 #include <mutex>
 #include <new>
 
-#include "formats/checksum_rows.h"
+#include "formats/packed_lines.h"
 #include "os/codepage.h"
 #include "os/file.h"
 #include "os/ordered_walk.h"
@@ -148,104 +147,85 @@ void ChecksumListParser::EndLine() {
   if (split) lines_.push_back(std::move(line));
 }
 
-std::vector<ChecksumLine> ParseChecksumList(std::string_view bytes) {
-  ChecksumListParser parser;
-  parser.Feed(bytes);
-  parser.Finish();
-  return std::move(parser.lines());
-}
-
 namespace {
 
-// The lines in slices of at least `slice_lines` as they are parsed, the last
-// slice at the end; false as ReadChecksumLines, or when `slice` says stop, or
-// once `stop` is set (looked at after every chunk, as `cancel` is).
-bool ReadLineSlices(const std::wstring& path, std::size_t slice_lines,
-                    const std::function<bool(std::vector<ChecksumLine>&)>& slice, const std::atomic<bool>* cancel,
-                    os::ChunkRead read, const std::atomic<bool>* stop = nullptr) {
+// Lines are looked up, and held entries handed over, in parts of this many:
+// a part's full paths stay a few MB, the taker's work on a part stays short,
+// and a stop is seen between two parts.
+constexpr std::size_t kEntriesPerPart = 16384;
+
+using EntryTaker = std::function<bool(std::vector<ChecksumEntry>&)>;
+
+bool Cancelled(const ListReading& how) { return how.cancel && how.cancel->load(); }
+
+// Reads the list at `path`, handing `lines` what each chunk completed (the
+// rest at the end, perhaps none); false when the file cannot be opened or
+// read to its end, or when `lines` says stop, or once `cancel` or `stop` is
+// set (looked at after every chunk).
+bool ReadLines(const std::wstring& path, const std::function<bool(std::vector<ChecksumLine>&)>& lines,
+               const ListReading& how, const std::atomic<bool>& stop) {
   const os::FileHandle file = os::OpenForReading(path);
   if (file == os::kNoFile) return false;
-  const auto cancelled = [cancel, stop] { return (cancel && cancel->load()) || (stop && stop->load()); };
+  const auto stopped = [&how, &stop] { return Cancelled(how) || stop.load(); };
   ChecksumListParser parser;
   bool read_ok;
   bool go_on = true;
   try {
     read_ok = os::ReadInChunks(file, [&](std::string_view chunk) {
       const bool more = parser.Feed(chunk);
-      if (parser.lines().size() >= slice_lines) {
-        go_on = slice(parser.lines());
+      if (!parser.lines().empty()) {
+        go_on = lines(parser.lines());
         parser.lines().clear();
       }
-      return more && go_on && !cancelled();
-    }, read);
+      return more && go_on && !stopped();
+    }, how.read);
     parser.Finish();
-    if (read_ok && go_on && !cancelled()) go_on = slice(parser.lines());
+    if (read_ok && go_on && !stopped()) go_on = lines(parser.lines());
   } catch (const std::bad_alloc&) {
     read_ok = false;
   }
   os::CloseFile(file);
   // A list that could not be read to its end is not checked in part.
-  return read_ok && go_on && !cancelled();
+  return read_ok && go_on && !stopped();
 }
 
-}  // namespace
-
-bool ReadChecksumLines(const std::wstring& path, std::vector<ChecksumLine>* lines, const std::atomic<bool>* cancel,
-                       os::ChunkRead read) {
-  lines->clear();
-  const std::size_t all = static_cast<std::size_t>(-1);
-  if (ReadLineSlices(path, all, [lines](std::vector<ChecksumLine>& last) { lines->swap(last); return true; }, cancel, read))
-    return true;
-  lines->clear();
-  return false;
-}
-
-namespace {
-
-// Lines [from, to) of `lines` (packed as they wait, their sizes unused)
-// resolved against the folder of the list at `list_path`, up to `in_flight`
-// lookups at once, and the entries whose files exist and are not empty handed
-// to `take` in file order, in batches, as the sizes come in. False when
-// stopped, by `take`, `cancel`, or memory running out.
-bool ResolvePackedLines(const std::wstring& list_path, const ChecksumRows& lines, std::size_t from, std::size_t to,
-                        std::uint32_t in_flight,
-                        const std::function<bool(std::vector<ChecksumEntry>&)>& take,
-                        const std::atomic<bool>* cancel) {
+// Lines [from, to) of `lines` (packed as they wait, their sizes unused) looked
+// up in `folder`, the list's, `how.in_flight` at once, and the entries whose
+// files exist and are not empty handed to `take` in file order, in batches,
+// as the sizes come in. False when stopped, by `take`, `cancel`, or memory
+// running out.
+bool LookUpPart(const std::wstring& folder, const PackedLines& lines, std::size_t from, std::size_t to,
+                const ListReading& how, const EntryTaker& take) {
   std::vector<std::wstring> paths;
   std::vector<ChecksumEntry> entries;
   try {
-    const std::wstring folder = os::FolderPart(list_path);
     paths.reserve(to - from);
     for (std::size_t line = from; line < to; ++line) {
       paths.push_back(folder);
-      AppendChecksumRowName(lines, line, &paths.back());
+      AppendPackedName(lines, line, &paths.back());
     }
     os::WalkSettings settings;
-    settings.in_flight = in_flight;
+    settings.in_flight = how.in_flight;
     return os::WalkPaths(std::move(paths), settings, [&](std::vector<os::WalkedFile>& batch) {
       entries.clear();
       for (os::WalkedFile& found : batch) {
         // An empty file is skipped like a missing one: there is nothing to check.
         if (found.size <= 0) continue;
         entries.push_back(
-            ChecksumEntry{ChecksumRowDigest(lines, from + found.given), std::move(found.path), folder.size(), found.size});
+            ChecksumEntry{PackedDigest(lines, from + found.given), std::move(found.path), folder.size(), found.size});
       }
       return entries.empty() || take(entries);
-    }, cancel);
+    }, how.cancel);
   } catch (const std::bad_alloc&) {
     return false;
   }
 }
 
-}  // namespace
-
-namespace {
-
 // Slices of lines on their way from the reading thread to the lookups.
 struct LineSlices {
   std::mutex lock;
   std::condition_variable came;
-  std::deque<ChecksumRows> waiting;  // packed: a long list waits here nearly whole
+  std::deque<PackedLines> waiting;  // packed: a long list waits here nearly whole
   std::size_t lines = 0;  // read so far
   bool ended = false;
   bool whole = false;  // read to its end
@@ -267,134 +247,143 @@ struct ReaderEnd {
   }
 };
 
-bool Cancelled(const ListReading& how) { return how.cancel && how.cancel->load(); }
+// Hands the lines packed so far on to the lookups; false once they stopped.
+bool HandOn(LineSlices& slices, PackedLines& packed) {
+  std::lock_guard<std::mutex> hold(slices.lock);
+  slices.lines += PackedLineCount(packed);
+  slices.waiting.push_back(std::move(packed));
+  packed = PackedLines();
+  slices.came.notify_one();
+  return !slices.stop.load();
+}
 
-}  // namespace
+// The reading thread: each chunk's lines are packed as soon as they are
+// parsed, and handed on in slices of `lines_per_slice`.
+void ReadIntoSlices(LineSlices& slices, const std::wstring& path, const ListReading& how) {
+  const std::size_t per_slice = std::max<std::size_t>(1, how.lines_per_slice);
+  PackedLines packed;
+  bool whole = false;
+  try {
+    whole = ReadLines(path, [&](std::vector<ChecksumLine>& lines) {
+      PackLines(lines, packed);
+      return PackedLineCount(packed) < per_slice || HandOn(slices, packed);
+    }, how, slices.stop);
+    if (whole && PackedLineCount(packed) > 0) whole = HandOn(slices, packed);
+  } catch (const std::bad_alloc&) {
+    whole = false;  // memory ran out: the list is not read whole
+  }
+  // Given back before the end is told: nothing of the reading outlives it.
+  ReleasePackedLines(packed);
+  std::lock_guard<std::mutex> hold(slices.lock);
+  slices.ended = true;
+  slices.whole = whole;
+  slices.came.notify_one();
+}
 
-bool ReadAndResolveChecksumList(const std::wstring& path, const ListReading& how,
-                                const std::function<void(std::size_t lines)>& lines_read,
-                                const std::function<bool(std::vector<ChecksumEntry>&)>& take) {
+// The reading under way on a thread of its own; without one, the file is
+// read here first, then looked up. Null when memory runs out first.
+std::shared_ptr<LineSlices> StartReading(const std::wstring& path, const ListReading& how) {
   std::shared_ptr<LineSlices> slices;
   std::function<void()> reader;
   try {
     slices = std::make_shared<LineSlices>();
-    reader = [slices, path, how] {
-      // Each chunk's lines are packed as soon as they are parsed, and handed on
-      // in slices of `lines_per_slice`: a long list waits packed nearly whole.
-      const std::size_t per_slice = std::max<std::size_t>(1, how.lines_per_slice);
-      ChecksumRows packed;
-      bool whole = false;
-      try {
-        const auto hand_on = [&slices, &packed] {
-          std::lock_guard<std::mutex> hold(slices->lock);
-          slices->lines += packed.count;
-          slices->waiting.push_back(std::move(packed));
-          packed = ChecksumRows();
-          slices->came.notify_one();
-          return !slices->stop.load();
-        };
-        whole = ReadLineSlices(path, 1, [&](std::vector<ChecksumLine>& lines) {
-          for (ChecksumLine& line : lines) {
-            AppendChecksumRow(packed, line.name, line.digest, 0);
-            std::wstring().swap(line.name);
-            std::wstring().swap(line.digest);
-          }
-          return packed.count < per_slice || hand_on();
-        }, how.cancel, how.read, &slices->stop);
-        if (whole && packed.count > 0) whole = hand_on();
-      } catch (const std::bad_alloc&) {
-        whole = false;  // memory ran out: the list is not read whole
-      }
-      // Given back before the end is told: nothing of the reading outlives it.
-      ReleaseChecksumRows(packed);
-      std::lock_guard<std::mutex> hold(slices->lock);
-      slices->ended = true;
-      slices->whole = whole;
-      slices->came.notify_one();
-    };
+    reader = [slices, path, how] { ReadIntoSlices(*slices, path, how); };
   } catch (const std::bad_alloc&) {
-    return false;  // nothing read, nothing handed over
+    return nullptr;
   }
-  // Without a thread of its own the file is read first, then looked up.
   bool started = false;
   try {
     started = os::StartThread(reader, false) != 0;
   } catch (const std::bad_alloc&) {
   }
   if (!started) reader();
+  return slices;
+}
+
+// The entries the lookups find, held back packed until the file is known to
+// be whole, then handed over with the number of lines.
+struct HeldEntries {
+  LineSlices& slices;
+  const ListReading& how;
+  const std::function<void(std::size_t lines)>& lines_read;
+  const EntryTaker& take;
+  std::wstring folder;  // the list's
+  PackedLines held;
+  bool released = false;
+};
+
+// In parts, as the lookups hand them over.
+bool HandOverHeld(HeldEntries& entries) {
+  const std::size_t count = PackedLineCount(entries.held);
+  for (std::size_t at = 0; at < count; at += kEntriesPerPart) {
+    if (Cancelled(entries.how)) return false;
+    std::vector<ChecksumEntry> part;
+    part.reserve(std::min(kEntriesPerPart, count - at));
+    for (std::size_t line = at; line < count && line < at + kEntriesPerPart; ++line)
+      part.push_back(UnpackedEntry(entries.held, line, entries.folder));
+    if (!entries.take(part)) return false;
+  }
+  ReleasePackedLines(entries.held);
+  return true;
+}
+
+// The lookups' taker: holds `found` while the file may yet fail, else hands
+// over what was held, then `found`. False to stop.
+bool HoldOrTake(HeldEntries& entries, std::vector<ChecksumEntry>& found) {
+  if (!entries.released) {
+    std::size_t lines = 0;
+    {
+      std::lock_guard<std::mutex> hold(entries.slices.lock);
+      entries.released = entries.slices.ended && entries.slices.whole;
+      lines = entries.slices.lines;
+    }
+    if (!entries.released) {
+      for (const ChecksumEntry& entry : found) AppendPackedEntry(entries.held, entry);
+      return true;
+    }
+    entries.lines_read(lines);
+    if (!HandOverHeld(entries)) return false;
+  }
+  if (found.empty()) return true;
+  return !Cancelled(entries.how) && entries.take(found);
+}
+
+// Looks up each slice as it comes, a part at a time (the full paths of a
+// whole slice would take more memory than its lines do packed). True when
+// every slice was looked up and the file was read whole.
+bool LookUpSlices(LineSlices& slices, HeldEntries& entries) {
+  const EntryTaker taker = [&entries](std::vector<ChecksumEntry>& found) { return HoldOrTake(entries, found); };
+  bool go_on = true;
+  std::unique_lock<std::mutex> hold(slices.lock);
+  while (go_on) {
+    slices.came.wait(hold, [&slices] { return !slices.waiting.empty() || slices.ended; });
+    if (slices.waiting.empty()) break;
+    PackedLines slice = std::move(slices.waiting.front());
+    slices.waiting.pop_front();
+    hold.unlock();
+    const std::size_t count = PackedLineCount(slice);
+    for (std::size_t from = 0; go_on && from < count; from += kEntriesPerPart)
+      go_on = LookUpPart(entries.folder, slice, from, std::min(count, from + kEntriesPerPart), entries.how, taker);
+    if (!go_on) slices.stop = true;  // the reader ends at its next chunk, not at its next slice
+    ReleasePackedLines(slice);
+    hold.lock();
+  }
+  return go_on && slices.whole;
+}
+
+}  // namespace
+
+bool ReadAndResolveChecksumList(const std::wstring& path, const ListReading& how,
+                                const std::function<void(std::size_t lines)>& lines_read, const EntryTaker& take) {
+  const std::shared_ptr<LineSlices> slices = StartReading(path, how);
+  if (!slices) return false;  // nothing read, nothing handed over
   const ReaderEnd reader_end{slices};
   try {
-    // Entries are held back, packed, until the file is known to be whole.
-    const std::wstring folder = os::FolderPart(path);
-    ChecksumRows held;
-    bool released = false;
-    const auto hold_or_take = [&](std::vector<ChecksumEntry>& entries) {
-      if (!released) {
-        std::size_t lines = 0;
-        {
-          std::lock_guard<std::mutex> hold(slices->lock);
-          released = slices->ended && slices->whole;
-          lines = slices->lines;
-        }
-        if (!released) {
-          for (const ChecksumEntry& entry : entries)
-            AppendChecksumRow(held, ChecksumEntryName(entry), entry.digest, entry.size);
-          return true;
-        }
-        lines_read(lines);
-        // In parts, as the lookups hand them over: the taker's work per part
-        // stays short, and a stop is seen between two parts.
-        constexpr std::size_t kMostPerPart = 16384;
-        for (std::size_t at = 0; at < held.count; at += kMostPerPart) {
-          if (Cancelled(how)) return false;
-          std::vector<ChecksumEntry> part;
-          part.reserve(std::min(kMostPerPart, held.count - at));
-          for (std::size_t row = at; row < held.count && row < at + kMostPerPart; ++row) {
-            ChecksumEntry entry{ChecksumRowDigest(held, row), folder, folder.size(), ChecksumRowAt(held, row).size};
-            AppendChecksumRowName(held, row, &entry.path);
-            part.push_back(std::move(entry));
-          }
-          if (!take(part)) return false;
-        }
-        ReleaseChecksumRows(held);
-      }
-      if (entries.empty()) return true;
-      return !Cancelled(how) && take(entries);
-    };
-    bool go_on = true;
-    std::unique_lock<std::mutex> hold(slices->lock);
-    while (go_on) {
-      slices->came.wait(hold, [&slices] { return !slices->waiting.empty() || slices->ended; });
-      if (slices->waiting.empty()) break;
-      ChecksumRows slice = std::move(slices->waiting.front());
-      slices->waiting.pop_front();
-      hold.unlock();
-      // A part at a time: the full paths of a whole slice would take more
-      // memory than its lines do packed.
-      constexpr std::size_t kLookedUpAtOnce = 16384;
-      for (std::size_t from = 0; go_on && from < slice.count; from += kLookedUpAtOnce)
-        go_on = ResolvePackedLines(path, slice, from, std::min(slice.count, from + kLookedUpAtOnce), how.in_flight,
-                                   hold_or_take, how.cancel);
-      if (!go_on) slices->stop = true;  // the reader ends at its next chunk, not at its next slice
-      ReleaseChecksumRows(slice);
-      hold.lock();
-    }
-    if (!go_on || !slices->whole) return false;
-    hold.unlock();
-    std::vector<ChecksumEntry> none;
-    return hold_or_take(none) && !Cancelled(how);
+    HeldEntries entries{*slices, how, lines_read, take, os::FolderPart(path), PackedLines(), false};
+    if (!LookUpSlices(*slices, entries)) return false;
+    std::vector<ChecksumEntry> none;  // the lookups may all have ended before the file proved whole
+    return HoldOrTake(entries, none) && !Cancelled(how);
   } catch (const std::bad_alloc&) {
     return false;  // what was handed over stays
   }
-}
-
-std::vector<ChecksumEntry> ReadChecksumList(const std::wstring& path) {
-  std::vector<ChecksumEntry> all;
-  const bool whole = ReadAndResolveChecksumList(path, ListReading{}, [&all](std::size_t lines) { all.reserve(lines); },
-                                                [&all](std::vector<ChecksumEntry>& entries) {
-    all.insert(all.end(), std::make_move_iterator(entries.begin()), std::make_move_iterator(entries.end()));
-    return true;
-  });
-  if (!whole) all.clear();
-  return all;
 }

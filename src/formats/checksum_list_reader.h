@@ -3,7 +3,6 @@
 // CR LF, CR or NUL; reading ends at the first empty line.
 #pragma once
 
-#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -11,29 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/checksum_entry.h"
 #include "os/whole_file.h"
-
-// One line that has a two-space separator, before its name is resolved.
-struct ChecksumLine {
-  std::wstring name;    // the text before the first two spaces
-  std::wstring digest;  // the rest, without leading and trailing U+0020; not validated
-};
-
-// One accepted line of a list file.
-struct ChecksumEntry {
-  std::wstring digest;
-  // The list file's folder followed directly by the name as the line has it;
-  // the name is kept only here (a million-line list would otherwise hold
-  // every name twice).
-  std::wstring path;
-  std::size_t name_at = 0;  // where the name begins in path
-  std::int64_t size = 0;    // PathSize of path when the list was read; always > 0
-};
-
-// The name as the list's line has it.
-inline std::wstring_view ChecksumEntryName(const ChecksumEntry& entry) {
-  return std::wstring_view(entry.path).substr(std::min(entry.name_at, entry.path.size()));
-}
 
 // Splits list bytes into lines as they arrive, in chunks of any size: the
 // result does not depend on where the chunks are cut. Memory grows with the
@@ -66,22 +44,10 @@ class ChecksumListParser {
   std::vector<ChecksumLine> lines_;
 };
 
-// All lines of a list file held in memory.
-std::vector<ChecksumLine> ParseChecksumList(std::string_view bytes);
-
-// The entries of the list file at `path` whose files exist and are not empty,
-// in file order; names resolve against the list's own folder. Empty when the
-// file cannot be opened or read, or holds no such line.
-std::vector<ChecksumEntry> ReadChecksumList(const std::wstring& path);
-
-// The lines with a separator, in file order: false, with none, when the file
-// cannot be opened or read to its end, or once `cancel` is set.
-bool ReadChecksumLines(const std::wstring& path, std::vector<ChecksumLine>* lines,
-                       const std::atomic<bool>* cancel = nullptr, os::ChunkRead read = os::ReadChunk);
-
-// ReadChecksumList for a caller that shows the entries as they come: the
-// names are resolved against the list's folder and looked up while the rest
-// of the file is read on another thread, so a long list's reading costs
+// The entries of the list file at `path` whose files exist and are not
+// empty, in file order, for a caller that shows them as they come: the names
+// are resolved against the list's own folder and looked up while the rest of
+// the file is read on another thread, so a long list's reading costs
 // little time of its own. The entries are held back until the file proves
 // readable to its end (a list is never checked in part): then `lines_read`
 // gets the number of lines, and `take` the entries whose files exist and are

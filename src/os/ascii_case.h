@@ -1,5 +1,6 @@
 // Case of ASCII letters only, for texts whose letters are ASCII by definition:
-// digests, file extensions, settings' names. Every other character keeps its code.
+// digests, file extensions, settings' names. Every other character keeps its
+// code. (Hex digits, in either case, are read in hex_digits.h.)
 #pragma once
 
 #include <string_view>
@@ -10,14 +11,6 @@ namespace os {
 template <typename Char>
 constexpr Char AsciiLower(Char c) {
   return (c >= Char{'A'} && c <= Char{'Z'}) ? static_cast<Char>(c - Char{'A'} + Char{'a'}) : c;
-}
-
-// The value of a hex digit, either case; -1 for any other character.
-constexpr int HexDigitValue(wchar_t c) {
-  if (c >= L'0' && c <= L'9') return c - L'0';
-  if (c >= L'a' && c <= L'f') return c - L'a' + 10;
-  if (c >= L'A' && c <= L'F') return c - L'A' + 10;
-  return -1;
 }
 
 // Whether `a` and `b` are the same text but for the case of ASCII letters.

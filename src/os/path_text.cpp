@@ -3,7 +3,7 @@
 namespace os {
 namespace {
 
-std::size_t LastComponentStart(const std::wstring& path) {
+std::size_t LastComponentStart(std::wstring_view path) {
   std::size_t start = path.size();
   while (start > 0 && !IsPathSeparator(path[start - 1])) --start;
   return start;
@@ -13,8 +13,8 @@ std::size_t LastComponentStart(const std::wstring& path) {
 
 std::wstring FileNamePart(const std::wstring& path) { return path.substr(LastComponentStart(path)); }
 
-std::wstring_view FileNamePartView(const std::wstring& path) {
-  return std::wstring_view(path).substr(LastComponentStart(path));
+std::wstring_view FileNamePartView(std::wstring_view path) {
+  return path.substr(LastComponentStart(path));
 }
 
 std::wstring FolderPart(const std::wstring& path) { return path.substr(0, LastComponentStart(path)); }

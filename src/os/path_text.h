@@ -27,7 +27,7 @@ constexpr bool IsPathSeparator(wchar_t c) {
 // `path` when it has none, "" when it ends with one.
 std::wstring FileNamePart(const std::wstring& path);
 // The same without a copy: a view into `path`.
-std::wstring_view FileNamePartView(const std::wstring& path);
+std::wstring_view FileNamePartView(std::wstring_view path);
 
 // `path` up to and including its last separator: the folder its last
 // component lies in; "" when it has no separator.

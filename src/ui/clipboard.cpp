@@ -26,8 +26,9 @@ void ServeSentMessages() {
 
 // Another program, or a worker's hand-over, may hold the clipboard for a
 // moment: a worker tries a few times, the window thread for up to a second.
-// The hidden window is made by the window thread when the ui starts; a worker
-// only opens the clipboard with it.
+// The owner is the ui's hidden window, made by the thread that starts the ui,
+// which becomes the window thread: in the program that thread, before any
+// worker copies. A thread that copies before the ui started starts it.
 bool OpenClipboardOwned() {
   if (!ui::PostOffice()) StartUi();
   HWND owner = ui::PostOffice();

@@ -5,10 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <vector>
 
 #include "engine/file_digest_job.h"
-#include "formats/checksum_list_reader.h"
 #include "windows/verifier_rows.h"
 
 // Every call comes from the worker thread and must not wait on the window thread.
@@ -27,8 +25,6 @@ struct ListCheckView {
   HashedBytes* meter = nullptr;
 };
 
-// Checks every entry, in order: each gets either a verdict or `unread`.
-// Recorded digests match in either letter case.
-void RunListCheck(const std::vector<ChecksumEntry>& entries, const ListCheckView& view);
-// The same over the verifier's rows, each read as the check comes to it.
-void RunListCheckOverRows(const VerifierRows& rows, const ListCheckView& view);
+// Checks every row, in order, each read as the check comes to it: each gets
+// either a verdict or `unread`. Recorded digests match in either letter case.
+void RunListCheck(const VerifierRows& rows, const ListCheckView& view);

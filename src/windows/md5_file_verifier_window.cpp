@@ -75,7 +75,7 @@ void CheckList(const std::shared_ptr<VerifierRows>& rows, HashedBytes* meter) {
     SetGadgetText(kVerifierStatusLine, L"Overall status: Done");
   };
   view.meter = meter;
-  RunListCheckOverRows(*rows, view);
+  RunListCheck(*rows, view);
 }
 
 // Window thread: every row is in.

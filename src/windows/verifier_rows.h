@@ -1,7 +1,8 @@
-// The rows of the MD5 file verifier: the one place they live. The list
-// control draws from them, and the check writes each row's Valid code into
-// them, then asks for the row to be drawn again. The texts are made only when
-// a cell is drawn or a file checked.
+// The rows of the MD5 file verifier: the one place they live. A verifier row
+// is one entry of the list file, packed, and its Valid code. The list control
+// draws from them, and the check writes each row's Valid code into them, then
+// asks for the row to be drawn again. The texts are made only when a cell is
+// drawn or a file checked.
 #pragma once
 
 #include <cstddef>
@@ -10,8 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "formats/checksum_list_reader.h"
-#include "formats/checksum_rows.h"
+#include "formats/checksum_entry.h"
+#include "formats/packed_lines.h"
+#include "os/chunked_array.h"
 
 // The list's columns, as the control shows them.
 inline constexpr std::int32_t kVerifierFileColumn = 0;
@@ -31,11 +33,11 @@ inline constexpr std::int32_t kValidInvalid = -3;
 struct VerifierRows {
   mutable std::mutex mutex;
   std::wstring folder;  // the list file's folder: each file's path is it followed by the name as written
-  ChecksumRows rows;
-  std::vector<std::int32_t*> valid;  // one code per row, in `rows.arena`, kPackedRowsPerChunk to a chunk
+  PackedLines lines;                     // one a row, its size as found when the list was read
+  os::ChunkedArray<std::int32_t> valid;  // one a row, in `lines.arena`
 };
 
-// Room for `count` rows in all, made at once.
+// Room for `count` rows in all in the lists of chunks, made at once.
 void ReserveVerifierRows(VerifierRows& rows, std::size_t count);
 // Appends the list file's next entries as rows, each with no Valid code.
 // Every entry of one list has the same folder. Throws std::bad_alloc when
@@ -45,9 +47,8 @@ std::size_t VerifierRowCount(const VerifierRows& rows);
 // As the list control asks: the name and digest as written, the Valid text;
 // "" past the end.
 std::wstring VerifierCell(const VerifierRows& rows, std::size_t row, std::int32_t column);
-// What the check reads of a row: false past the end.
-bool VerifierCheckItem(const VerifierRows& rows, std::size_t row, std::wstring* path, std::int64_t* size,
-                       std::wstring* digest);
+// What the check reads of a row, the entry it was made from: false past the end.
+bool VerifierEntry(const VerifierRows& rows, std::size_t row, ChecksumEntry* entry);
 // Every row's recorded size that is positive, added up.
 std::int64_t VerifierBytes(const VerifierRows& rows);
 // Ignored past the end.
