@@ -811,7 +811,7 @@ TEST_F(FileListTest, RowsAppendedDuringARunAreReachedByIt) {
 }
 
 // Deleting and clearing rows while the worker walks them: every digest must
-// land in the row of its own file, and the two row stores stay in step.
+// land in the row of its own file, and the control shows the rows as they are.
 TEST_F(FileListTest, DeletingAndClearingDuringRunsNeverMisplacesADigest) {
   std::vector<std::wstring> paths;
   std::map<std::wstring, std::wstring> digest_of_name;
