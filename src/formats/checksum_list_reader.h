@@ -44,14 +44,13 @@ class ChecksumListParser {
   std::vector<ChecksumLine> lines_;
 };
 
-// The entries of the list file at `path` whose files exist and are not
-// empty, in file order, for a caller that shows them as they come: the names
-// are resolved against the list's own folder and looked up while the rest of
-// the file is read on another thread, so a long list's reading costs
-// little time of its own. The entries are held back until the file proves
-// readable to its end (a list is never checked in part): then `lines_read`
-// gets the number of lines, and `take` the entries whose files exist and are
-// not empty, in file order, in batches, as the sizes come in. `take` runs on
+// Reads the list file at `path` for a caller that shows its entries as they
+// come: the names are resolved against the list's own folder and looked up
+// while the rest of the file is read on another thread, so a long list's
+// reading costs little time of its own. The entries are held back until the
+// file proves readable to its end (a list is never checked in part): then
+// `lines_read` gets the number of lines, and `take` the entries whose files
+// exist and are not empty, in file order, in batches, as the sizes come in. `take` runs on
 // the calling thread and returns false to stop, as `cancel` does once set.
 // Returns false, having handed over nothing, when the file cannot be read to
 // its end or memory runs out before; false too when stopped, or when memory
