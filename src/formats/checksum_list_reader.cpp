@@ -222,6 +222,7 @@ bool LookUpPart(const std::wstring& folder, const PackedLines& lines, std::size_
 }
 
 // Slices of lines on their way from the reading thread to the lookups.
+// Every field but `stop` is guarded by `lock`.
 struct LineSlices {
   std::mutex lock;
   std::condition_variable came;
@@ -301,7 +302,8 @@ std::shared_ptr<LineSlices> StartReading(const std::wstring& path, const ListRea
 }
 
 // The entries the lookups find, held back packed until the file is known to
-// be whole, then handed over with the number of lines.
+// be whole, then handed over with the number of lines. The calling thread's
+// alone; it reads `slices` under their lock.
 struct HeldEntries {
   LineSlices& slices;
   const ListReading& how;
