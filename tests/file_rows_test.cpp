@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "checksum_list_helpers.h"
+#include "failing_allocation.h"
 
 namespace {
 
@@ -84,6 +85,24 @@ TEST(FileRows, EveryKindOfRowReadsAsWritten) {
   ClearRows(rows);
   EXPECT_TRUE(store.expired());
   EXPECT_EQ(SnapshotText(listed), ListTextOf(expected));
+}
+
+// Memory running out while the snapshot is taken, at its first or its
+// second allocation: no snapshot, and the rows as they were.
+TEST(FileRows, ASnapshotThatFindsNoMemoryIsNone) {
+  FileRows rows;
+  SetRowHash(rows, AddFile(rows, L"/folder/a.txt", 1), std::wstring(32, L'a'));
+  for (std::uint64_t nth : {1, 2}) {
+    std::shared_ptr<ListSnapshot> taken;
+    {
+      const FailingAllocation failing(nth, AllocatingThreads::kThisOne);
+      taken = TakeListSnapshot(rows);
+      EXPECT_TRUE(failing.Failed()) << nth;
+    }
+    EXPECT_FALSE(taken) << nth;
+  }
+  EXPECT_EQ(RowCell(rows, 0, kHashColumn), std::wstring(32, L'a'));
+  EXPECT_EQ(TakeListSnapshot(rows)->lines.size(), 1u);
 }
 
 TEST(FileRows, ClearingGivesTheMemoryBack) {
