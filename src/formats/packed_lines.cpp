@@ -51,7 +51,6 @@ void AppendPackedLine(PackedLines& lines, std::wstring_view name, std::wstring_v
   const bool as_text = !os::HexDigitsToBytes(digest, line.digest, 16, &capitals);
   if (name.size() > kMostCharacters || (as_text && digest.size() > kMostCharacters)) throw std::bad_alloc();
   const bool narrow = Ascii(name) && (!as_text || Ascii(digest));
-  os::MakeRoomForItem(lines.items, lines.arena);
   line.text = KeepTexts(lines.arena, name, as_text ? digest : std::wstring_view(), narrow);
   line.name_length = static_cast<std::uint32_t>(name.size());
   line.narrow = narrow;
